@@ -1,0 +1,31 @@
+# Debian packages that Orvanel needs, and a function that installs the ones
+# that are missing. Sourced by scripts/run.sh and scripts/test.sh.
+
+# To build and run the program.
+ORVANEL_RUN_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev libgl-dev libx11-dev libxtst-dev
+    xvfb xauth fonts-dejavu-core xdg-utils
+)
+
+# To build and run every test, and the benchmarks.
+ORVANEL_TEST_PACKAGES=(
+    "${ORVANEL_RUN_PACKAGES[@]}"
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang-format openbox x11-xkb-utils xkb-data xdotool x11-utils
+)
+
+orvanel_install_missing() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}

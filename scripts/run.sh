@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Orvanel and starts it.
+#
+# The program keeps its week in the files of its working directory. This
+# script starts it in the data folder ORVANEL_DATA_DIR (default: ~/Orvanel),
+# which it creates if needed, with a copy of the manual "schedule.html".
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+orvanel_install_missing "${ORVANEL_RUN_PACKAGES[@]}"
+
+build=build/release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DORVANEL_BUILD_TESTS=OFF -DORVANEL_BUILD_BENCH=OFF
+cmake --build "$build"
+
+data="${ORVANEL_DATA_DIR:-$HOME/Orvanel}"
+mkdir -p "$data"
+[ -f docs/schedule.html ] && cp docs/schedule.html "$data/schedule.html"
+program="$PWD/$build/src/ui/orvanel"
+echo "Orvanel keeps its week in: $data"
+
+cd "$data"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: starting Orvanel on a virtual X display (Xvfb)."
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$program"
+fi
+exec "$program"

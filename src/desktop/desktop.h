@@ -1,0 +1,129 @@
+// The desktop services: every operation of the windowing system, the shell,
+// the keyboard input stream, the clock and the locale that the rest of the
+// program calls. The operations keep the Windows names and arguments that the
+// key scripts and the task runner were designed around; each backend (x11,
+// recording, win32) provides them in its own way. Callers get the interface by
+// reference; nothing reaches a backend through a global.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace orvanel {
+
+// A top-level window. 0 means "no window".
+using WindowHandle = std::uint64_t;
+constexpr WindowHandle kNoWindow = 0;
+
+// Flags of keybd_event.
+constexpr std::uint32_t kKeyEventKeyDown = 0;
+constexpr std::uint32_t kKeyEventKeyUp = 2; // KEYEVENTF_KEYUP
+
+// Show command of ShowWindow and ShellExecuteA.
+constexpr int kShowNormal = 1; // SW_SHOWNORMAL
+
+// The focus message of SendMessageA.
+constexpr std::uint32_t kWmSetFocus = 7; // WM_SETFOCUS
+
+// Map type of MapVirtualKeyA: virtual-key code to scan code.
+constexpr std::uint32_t kMapVkToVsc = 0; // MAPVK_VK_TO_VSC
+
+// The local date and time, as the platform clock gives it.
+struct SystemTime {
+    int year = 1970;
+    int month = 1;     // 1 to 12
+    int dayOfWeek = 4; // 0 Sunday to 6 Saturday
+    int day = 1;       // 1 to 31
+    int hour = 0;      // 0 to 23
+    int minute = 0;    // 0 to 59
+    int second = 0;    // 0 to 59
+    int milliseconds = 0;
+
+    friend bool operator==(const SystemTime&, const SystemTime&) = default;
+};
+
+// What the locale says about writing dates and times. The formats are
+// pictures in the Windows style: "M/d/yyyy", "dd.MM.yyyy", "h:mm:ss tt",
+// "HH:mm:ss" (d, dd, M, MM, yy, yyyy; h, hh, H, HH, m, mm, s, ss, t, tt;
+// text in single quotes is copied).
+struct LocaleInfo {
+    std::string shortDateFormat = "M/d/yyyy";
+    std::string dateSeparator = "/";
+    std::string longTimeFormat = "h:mm:ss tt";
+    std::string timeSeparator = ":";
+    std::string amDesignator = "AM";
+    std::string pmDesignator = "PM";
+    // Abbreviated weekday names, Sunday first.
+    std::array<std::string, 7> abbreviatedDayNames = {"Sun", "Mon", "Tue", "Wed",
+                                                      "Thu", "Fri", "Sat"};
+};
+
+class DesktopServices {
+public:
+    virtual ~DesktopServices() = default;
+
+    // ---- Keyboard ----
+
+    // One synthesized keyboard event: flags kKeyEventKeyDown presses the key,
+    // kKeyEventKeyUp releases it; extraInfo is always 0. Events reach the
+    // foreground window in the order sent.
+    virtual void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                             std::uintptr_t extraInfo) = 0;
+
+    // The key of an 8-bit (code page 1252) character: the low byte is its
+    // virtual-key code, the high byte the shift state it needs (bit 0 SHIFT,
+    // bit 1 CTRL, bit 2 ALT). -1 (all bits set) when there is no key for it.
+    virtual std::int16_t VkKeyScanA(char character) = 0;
+
+    // Converts a NUL-terminated code page 1252 text to the OEM code page 437
+    // into `destination`, which has room for the whole text and its NUL.
+    virtual bool CharToOemA(const char* source, char* destination) = 0;
+
+    // The key of an OEM (code page 437) character: the low word is its scan
+    // code, the high word the shift state. 0xFFFFFFFF when there is none.
+    virtual std::uint32_t OemKeyScan(std::uint16_t oemCharacter) = 0;
+
+    // With mapType kMapVkToVsc: the scan code of a virtual key, 0 if none.
+    virtual std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) = 0;
+
+    // ---- Windows and programs ----
+
+    // The top-level window whose whole title is `title` (code page 1252), or
+    // kNoWindow. `className` is always null here. Called with a non-empty
+    // title only.
+    virtual WindowHandle FindWindowA(const char* className, const char* title) = 0;
+
+    // kShowNormal: shows the window, restored if minimised or maximised.
+    virtual bool ShowWindow(WindowHandle window, int showCommand) = 0;
+
+    // Raises the window and makes it the foreground window.
+    virtual bool SetForegroundWindow(WindowHandle window) = 0;
+
+    // With kWmSetFocus: returns once the window has the keyboard focus, or
+    // after a bounded wait (at most 2 seconds) when it does not take it.
+    virtual std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message,
+                                       std::uintptr_t wParam, std::intptr_t lParam) = 0;
+
+    // Starts a program, or opens a document or web address with the program
+    // associated with it, and returns at once without waiting for it.
+    // `directory` is the working directory (null or empty: the current one);
+    // `parameters` is always null here. The result (greater than 32 for
+    // success, as on Windows) is ignored by every caller.
+    virtual std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation,
+                                        const char* file, const char* parameters,
+                                        const char* directory, int showCommand) = 0;
+
+    // ---- Waiting, time and locale ----
+
+    // Blocks the calling thread for the given milliseconds.
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+    // The current local date and time, read afresh at every call.
+    virtual SystemTime GetLocalTime() = 0;
+
+    // The date and time formats and weekday names of the user's locale.
+    virtual LocaleInfo GetLocaleInfoA() = 0;
+};
+
+} // namespace orvanel

@@ -1,0 +1,110 @@
+// The recording desktop: a deterministic fake of the desktop services for
+// tests and for previewing scripts. It answers the keyboard queries as the
+// standard Windows US layout does (code page 1252, OEM code page 437, set-1
+// scan codes), keeps fake top-level windows and a fake clock that Sleep
+// advances, and records every call that acts as one readable line:
+//
+//   down VK SCAN            keybd_event, key down (decimal)
+//   up VK SCAN              keybd_event, key up
+//   key VK SCAN FLAGS EXTRA keybd_event with any other flags or extra info
+//   sleep MS                Sleep
+//   find TITLE = H          FindWindowA (H is 0 when no window has the title)
+//   show H N                ShowWindow
+//   foreground H            SetForegroundWindow
+//   message H MSG W L       SendMessageA
+//   shell OP FILE [DIR]     ShellExecuteA (DIR left out when empty; " params=P",
+//                           " show=N" added when not null / not 1)
+//
+// Queries (VkKeyScanA, CharToOemA, OemKeyScan, MapVirtualKeyA, GetLocalTime,
+// GetLocaleInfoA) are answered without a line unless RecordQueries(true).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "desktop/desktop.h"
+
+namespace orvanel {
+
+class RecordingDesktop : public DesktopServices {
+public:
+    RecordingDesktop();
+
+    // ---- DesktopServices ----
+    void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                     std::uintptr_t extraInfo) override;
+    std::int16_t VkKeyScanA(char character) override;
+    bool CharToOemA(const char* source, char* destination) override;
+    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
+    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
+    WindowHandle FindWindowA(const char* className, const char* title) override;
+    bool ShowWindow(WindowHandle window, int showCommand) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
+                                const char* parameters, const char* directory,
+                                int showCommand) override;
+    void Sleep(std::uint32_t milliseconds) override;
+    SystemTime GetLocalTime() override;
+    LocaleInfo GetLocaleInfoA() override;
+
+    // ---- The record ----
+    // Every recorded line, each ended by "\n".
+    std::string Record() const;
+    const std::vector<std::string>& Lines() const { return lines_; }
+    void ClearRecord() { lines_.clear(); }
+    void RecordQueries(bool on) { recordQueries_ = on; }
+    // Key-down events not yet followed by their key-up, by virtual-key code.
+    const std::map<int, int>& HeldKeys() const { return held_; }
+
+    // ---- Fake windows ----
+    WindowHandle AddWindow(const std::string& title); // handles 1, 2, 3, ...
+    void RemoveWindow(WindowHandle window);
+    void MinimiseWindow(WindowHandle window);
+    bool IsMinimised(WindowHandle window) const;
+    WindowHandle Foreground() const { return foreground_; }
+
+    // Called after a ShellExecuteA has been recorded (e.g. to let a started
+    // program open its window).
+    std::function<void(const std::string& file, const std::string& directory)> onShell;
+    // Called after a Sleep has advanced the clock.
+    std::function<void(std::uint32_t milliseconds)> onSleep;
+
+    // ---- Fake clock ----
+    // Milliseconds since 1970-01-01 00:00 UTC; GetLocalTime converts it with
+    // the C library's local time (the TZ of the process). Starts at
+    // 2026-01-05 07:00:00 UTC (a Monday).
+    std::int64_t Now() const { return now_; }
+    void SetNow(std::int64_t epochMilliseconds) { now_ = epochMilliseconds; }
+    void Advance(std::int64_t milliseconds) { now_ += milliseconds; }
+    // The epoch milliseconds of a local date and time (mktime, TZ of the process).
+    static std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute,
+                                     int second = 0);
+    void SetLocalTime(int year, int month, int day, int hour, int minute, int second = 0) {
+        now_ = LocalToEpoch(year, month, day, hour, minute, second);
+    }
+
+    void SetLocaleInfo(const LocaleInfo& info) { locale_ = info; }
+
+private:
+    void Add(std::string line) { lines_.push_back(std::move(line)); }
+
+    std::vector<std::string> lines_;
+    bool recordQueries_ = false;
+    std::map<int, int> held_;
+    struct FakeWindow {
+        std::string title;
+        bool minimised = false;
+    };
+    std::map<WindowHandle, FakeWindow> windows_;
+    WindowHandle nextWindow_ = 1;
+    WindowHandle foreground_ = kNoWindow;
+    std::int64_t now_ = 0;
+    LocaleInfo locale_;
+};
+
+} // namespace orvanel
