@@ -16,7 +16,16 @@
 //                           " show=N" added when not null / not 1)
 //
 // Queries (VkKeyScanA, CharToOemA, OemKeyScan, MapVirtualKeyA, GetLocalTime,
-// GetLocaleInfoA) are answered without a line unless RecordQueries(true).
+// GetLocaleInfoA) are answered without a line unless RecordQueries(true):
+//
+//   vkscan CHAR = ANSWER            VkKeyScanA (CHAR as a byte value, ANSWER signed)
+//   chartooem B1 B2 = O1 O2         CharToOemA (byte values)
+//   oemkeyscan OEM = ANSWER         OemKeyScan (4294967295: no key)
+//   mapvk CODE TYPE = ANSWER        MapVirtualKeyA
+//   localtime Y-M-D H:M:S.MS wday W GetLocalTime
+//   localeinfo DATE TIME            GetLocaleInfoA (the two pictures)
+//
+// The layout tables themselves are in uslayout.h, for other backends too.
 #pragma once
 
 #include <cstdint>
