@@ -1,42 +1,106 @@
-// The scheduler: the task runner and the minute tick.
+// The scheduler: the minute tick and the hidden "Test" button, on top of the
+// task runner.
+//
+// The tick remembers the last local minute it examined and examines every
+// minute after it up to the current one, each with its own weekday, hour and
+// minute (see MinutesToExamine), so that a due task runs once: not twice when
+// two ticks fall in one minute or the clock goes back a little or shows the
+// last hour of summer time again, and not never when a tick comes late or a
+// task runs past the next minute.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "desktop/desktop.h"
 #include "keys/keyoutput.h"
 #include "schedule/store.h"
+#include "scheduler/minutes.h"
+#include "scheduler/runner.h"
 
 namespace orvanel {
 
+// The day list of a day, 0 Monday to 6 Sunday. The reference is used only
+// until the scheduler calls out again (it copies what it keeps).
+using DayListSource = std::function<const std::vector<std::string>&(int day)>;
+// The script delay text.
+using ScriptDelaySource = std::function<std::string()>;
+
+// What one minute finds in a day list.
+struct DayListScan {
+    // The due lines, cut to 255 characters, in list order.
+    std::vector<std::string> dueLines;
+    // The message of the first malformed Hour or Min.; the lines after it
+    // were not examined.
+    std::optional<std::string> error;
+};
+
+// Examines every line of `list` against the hour and minute of one minute:
+// Hour, then Min., read by TextToInt; a line is due when 0 <= Hour <= 23 and
+// 0 <= Min. <= 59 equal `hour` and `minute`. A malformed Hour or Min. ends the
+// examination with its message.
+DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minute);
+
 class Scheduler {
 public:
-    // `owner` is the main window, handed to the shell as the owner of the
-    // programs it starts. The store's day lists and script delay are read,
-    // never written.
-    Scheduler(DesktopServices& desktop, KeyOutput& keys, const ScheduleStore& store,
+    // Reads the store's day lists and its script delay, never writes them.
+    // Before the store has its lists (and after it has released them) every
+    // day list reads as empty.
+    Scheduler(KeyOutput& keys, const ScheduleStore& store, WindowHandle owner = kNoWindow);
+    Scheduler(KeyOutput& keys, DayListSource dayLists, ScriptDelaySource scriptDelay,
               WindowHandle owner = kNoWindow);
 
-    // Marks the current local minute as examined: the minute in which the
-    // program starts is never run.
+    // The main window, handed to the shell as the owner of started programs.
+    void SetOwner(WindowHandle owner) { owner_ = owner; }
+
+    // Marks the current local minute as examined: nothing due in the minute
+    // in which the program starts is run.
     void Start();
 
-    // One tick of the minute timer (after the window has refreshed its date
-    // label): examines every local minute after the last examined one up to
-    // the current one and runs the due lines of each, in list order. A
-    // malformed Hour or Min. throws Error "'<text>' is not a valid integer
-    // value" and ends the examination of that minute.
+    // One tick of the minute timer. Reads the clock (keys.desktop's
+    // GetLocalTime) and examines the minutes that MinutesToExamine gives, in
+    // order; for each minute, the due lines of its weekday's list run in list
+    // order. A minute counts as examined before its tasks run. When the tasks
+    // have taken the clock into a later minute, the tick reads the clock again
+    // and goes on until no minute is left. Without Start(), the first tick
+    // examines the current minute. A Tick called while a Tick is running
+    // (from inside a task run) returns at once.
+    //
+    // A malformed Hour or Min. ends the examination of its minute (its later
+    // lines are not looked at); the later minutes of the tick are still
+    // examined, and at the end the tick throws Error with the first message,
+    // "'<text>' is not a valid integer value". An Error thrown while a task
+    // runs is reported the same way; the other due lines still run.
     void Tick();
 
-    // Performs one task line: finds or starts its window, then plays its
-    // script step by step with the script delay after every step.
+    // Performs one task line with the current script delay (see runner.h).
     void RunTask(std::string_view line);
 
-    // The hidden "Test" button: the first line of the Tuesday list, or Error
-    // "List index out of bounds" when that list is empty.
+    // The hidden "Test" button: the first line of the Tuesday list, cut to 255
+    // characters, to RunTask; Error "List index out of bounds" when the
+    // Tuesday list is empty.
     void TestFirstTuesdayLine();
+
+    // The last minute examined, if any.
+    std::optional<std::int64_t> LastExamined() const { return lastExamined_; }
+
+    // Called for every minute examined, before its lines are looked at.
+    std::function<void(const LocalMinute&)> onExamine;
+
+private:
+    // Examines one minute; returns the message of an error that ended it.
+    std::optional<std::string> Examine(std::int64_t number);
+
+    KeyOutput& keys_;
+    DayListSource dayLists_;
+    ScriptDelaySource scriptDelay_;
+    WindowHandle owner_;
+    std::optional<std::int64_t> lastExamined_;
+    bool ticking_ = false;
 };
 
 } // namespace orvanel

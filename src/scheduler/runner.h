@@ -1,0 +1,41 @@
+// The task runner: performs one task line. It gives the task a window to type
+// into (an open window with the task's exact Window Title, brought to the
+// front, or else the task's program started through the shell), then plays the
+// task's key script step by step with the script delay after every step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "desktop/desktop.h"
+#include "keys/keyoutput.h"
+
+namespace orvanel {
+
+constexpr const char* kShellVerb = "open";
+// The wait after the shell has been asked to start a program.
+constexpr std::uint32_t kLaunchWaitMilliseconds = 3000;
+
+// The EXE name split for the shell: the directory part is everything up to
+// and including the last "\" or ":" (empty when there is neither); the file
+// part is the rest. A "/" does not divide.
+struct ExeNameParts {
+    std::string directory;
+    std::string file;
+
+    friend bool operator==(const ExeNameParts&, const ExeNameParts&) = default;
+};
+ExeNameParts SplitExeName(std::string_view exeName);
+
+// Performs one task line (cut to its first 255 characters): fields 0 (EXE
+// name), 1 (Window Title) and 4 (Script) are read; Hour and Min. are not. The
+// script is played by PlayScript (keys/playscript.h): every step followed by
+// the script delay, 100 ms for a malformed delay text, 0 for a negative one.
+// `owner` is the main window, the owner of started programs. The keystrokes go
+// through `keys`, and every window, shell and wait call through keys.desktop.
+// Reports nothing and raises nothing of its own.
+void RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
+             WindowHandle owner);
+
+} // namespace orvanel
