@@ -5,15 +5,19 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "schedule/files.h"
 
 namespace orvanel {
 
-constexpr int kDayCount = 7;      // Monday (0) to Sunday (6)
-constexpr int kGridRows = 25;     // row 0 is the header row
-constexpr int kGridColumns = 5;   // EXE name, Window Title, Hour, Min., Script
-constexpr int kTaskRows = 24;     // rows 1 to 24
+constexpr int kDayCount = 7;    // Monday (0) to Sunday (6)
+constexpr int kGridRows = 25;   // row 0 is the header row
+constexpr int kGridColumns = 5; // EXE name, Window Title, Hour, Min., Script
+constexpr int kTaskRows = 24;   // rows 1 to 24
 
 // The day files, Monday first.
 extern const std::array<const char*, kDayCount> kDayFileNames;
@@ -31,7 +35,8 @@ public:
     virtual void SetSpinText(const std::string& text) = 0;
 };
 
-// A plain in-memory view: seven 25 x 5 grids and a spin box text.
+// A plain in-memory view: seven 25 x 5 grids and a spin box text. A cell
+// outside the grids throws std::out_of_range.
 class MemoryScheduleView : public ScheduleView {
 public:
     std::string Cell(int day, int column, int row) const override;
@@ -44,17 +49,49 @@ private:
     std::string spin_;
 };
 
+// Splits a file's text into lines: CR LF, a lone CR and a lone LF each end a
+// line, a final line end is optional and adds no empty line, empty lines in
+// the middle are kept, and a NUL byte ends the text.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Joins lines into a file's text, every line ending in CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Errors are orvanel::Error with the messages "Cannot open file <name>" and
+// "Cannot create file <name>", <name> being the bare file name.
+//
+// A day file that exists but cannot be read is "held" until a later load
+// reads it: its day list stays empty, a save neither rewrites the file nor
+// blanks that day's task rows (what the user typed there stays visible), and
+// every save that leaves it unwritten ends with "Cannot open file <name>"
+// after writing the other files. The read-back at the end of the save tries
+// the file again; once it can be read, the hold ends and the day is loaded
+// from it like any other (its task rows show the file). So a file that could
+// not be read is never replaced by the blank grid that its failed load left.
+// A settings file that exists but cannot be read is held in the same way for
+// the whole run: it is not rewritten, and every save ends with "Cannot open
+// file schedule.ini"; the script delay is then empty (100 ms).
 class ScheduleStore {
 public:
     // `directory` holds the files; the program passes its working directory.
     // Error messages name the bare file name only.
     explicit ScheduleStore(ScheduleView& view, std::filesystem::path directory = ".");
+    // The same, with the store's file access given (tests pass one that fails
+    // on demand). `files` must outlive the store.
+    ScheduleStore(ScheduleView& view, std::filesystem::path directory, ScheduleFiles& files);
+
+    // The data steps of start-up in their order: CreateLists, LoadSettings,
+    // ClearGrids, LoadSchedule. An error of one step does not skip the later
+    // ones (so the grids always show what the day files hold); the first
+    // error is thrown at the end.
+    void StartUp();
 
     // Start-up, in this order (the window sets its own captions in between):
-    void CreateLists();   // the seven day lists, then the settings list, all empty
-    void LoadSettings();  // reads or creates the settings file, fixes the script delay, fills the spin box
-    void ClearGrids();    // empties task rows 1 to 24 of all seven grids
-    void LoadSchedule();  // reads the day files into the lists and the grids
+    void CreateLists();  // the seven day lists, then the settings list, all empty
+    void LoadSettings(); // reads or creates the settings file, fixes the script delay, fills the
+                         // spin box
+    void ClearGrids();   // empties task rows 1 to 24 of all seven grids
+    void LoadSchedule(); // reads the day files into the lists and the grids
 
     // "Save Data": rebuilds the lists from the grids, writes all eight files,
     // clears the grids and reads the files back.
@@ -69,16 +106,28 @@ public:
     const std::vector<std::string>& SettingsList() const { return settings_; }
     // The script delay text, fixed at start-up.
     const std::string& ScriptDelay() const { return scriptDelay_; }
+    // Whether the day's file could not be read at the last load (see above).
+    bool IsDayHeld(int day) const { return unreadable_.at(static_cast<std::size_t>(day)); }
 
 private:
+    std::filesystem::path PathOf(const char* name) const { return directory_ / name; }
+    void ClearTaskRows(int day);
+    // Loads every day; returns the message of the first file that could not
+    // be read, or an empty text.
+    std::string LoadDays();
+
     ScheduleView& view_;
     std::filesystem::path directory_;
+    std::unique_ptr<ScheduleFiles> ownFiles_;
+    ScheduleFiles& files_;
     bool hasLists_ = false;
     std::array<std::vector<std::string>, kDayCount> days_{};
     std::vector<std::string> settings_;
     std::string scriptDelay_;
     // Days whose file exists but could not be read at the last load.
     std::array<bool, kDayCount> unreadable_{};
+    // The settings file existed but could not be read at start-up.
+    bool settingsHeld_ = false;
 };
 
 } // namespace orvanel

@@ -1,0 +1,89 @@
+// File access for store tests: the real file system, except that chosen files
+// fail to read, or fail at a chosen step of their replacement, the way a
+// locked file, a full disk or a failing disk does.
+#pragma once
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <system_error>
+
+#include "schedule/files.h"
+
+namespace orvanel::test {
+
+class FaultyFiles : public ScheduleFiles {
+public:
+    enum class Step { None, Open, Write, Sync, Rename };
+
+    std::set<std::string> unreadable;   // bare names of existing files that fail to read
+    std::string failingName;            // bare name whose replacement fails...
+    Step failingStep = Step::None;      // ...at this step
+    std::size_t bytesBeforeFailure = 0; // for Step::Write: bytes written before the disk is full
+    int reads = 0;
+    int replacements = 0;
+
+    ReadResult ReadWhole(const std::filesystem::path& path, std::string& content) override {
+        ++reads;
+        std::error_code ec;
+        if (unreadable.count(path.filename().string()) != 0 &&
+            std::filesystem::is_regular_file(path, ec)) {
+            content.clear();
+            return ReadResult::Failed;
+        }
+        return ScheduleFiles::ReadWhole(path, content);
+    }
+
+    bool ReplaceWhole(const std::filesystem::path& path, std::string_view content) override {
+        ++replacements;
+        current_ = path.filename().string();
+        written_ = 0;
+        if (Failing(Step::Open)) {
+            return false;
+        }
+        const bool ok = ScheduleFiles::ReplaceWhole(path, content);
+        current_.clear();
+        return ok;
+    }
+
+protected:
+    long WriteSome(int fd, const char* data, std::size_t size) override {
+        if (Failing(Step::Write)) {
+            if (written_ >= bytesBeforeFailure) {
+                errno = ENOSPC;
+                return -1;
+            }
+            size = std::min(size, bytesBeforeFailure - written_);
+        }
+        const long n = ScheduleFiles::WriteSome(fd, data, size);
+        if (n > 0) {
+            written_ += static_cast<std::size_t>(n);
+        }
+        return n;
+    }
+    int SyncFile(int fd) override {
+        if (Failing(Step::Sync)) {
+            errno = EIO;
+            return -1;
+        }
+        return ScheduleFiles::SyncFile(fd);
+    }
+    int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (Failing(Step::Rename)) {
+            errno = EIO;
+            return -1;
+        }
+        return ScheduleFiles::RenameFile(from, to);
+    }
+
+private:
+    bool Failing(Step step) const { return failingStep == step && current_ == failingName; }
+
+    std::string current_;
+    std::size_t written_ = 0;
+};
+
+} // namespace orvanel::test
