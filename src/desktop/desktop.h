@@ -110,9 +110,9 @@ public:
     // `directory` is the working directory (null or empty: the current one);
     // `parameters` is always null here. The result (greater than 32 for
     // success, as on Windows) is ignored by every caller.
-    virtual std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation,
-                                        const char* file, const char* parameters,
-                                        const char* directory, int showCommand) = 0;
+    virtual std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
+                                        const char* parameters, const char* directory,
+                                        int showCommand) = 0;
 
     // ---- Waiting, time and locale ----
 

@@ -1,0 +1,27 @@
+#include "keys/playscript.h"
+
+#include <algorithm>
+
+#include "keys/keyscript.h"
+#include "schedule/taskline.h"
+
+namespace orvanel {
+
+std::uint32_t ScriptDelayMilliseconds(std::string_view delayText) {
+    const std::int32_t delay = TextToIntDef(delayText, kDefaultScriptDelay);
+    return delay < 0 ? 0u : static_cast<std::uint32_t>(delay);
+}
+
+void PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText) {
+    script = script.substr(0, std::min({script.find('\0'), script.size(), kMaxTextLength}));
+    if (script.empty()) {
+        return;
+    }
+    const std::int32_t steps = CountChar(script, ";") + 1;
+    for (std::int32_t i = 0; i < steps; ++i) {
+        PlayStep(out, ExtractField(script, ";", i));
+        out.desktop.Sleep(ScriptDelayMilliseconds(delayText));
+    }
+}
+
+} // namespace orvanel

@@ -1,0 +1,46 @@
+// UTF-8 command-line text to the code page 1252 of key scripts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "keys/cp1252.h"
+
+namespace orvanel {
+namespace {
+
+TEST(Cp1252, Utf8ToCp1252) {
+    const struct {
+        std::string utf8;
+        std::string cp1252;
+    } cases[] = {
+        {"", ""},
+        {"it's {TAB}~", "it's {TAB}~"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"\xC3\xA9", "\xE9"},             // é
+        {"\xE2\x82\xAC", "\x80"},         // €
+        {"\xC5\xB8", "\x9F"},             // Ÿ
+        {"\xE2\x84\xA2", "\x99"},         // ™
+        {"\xC2\xA0\xC3\xBF", "\xA0\xFF"}, // no-break space, ÿ
+        {"\xC2\x81", "\x81"},             // unassigned in code page 1252
+        {"\xC2\x80", "?"},                // a C1 control that it lacks
+        {"\xE6\x97\xA5", "?"},            // 日
+        {"\xF0\x9F\x98\x80x", "?x"},      // an emoji
+        {"\xFF", "?"},                    // not UTF-8
+        {"\x80", "?"},                    // a lone continuation byte
+        {"\xC3", "?"},                    // cut short at the end
+        {"\xE2\x82x", "?x"},              // cut short in the middle
+        {"\xC0\xAF", "?"},                // overlong "/"
+        {"\xED\xA0\x80", "?"},            // a surrogate
+        {"\xF4\x90\x80\x80", "?"},        // past U+10FFFF
+        {"caf\xC3\xA9 \xE2\x82\xAC"
+         "5",
+         "caf\xE9 \x80"
+         "5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
+    }
+}
+
+} // namespace
+} // namespace orvanel
