@@ -21,8 +21,10 @@ program="$PWD/$build/src/ui/orvanel"
 echo "Orvanel keeps its week in: $data"
 
 cd "$data"
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display: starting Orvanel on a virtual X display (Xvfb)."
+# Orvanel drives X11 windows, so it needs an X display (on a Wayland desktop
+# XWayland provides one).
+if [ -z "${DISPLAY:-}" ]; then
+    echo "No X display: starting Orvanel on a virtual X display (Xvfb)."
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$program"
 fi
 exec "$program"
