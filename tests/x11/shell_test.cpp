@@ -1,0 +1,214 @@
+// Starting programs: an executable is started directly (never through a
+// shell), detached, in its working directory, and the call returns at once;
+// other files and addresses go to xdg-open.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "desktop/x11/shell.h"
+#include "x11testing.h"
+
+namespace orvanel {
+namespace {
+
+using namespace x11test;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+void WriteScript(const fs::path& path, const std::string& body) {
+    test::WriteBytes(path, "#!/bin/sh\n" + body);
+    chmod(path.c_str(), 0755);
+}
+
+std::string Trimmed(const std::string& text) {
+    std::string t = text;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) {
+        t.pop_back();
+    }
+    return t;
+}
+
+std::string ReadWhenThere(const fs::path& path) {
+    if (!WaitUntil([&] { return fs::exists(path) && fs::file_size(path) > 0; },
+                   milliseconds(5000))) {
+        return "(never written)";
+    }
+    WaitUntil([] { return false; }, milliseconds(20)); // let the writer finish its line
+    return Trimmed(test::ReadBytes(path));
+}
+
+// Children of this process that are zombies.
+int OurZombies() {
+    int zombies = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) {
+            continue;
+        }
+        const auto close = line.rfind(')');
+        if (close == std::string::npos) {
+            continue;
+        }
+        char state = 0;
+        long ppid = 0;
+        if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &ppid) == 2 &&
+            ppid == getpid() && state == 'Z') {
+            ++zombies;
+        }
+    }
+    return zombies;
+}
+
+// /proc/PID/stat: the parent and the session of a process.
+bool ParentAndSession(long pid, long& parent, long& session) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return false;
+    }
+    const auto close = line.rfind(')');
+    char state = 0;
+    long group = 0;
+    return std::sscanf(line.c_str() + close + 1, " %c %ld %ld %ld", &state, &parent, &group,
+                       &session) == 4;
+}
+
+TEST(ShellTest, AProgramRunsDetachedInItsDirectoryAndTheCallReturnsAtOnce) {
+    test::TempDir dir;
+    const fs::path work = fs::canonical(dir.Path());
+    WriteScript(work / "job.sh", "echo $$ > pid.txt\n"
+                                 "readlink /proc/$$/fd/0 > stdin.txt\n"
+                                 "pwd -P > cwd.txt\n"
+                                 "sleep 1\n"
+                                 "echo done > done.txt\n");
+    const auto start = Clock::now();
+    const std::intptr_t result = x11::RunShellPlan(x11::PlanShellOpen("job.sh", work.c_str()));
+    const auto took = Clock::now() - start;
+    EXPECT_GT(result, 32);
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(work / "done.txt")) << "returned only after the program ended";
+
+    EXPECT_EQ(ReadWhenThere(work / "cwd.txt"), work.string());
+    EXPECT_EQ(ReadWhenThere(work / "stdin.txt"), "/dev/null");
+    const long pid = std::stol(ReadWhenThere(work / "pid.txt"));
+    long parent = 0, session = 0;
+    ASSERT_TRUE(ParentAndSession(pid, parent, session));
+    EXPECT_NE(parent, getpid()) << "the program must not be our child";
+    EXPECT_NE(session, getsid(0)) << "a session of its own";
+
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(work / "done.txt"); }, milliseconds(5000)));
+    EXPECT_TRUE(
+        WaitUntil([&] { return !fs::exists("/proc/" + std::to_string(pid)); }, milliseconds(2000)))
+        << "the program ended and was reaped by someone";
+    EXPECT_EQ(OurZombies(), 0);
+}
+
+TEST(ShellTest, NoWordOfTheProgramNameIsReadByAShell) {
+    test::TempDir dir;
+    const fs::path work = fs::canonical(dir.Path());
+    const std::string name = "it's $(touch hacked) & `touch hacked2`; run.sh";
+    WriteScript(work / name, "pwd -P > ran.txt\n");
+    EXPECT_GT(x11::RunShellPlan(x11::PlanShellOpen(name.c_str(), work.c_str())), 32);
+    EXPECT_EQ(ReadWhenThere(work / "ran.txt"), work.string());
+    EXPECT_FALSE(fs::exists(work / "hacked"));
+    EXPECT_FALSE(fs::exists(work / "hacked2"));
+}
+
+TEST(ShellTest, WhereTheProgramIsLookedFor) {
+    test::TempDir dir;
+    const fs::path work = fs::canonical(dir.Path());
+    fs::create_directory(work / "sub");
+    WriteScript(work / "sub" / "tool.sh", "pwd -P > \"$0.ran\"\n");
+    WriteScript(work / "plain.sh", "true\n");
+    test::WriteBytes(work / "notes.txt", "text");
+
+    using Kind = x11::ShellPlan::Kind;
+    struct Case {
+        std::string file;
+        std::string directory;
+        Kind kind;
+        std::string program; // for Execute
+        std::string workDir;
+    };
+    const std::string w = work.string();
+    const Case cases[] = {
+        {"sub/tool.sh", w, Kind::Execute, w + "/sub/tool.sh", w},        // relative path
+        {w + "/sub/tool.sh", "", Kind::Execute, w + "/sub/tool.sh", ""}, // absolute, no dir
+        {"plain.sh", w, Kind::Execute, w + "/plain.sh", w},              // bare name in dir
+        {"plain.sh", w + "\\", Kind::Execute, w + "/plain.sh", w},       // /dir\plain.sh
+        {"sh", "", Kind::Execute, "", ""},                               // along PATH
+        {"missing.sh", w, Kind::Fail, "", ""},
+        {"plain.sh", w + "/nowhere", Kind::Fail, "", ""},
+        {"", w, Kind::Fail, "", ""},
+    };
+    for (const Case& c : cases) {
+        const x11::ShellPlan plan = x11::PlanShellOpen(c.file.c_str(), c.directory.c_str());
+        EXPECT_EQ(plan.kind, c.kind) << c.file << " in " << c.directory;
+        if (c.kind == Kind::Execute && !c.program.empty()) {
+            EXPECT_EQ(plan.program, c.program) << c.file;
+            EXPECT_EQ(plan.directory, c.workDir) << c.file;
+        }
+        if (c.kind == Kind::Execute && c.program.empty()) {
+            EXPECT_EQ(fs::path(plan.program).filename(), "sh");
+        }
+    }
+    EXPECT_EQ(x11::PlanShellOpen("missing.sh", w.c_str()).error, x11::kShellFileNotFound);
+    EXPECT_EQ(x11::PlanShellOpen("plain.sh", (w + "/nowhere").c_str()).error,
+              x11::kShellPathNotFound);
+    EXPECT_LE(x11::RunShellPlan(x11::PlanShellOpen("missing.sh", w.c_str())), 32);
+}
+
+TEST(ShellTest, DocumentsAndAddressesGoToXdgOpen) {
+    test::TempDir dir;
+    const fs::path work = fs::canonical(dir.Path());
+    fs::create_directory(work / "bin");
+    WriteScript(work / "bin" / "xdg-open", "echo \"$1\" > \"" + (work / "opened.txt").string() +
+                                               "\"\npwd -P > \"" + (work / "where.txt").string() +
+                                               "\"\n");
+    test::WriteBytes(work / "schedule.html", "<html></html>");
+    const std::string savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", ((work / "bin").string() + ":" + savedPath).c_str(), 1);
+
+    EXPECT_GT(x11::RunShellPlan(x11::PlanShellOpen("schedule.html", work.c_str())), 32);
+    EXPECT_EQ(ReadWhenThere(work / "opened.txt"), (work / "schedule.html").string());
+    EXPECT_EQ(ReadWhenThere(work / "where.txt"), work.string());
+    fs::remove(work / "opened.txt");
+
+    const x11::ShellPlan web = x11::PlanShellOpen("https://example.org/orvanel", nullptr);
+    EXPECT_EQ(web.kind, x11::ShellPlan::Kind::Open);
+    EXPECT_EQ(web.argument, "https://example.org/orvanel");
+    EXPECT_EQ(x11::PlanShellOpen("www.example.org", nullptr).argument, "http://www.example.org");
+    EXPECT_GT(x11::RunShellPlan(web), 32);
+    EXPECT_EQ(ReadWhenThere(work / "opened.txt"), "https://example.org/orvanel");
+
+    setenv("PATH", (work / "nothing-here").c_str(), 1);
+    EXPECT_EQ(x11::PlanShellOpen("schedule.html", work.c_str()).error, x11::kShellNoAssociation);
+    setenv("PATH", savedPath.c_str(), 1);
+}
+
+TEST(ShellTest, TheDesktopStartsProgramsThroughTheSameRoad) {
+    if (!HaveDisplay()) {
+        GTEST_SKIP() << "no X display";
+    }
+    std::string error;
+    auto desktop = X11Desktop::Open(nullptr, error);
+    ASSERT_TRUE(desktop) << error;
+    test::TempDir dir;
+    const fs::path work = fs::canonical(dir.Path());
+    WriteScript(work / "app", "pwd -P > cwd.txt\n");
+    EXPECT_GT(desktop->ShellExecuteA(kNoWindow, "open", "app", nullptr, work.c_str(), kShowNormal),
+              32);
+    EXPECT_EQ(ReadWhenThere(work / "cwd.txt"), work.string());
+    EXPECT_LE(desktop->ShellExecuteA(kNoWindow, "open", "", nullptr, nullptr, kShowNormal), 32);
+}
+
+} // namespace
+} // namespace orvanel
