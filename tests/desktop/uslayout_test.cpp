@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "desktop/recording/recording.h"
-#include "desktop/recording/uslayout.h"
+#include "desktop/uslayout.h"
 
 namespace orvanel {
 namespace {

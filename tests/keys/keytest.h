@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "desktop/recording/recording.h"
-#include "desktop/recording/uslayout.h"
+#include "desktop/uslayout.h"
 #include "keys/keyoutput.h"
 
 namespace orvanel::keytest {

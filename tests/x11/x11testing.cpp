@@ -15,7 +15,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "desktop/recording/uslayout.h"
+#include "desktop/uslayout.h"
 
 extern char** environ;
 

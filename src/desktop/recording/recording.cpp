@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "desktop/recording/uslayout.h"
+#include "desktop/uslayout.h"
 
 namespace orvanel {
 
@@ -192,7 +192,11 @@ SystemTime RecordingDesktop::GetLocalTime() {
     }
     const auto clock = static_cast<std::time_t>(seconds);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &clock);
+#else
     localtime_r(&clock, &local);
+#endif
     SystemTime time;
     time.year = local.tm_year + 1900;
     time.month = local.tm_mon + 1;

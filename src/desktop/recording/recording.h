@@ -25,7 +25,7 @@
 //   localtime Y-M-D H:M:S.MS wday W GetLocalTime
 //   localeinfo DATE TIME            GetLocaleInfoA (the two pictures)
 //
-// The layout tables themselves are in uslayout.h, for other backends too.
+// The layout tables themselves are in desktop/uslayout.h, for other backends too.
 #pragma once
 
 #include <cstdint>

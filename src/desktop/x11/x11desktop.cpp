@@ -26,7 +26,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "desktop/recording/uslayout.h"
+#include "desktop/uslayout.h"
 #include "desktop/x11/keysyms.h"
 #include "desktop/x11/localeinfo.h"
 #include "desktop/x11/shell.h"

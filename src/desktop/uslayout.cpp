@@ -1,4 +1,4 @@
-#include "desktop/recording/uslayout.h"
+#include "desktop/uslayout.h"
 
 #include <array>
 #include <cstddef>
