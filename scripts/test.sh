@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Orvanel with every test, and runs them all.
+# Installs what is missing, builds Orvanel with every test, and runs them all:
+# the tests of every layer (those that need X start their own Xvfb), then the
+# Windows build and its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -9,3 +11,6 @@ build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_WERROR=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2
+
+echo "== Windows build and tests under Wine"
+bash tests/win32/run-wine-tests.sh

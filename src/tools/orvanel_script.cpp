@@ -25,8 +25,10 @@
 #include "keys/playscript.h"
 #include "schedule/taskline.h"
 
-#ifdef ORVANEL_HAVE_X11
+#if defined(ORVANEL_HAVE_X11)
 #include "desktop/x11/x11desktop.h"
+#elif defined(ORVANEL_HAVE_WIN32)
+#include "desktop/win32/win32desktop.h"
 #endif
 
 namespace orvanel {
@@ -189,12 +191,28 @@ int Preview(const Options& options, std::ostream& out) {
     return 0;
 }
 
+// The real desktop of this build, or null with a message for the user.
+std::unique_ptr<DesktopServices> OpenDesktop(std::string& error) {
+#if defined(ORVANEL_HAVE_X11)
+    std::unique_ptr<DesktopServices> desktop = X11Desktop::Open(nullptr, error);
+    if (!desktop && error.empty()) {
+        error = "no X display";
+    }
+    return desktop;
+#elif defined(ORVANEL_HAVE_WIN32)
+    (void)error;
+    return std::make_unique<Win32Desktop>();
+#else
+    error = "typing needs a desktop backend, which this build does not have";
+    return nullptr;
+#endif
+}
+
 int Type(const Options& options, std::ostream& out, std::ostream& err) {
-#ifdef ORVANEL_HAVE_X11
     std::string error;
-    std::unique_ptr<X11Desktop> desktop = X11Desktop::Open(nullptr, error);
+    std::unique_ptr<DesktopServices> desktop = OpenDesktop(error);
     if (!desktop) {
-        err << "orvanel-script: cannot type: " << (error.empty() ? "no X display" : error) << '\n';
+        err << "orvanel-script: cannot type: " << error << '\n';
         return 1;
     }
     if (options.countdown > 0) {
@@ -212,12 +230,6 @@ int Type(const Options& options, std::ostream& out, std::ostream& err) {
     PlayScript(keys, options.script, options.delay);
     out << "Done.\n";
     return 0;
-#else
-    (void)options;
-    (void)out;
-    err << "orvanel-script: typing needs X11 support, which this build does not have\n";
-    return 1;
-#endif
 }
 
 } // namespace

@@ -163,21 +163,27 @@ public:
         if (const char* old = std::getenv("TZ")) {
             old_ = old;
         }
-        setenv("TZ", zone, 1);
-        tzset();
+        Set(zone);
     }
-    ~TimeZone() {
-        if (old_) {
-            setenv("TZ", old_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
+    ~TimeZone() { Set(old_ ? old_->c_str() : nullptr); }
     TimeZone(const TimeZone&) = delete;
     TimeZone& operator=(const TimeZone&) = delete;
 
 private:
+    static void Set(const char* zone) {
+#ifdef _WIN32
+        _putenv_s("TZ", zone != nullptr ? zone : "");
+        _tzset();
+#else
+        if (zone != nullptr) {
+            setenv("TZ", zone, 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+#endif
+    }
+
     std::optional<std::string> old_;
 };
 
@@ -194,6 +200,9 @@ TEST(RecordingDesktop, ClockStartsOnAMondayMorning) {
 }
 
 TEST(RecordingDesktop, ClockFollowsTheLocalTimeZone) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the C library has no rules for Europe/Berlin";
+#endif
     TimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
     RecordingDesktop desktop;
     EXPECT_EQ(desktop.GetLocalTime(), Time(2026, 1, 1, 5, 8, 0, 0));
@@ -227,6 +236,9 @@ TEST(RecordingDesktop, SleepAdvancesTheClockThenCallsItsHook) {
 }
 
 TEST(RecordingDesktop, ClockBeforeTheEpoch) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the C library has no local time before 1970";
+#endif
     TimeZone utc("UTC0");
     RecordingDesktop desktop;
     desktop.SetNow(-1);

@@ -1,0 +1,40 @@
+// The desktop services on Windows: every operation is the Windows call of the
+// same name, passed what the caller gives. Window handles are the HWND values
+// themselves.
+#pragma once
+
+#include "desktop/desktop.h"
+
+namespace orvanel {
+
+class Win32Desktop : public DesktopServices {
+public:
+    // How long SendMessageA waits for a window that does not answer.
+    static constexpr unsigned kMessageTimeoutMs = 2000;
+
+    void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                     std::uintptr_t extraInfo) override;
+    std::int16_t VkKeyScanA(char character) override;
+    bool CharToOemA(const char* source, char* destination) override;
+    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
+    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
+
+    WindowHandle FindWindowA(const char* className, const char* title) override;
+    bool ShowWindow(WindowHandle window, int showCommand) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    // Sent with SendMessageTimeoutA, so that a hung window holds the caller at
+    // most kMessageTimeoutMs; answers 0 when the window did not answer in time.
+    std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
+                                const char* parameters, const char* directory,
+                                int showCommand) override;
+
+    void Sleep(std::uint32_t milliseconds) override;
+    SystemTime GetLocalTime() override;
+    // The formats of the system default locale; a value the locale does not
+    // give keeps the default of LocaleInfo.
+    LocaleInfo GetLocaleInfoA() override;
+};
+
+} // namespace orvanel

@@ -1,0 +1,203 @@
+// The store's file access on Windows, the counterpart of files.cpp (which is
+// for POSIX systems; the build takes one of the two). All system calls of the
+// store are in this file. Files are opened in binary mode, so that line ends
+// are written and read exactly as the store makes them.
+#include "schedule/files.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace orvanel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { Close(); }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    // Closes now; false when the close reported an error.
+    bool Close() {
+        if (fd_ < 0) {
+            return true;
+        }
+        const int result = ::_close(fd_);
+        fd_ = -1;
+        return result == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// The file that a replacement really rewrites: the target of a symbolic
+// link, so that the link itself is kept.
+fs::path ReplacedFile(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        fs::path target = fs::weakly_canonical(path, ec);
+        if (!ec) {
+            return target;
+        }
+    }
+    return path;
+}
+
+// A fresh name for a temporary file next to `target`, e.g.
+// ".monlist.ini.1234-7.tmp".
+fs::path TemporaryName(const fs::path& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const unsigned n = counter.fetch_add(1, std::memory_order_relaxed);
+    std::string name = "." + target.filename().string() + "." + std::to_string(::_getpid()) + "-" +
+                       std::to_string(n) + "-" + std::to_string(attempt) + ".tmp";
+    return target.parent_path() / name;
+}
+
+} // namespace
+
+ScheduleFiles::ReadResult ScheduleFiles::ReadWhole(const fs::path& path, std::string& content) {
+    content.clear();
+    // A directory (or device) of that name is not a file; opening one fails
+    // on Windows with an error that does not say so.
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) {
+        return ReadResult::Missing;
+    }
+    if (!ec && status.type() != fs::file_type::regular) {
+        return ReadResult::Missing;
+    }
+    Descriptor file(::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT));
+    if (!file.Valid()) {
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    }
+    // Read whole, whatever the size says: the file may grow or shrink meanwhile.
+    std::size_t used = 0;
+    content.resize(4096);
+    for (;;) {
+        if (used == content.size()) {
+            content.resize(content.size() * 2);
+        }
+        const std::size_t room = std::min<std::size_t>(content.size() - used, INT_MAX);
+        const int got = ::_read(file.Get(), content.data() + used, static_cast<unsigned>(room));
+        if (got < 0) {
+            content.clear();
+            return ReadResult::Failed;
+        }
+        if (got == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(got);
+    }
+    content.resize(used);
+    return ReadResult::Ok;
+}
+
+bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content) {
+    const fs::path target = ReplacedFile(path);
+
+    // A directory is not replaced, and neither is a file that this process
+    // may not write (a read-only file).
+    std::error_code ec;
+    const fs::file_status status = fs::status(target, ec);
+    const bool exists = !ec && fs::exists(status);
+    if (exists && fs::is_directory(status)) {
+        return false;
+    }
+    if (exists && ::_waccess(target.c_str(), 2) != 0) {
+        return false;
+    }
+
+    fs::path temporary;
+    int fd = -1;
+    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = TemporaryName(target, attempt);
+        fd = ::_wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                      _S_IREAD | _S_IWRITE);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    Descriptor file(fd);
+    bool ok = true;
+
+    std::size_t written = 0;
+    while (ok && written < content.size()) {
+        const long n = WriteSome(file.Get(), content.data() + written, content.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    ok = ok && SyncFile(file.Get()) == 0;
+    ok = file.Close() && ok;
+    ok = ok && RenameFile(temporary, target) == 0;
+    if (!ok) {
+        ::_wunlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+long ScheduleFiles::WriteSome(int fd, const char* data, std::size_t size) {
+    const std::size_t chunk = std::min<std::size_t>(size, INT_MAX);
+    return static_cast<long>(::_write(fd, data, static_cast<unsigned>(chunk)));
+}
+
+int ScheduleFiles::SyncFile(int fd) {
+    return ::_commit(fd);
+}
+
+// Replaces an existing file in one step (a plain rename does not on Windows)
+// and returns only when the change is on the disk.
+int ScheduleFiles::RenameFile(const fs::path& from, const fs::path& to) {
+    if (::MoveFileExW(from.c_str(), to.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        errno = ENOENT;
+        break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        errno = EACCES;
+        break;
+    default:
+        errno = EIO;
+        break;
+    }
+    return -1;
+}
+
+} // namespace orvanel
