@@ -37,6 +37,7 @@ std::string ReadFile(const std::string& path) {
 
 pid_t Spawn(const std::vector<std::string>& argv) {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
     }

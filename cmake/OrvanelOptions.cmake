@@ -28,3 +28,12 @@ target_compile_definitions(orvanel_options INTERFACE
     QT_USE_QSTRINGBUILDER
     QT_NO_FOREACH
 )
+
+# AddressSanitizer with UndefinedBehaviorSanitizer for every target of the
+# project (gcc or clang); any finding ends the program.
+option(ORVANEL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(ORVANEL_SANITIZE AND NOT MSVC)
+    target_compile_options(orvanel_options INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(orvanel_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Orvanel with every test, and runs them all:
-# the tests of every layer (those that need X start their own Xvfb), then the
-# Windows build and its tests under Wine.
+# the tests of every layer (those that need X start their own Xvfb), the
+# sanitizer build, the fuzz targets, the static checks, then the Windows build
+# and its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -11,6 +12,13 @@ build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_WERROR=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2
+
+echo "== Sanitizers (AddressSanitizer, UndefinedBehaviorSanitizer)"
+bash scripts/checks/sanitizers.sh
+echo "== Fuzz targets"
+bash scripts/checks/fuzz.sh
+echo "== Static checks (clang-tidy)"
+bash scripts/checks/tidy.sh
 
 echo "== Windows build and tests under Wine"
 bash tests/win32/run-wine-tests.sh

@@ -22,6 +22,9 @@ struct KeyOutput {
     bool shiftLatch = false;
     bool ctrlLatch = false;
     bool altLatch = false;
+    // Keyboard events sent and waits begun through this output, so that the
+    // interpreter can tell a play that did nothing at all.
+    std::uint64_t actions = 0;
 };
 
 void TapKey(KeyOutput& out, std::uint8_t virtualKey, std::uint8_t scanCode);

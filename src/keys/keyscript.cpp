@@ -208,6 +208,7 @@ void PlayKeyName(KeyOutput& out, std::string_view text) {
             break;
         case KeyNameKind::Sleep:
             if (count > 0) {
+                ++out.actions;
                 const std::uint64_t wait = std::uint64_t(count) * 1000u;
                 out.desktop.Sleep(static_cast<std::uint32_t>(
                     std::min<std::uint64_t>(wait, kMaxSleepMilliseconds)));
@@ -224,9 +225,18 @@ void PlayKeyName(KeyOutput& out, std::string_view text) {
         return;
     }
 
-    // Any other text is played as a step, in its own case.
+    // Any other text is played as a step, in its own case. Every repetition
+    // starts alike (PlayStep clears the latches) and a play that sends no
+    // event asks the desktop nothing, so once a repetition has sent nothing
+    // and waited for nothing, so would all the others: they are left out.
+    // Otherwise {{  2147483647} would spin for minutes without a keystroke,
+    // and a repetition of it nested in another would never end.
     for (std::int32_t i = 0; i < count; ++i) {
+        const std::uint64_t before = out.actions;
         PlayStep(out, name);
+        if (out.actions == before) {
+            break;
+        }
     }
 }
 

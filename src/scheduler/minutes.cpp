@@ -4,7 +4,7 @@ namespace orvanel {
 
 namespace {
 
-constexpr std::int64_t kMinutesPerDay = 24 * 60;
+constexpr std::int64_t kMinutesPerDay = std::int64_t{24} * 60;
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
 std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
@@ -24,7 +24,7 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 } // namespace
 
 std::int64_t CivilMinute(int year, int month, int day, int hour, int minute) {
-    return DaysFromCivil(year, month, day) * kMinutesPerDay + hour * 60 + minute;
+    return DaysFromCivil(year, month, day) * kMinutesPerDay + std::int64_t{hour} * 60 + minute;
 }
 
 std::int64_t CivilMinute(const SystemTime& time) {

@@ -113,7 +113,7 @@ TEST_F(RunTaskTest, FoundWindowIsShownBroughtToFrontFocusedAndTypedInto) {
     std::vector<std::string> expected = {"find Notepad = 2", "show 2 1", "foreground 2",
                                          "message 2 7 0 0"};
     Append(expected, KeysOf("a"));
-    expected.push_back("sleep 0");
+    expected.emplace_back("sleep 0");
     EXPECT_EQ(desktop.Lines(), expected);
     EXPECT_TRUE(desktop.calls.empty()) << "no program is started";
     EXPECT_FALSE(desktop.IsMinimised(window));
@@ -142,7 +142,7 @@ TEST_F(RunTaskTest, StartedProgramsWindowIsActivatedBeforeTheScript) {
                                          "show 1 1",        "foreground 1",
                                          "message 1 7 0 0"};
     Append(expected, KeysOf("x"));
-    expected.push_back("sleep 250");
+    expected.emplace_back("sleep 250");
     EXPECT_EQ(desktop.Lines(), expected);
     EXPECT_EQ(desktop.Foreground(), opened);
 }
@@ -155,7 +155,7 @@ TEST_F(RunTaskTest, EmptyTitleStartsTheProgramEveryTimeWithoutLookingForAWindow)
         Run("/home/u/run.sh||7|5|a", "");
         std::vector<std::string> expected = {"shell open /home/u/run.sh", "sleep 3000"};
         Append(expected, KeysOf("a"));
-        expected.push_back("sleep 100");
+        expected.emplace_back("sleep 100");
         EXPECT_EQ(desktop.Lines(), expected) << "run " << run;
     }
     EXPECT_EQ(desktop.calls.size(), 2u);
@@ -225,7 +225,7 @@ TEST_F(RunTaskTest, FieldsBeyondTheScriptAreIgnored) {
     std::vector<std::string> expected = {"find W = 1", "show 1 1", "foreground 1",
                                          "message 1 7 0 0"};
     Append(expected, KeysOf("a"));
-    expected.push_back("sleep 0");
+    expected.emplace_back("sleep 0");
     EXPECT_EQ(desktop.Lines(), expected);
 }
 

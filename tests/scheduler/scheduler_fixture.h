@@ -63,7 +63,7 @@ inline std::string BerlinZone() {
 
 // Epoch milliseconds of a UTC date and time.
 inline std::int64_t Utc(int year, int month, int day, int hour, int minute, int second = 0) {
-    return CivilMinute(year, month, day, hour, minute) * 60000 + second * 1000;
+    return CivilMinute(year, month, day, hour, minute) * 60000 + std::int64_t{second} * 1000;
 }
 
 // The record lines that a step alone produces on a fresh desktop.

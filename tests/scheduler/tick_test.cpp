@@ -567,9 +567,9 @@ TEST_F(TickTest, TestButtonRunsTheFirstTuesdayLine) {
     std::vector<std::string> expected = {"find first = 2", "show 2 1", "foreground 2",
                                          "message 2 7 0 0"};
     test::Append(expected, test::KeysOf("a"));
-    expected.push_back("sleep 250");
+    expected.emplace_back("sleep 250");
     test::Append(expected, test::KeysOf("b"));
-    expected.push_back("sleep 250");
+    expected.emplace_back("sleep 250");
     EXPECT_EQ(desktop.Lines(), expected);
 }
 
@@ -612,7 +612,7 @@ TEST(SchedulerOnStore, ReadsTheStoresListsAndScriptDelay) {
     std::vector<std::string> expected = {"find W = 1", "show 1 1", "foreground 1",
                                          "message 1 7 0 0"};
     test::Append(expected, test::KeysOf("a"));
-    expected.push_back("sleep 250");
+    expected.emplace_back("sleep 250");
     EXPECT_EQ(desktop.Lines(), expected);
 }
 

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     }
     usleep(300'000);
     if (mode == "exit") {
-        desktop.release(); // left open on purpose: the exit handler must clean up
+        (void)desktop.release(); // left open on purpose: the exit handler must clean up
         std::exit(3);
     }
     return 0;

@@ -95,9 +95,8 @@ void WriteReady(const std::string& path, Window window) {
 }
 
 bool IsModifier(KeySym ks) {
-    return IsModifierKey(ks) || ks == XK_ISO_Level3_Shift || ks == XK_ISO_Level3_Latch ||
-           ks == XK_ISO_Level3_Lock || ks == XK_ISO_Level5_Shift || ks == XK_ISO_Group_Shift ||
-           ks == XK_Mode_switch;
+    // Shift to Hyper, the ISO level and group keys, Mode_switch and Num_Lock.
+    return IsModifierKey(ks);
 }
 
 std::string Token(KeySym keysym, unsigned state) {

@@ -78,6 +78,7 @@ bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout) {
 
 std::unique_ptr<Child> Child::Spawn(const std::vector<std::string>& argv) {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
     }
@@ -147,13 +148,13 @@ std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
     std::vector<std::string> argv = {TargetWinPath(),  "--title", utf8Title, "--out",
                                      target->outPath_, "--ready", ready};
     if (options.minimized) {
-        argv.push_back("--minimized");
+        argv.emplace_back("--minimized");
     }
     if (options.maximized) {
-        argv.push_back("--maximized");
+        argv.emplace_back("--maximized");
     }
     if (options.wmNameOnly) {
-        argv.push_back("--wm-name-only");
+        argv.emplace_back("--wm-name-only");
     }
     target->process_ = Child::Spawn(argv);
     if (!target->process_) {

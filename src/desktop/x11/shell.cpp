@@ -126,7 +126,7 @@ std::string ResolveDirectory(const std::string& directory) {
         return directory;
     }
     if (!directory.empty() && directory.back() == '\\') {
-        const std::string cut = directory.substr(0, directory.size() - 1);
+        std::string cut = directory.substr(0, directory.size() - 1);
         if (IsDirectory(cut)) {
             return cut;
         }
@@ -202,6 +202,7 @@ std::intptr_t RunShellPlan(const ShellPlan& plan) {
         words.push_back(plan.argument);
     }
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& w : words) {
         argv.push_back(w.data());
     }
