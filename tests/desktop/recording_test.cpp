@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "desktop/recording/recording.h"
+#include "support/timezone.h"
 
 namespace orvanel {
 namespace {
@@ -156,36 +157,7 @@ TEST(RecordingDesktop, ShellCallsItsHookAfterRecording) {
     EXPECT_EQ(desktop.FindWindowA(nullptr, "Started"), 1u);
 }
 
-// Sets TZ for one test and puts the old value back afterwards.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) {
-            old_ = old;
-        }
-        Set(zone);
-    }
-    ~TimeZone() { Set(old_ ? old_->c_str() : nullptr); }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
-
-private:
-    static void Set(const char* zone) {
-#ifdef _WIN32
-        _putenv_s("TZ", zone != nullptr ? zone : "");
-        _tzset();
-#else
-        if (zone != nullptr) {
-            setenv("TZ", zone, 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-#endif
-    }
-
-    std::optional<std::string> old_;
-};
+using test::ScopedTimeZone;
 
 SystemTime Time(int year, int month, int dayOfWeek, int day, int hour, int minute, int second,
                 int milliseconds = 0) {
@@ -193,7 +165,7 @@ SystemTime Time(int year, int month, int dayOfWeek, int day, int hour, int minut
 }
 
 TEST(RecordingDesktop, ClockStartsOnAMondayMorning) {
-    TimeZone utc("UTC0");
+    ScopedTimeZone utc("UTC0");
     RecordingDesktop desktop;
     EXPECT_EQ(desktop.Now(), 1767596400000);
     EXPECT_EQ(desktop.GetLocalTime(), Time(2026, 1, 1, 5, 7, 0, 0));
@@ -203,7 +175,7 @@ TEST(RecordingDesktop, ClockFollowsTheLocalTimeZone) {
 #ifdef _WIN32
     GTEST_SKIP() << "the C library has no rules for Europe/Berlin";
 #endif
-    TimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+    ScopedTimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
     RecordingDesktop desktop;
     EXPECT_EQ(desktop.GetLocalTime(), Time(2026, 1, 1, 5, 8, 0, 0));
     desktop.SetLocalTime(2026, 7, 1, 12, 30, 15); // summer time
@@ -217,7 +189,7 @@ TEST(RecordingDesktop, ClockFollowsTheLocalTimeZone) {
 }
 
 TEST(RecordingDesktop, SleepAdvancesTheClockThenCallsItsHook) {
-    TimeZone utc("UTC0");
+    ScopedTimeZone utc("UTC0");
     RecordingDesktop desktop;
     std::vector<std::string> seen;
     desktop.onSleep = [&](std::uint32_t ms) {
@@ -239,7 +211,7 @@ TEST(RecordingDesktop, ClockBeforeTheEpoch) {
 #ifdef _WIN32
     GTEST_SKIP() << "the C library has no local time before 1970";
 #endif
-    TimeZone utc("UTC0");
+    ScopedTimeZone utc("UTC0");
     RecordingDesktop desktop;
     desktop.SetNow(-1);
     EXPECT_EQ(desktop.GetLocalTime(), Time(1969, 12, 3, 31, 23, 59, 59, 999));

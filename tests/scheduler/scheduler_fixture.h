@@ -14,39 +14,9 @@
 #include "desktop/recording/recording.h"
 #include "keys/keyscript.h"
 #include "scheduler/minutes.h"
+#include "support/timezone.h"
 
 namespace orvanel::test {
-
-// Sets the process's time zone for its lifetime and restores the one before.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const std::string& zone) {
-        if (const char* old = std::getenv("TZ")) {
-            saved_ = old;
-        }
-        Set(zone.c_str());
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-    ~ScopedTimeZone() { Set(saved_ ? saved_->c_str() : nullptr); }
-
-private:
-    static void Set(const char* zone) {
-#ifdef _WIN32
-        _putenv_s("TZ", zone != nullptr ? zone : "");
-        _tzset();
-#else
-        if (zone != nullptr) {
-            setenv("TZ", zone, 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-#endif
-    }
-
-    std::optional<std::string> saved_;
-};
 
 // Universal time, written so that every C library understands it.
 constexpr const char* kUtcZone = "UTC0";
