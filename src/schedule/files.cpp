@@ -2,8 +2,8 @@
 // counterpart; the build takes one of the two). All system calls of the store
 // are in these files.
 #include "schedule/files.h"
+#include "schedule/filepaths.h"
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -39,9 +39,6 @@ long ReadSome(int fd, char* data, std::size_t size) {
 int CloseDescriptor(int fd) {
     return ::close(fd);
 }
-long ProcessId() {
-    return static_cast<long>(::getpid());
-}
 
 // Closes a descriptor when it goes out of scope.
 class Descriptor {
@@ -74,29 +71,6 @@ void SyncDirectory(const fs::path& directory) {
     if (dir.Valid()) {
         (void)::fsync(dir.Get());
     }
-}
-
-// The file that a replacement really rewrites: the target of a symbolic
-// link, so that the link itself is kept.
-fs::path ReplacedFile(const fs::path& path) {
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        fs::path target = fs::weakly_canonical(path, ec);
-        if (!ec) {
-            return target;
-        }
-    }
-    return path;
-}
-
-// A fresh name for a temporary file next to `target`, e.g.
-// ".monlist.ini.1234-7-0.tmp". The leading dot keeps it out of plain listings.
-fs::path TemporaryName(const fs::path& target, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    const unsigned n = counter.fetch_add(1, std::memory_order_relaxed);
-    const std::string name = "." + target.filename().string() + "." + std::to_string(ProcessId()) +
-                             "-" + std::to_string(n) + "-" + std::to_string(attempt) + ".tmp";
-    return target.parent_path() / name;
 }
 
 // Gives a new file the permission bits and owner of the file it replaces, as
@@ -172,7 +146,7 @@ ScheduleFiles::ReadResult ScheduleFiles::ReadWhole(const fs::path& path, std::st
 }
 
 bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content) {
-    const fs::path target = ReplacedFile(path);
+    const fs::path target = filepaths::ReplacedFile(path);
     fs::path directory = target.parent_path();
     if (directory.empty()) {
         directory = ".";
@@ -187,7 +161,7 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
     fs::path temporary;
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = TemporaryName(target, attempt);
+        temporary = filepaths::TemporaryName(target, attempt);
         fd = CreateExclusive(temporary);
         if (fd < 0 && errno != EEXIST) {
             return false;

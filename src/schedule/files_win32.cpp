@@ -2,16 +2,15 @@
 // for POSIX systems; the build takes one of the two). All system calls of the
 // store are in this file. Files are opened in binary mode, so that line ends
 // are written and read exactly as the store makes them.
+#include "schedule/filepaths.h"
 #include "schedule/files.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <string>
 
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <sys/stat.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -50,29 +49,6 @@ public:
 private:
     int fd_;
 };
-
-// The file that a replacement really rewrites: the target of a symbolic
-// link, so that the link itself is kept.
-fs::path ReplacedFile(const fs::path& path) {
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        fs::path target = fs::weakly_canonical(path, ec);
-        if (!ec) {
-            return target;
-        }
-    }
-    return path;
-}
-
-// A fresh name for a temporary file next to `target`, e.g.
-// ".monlist.ini.1234-7.tmp".
-fs::path TemporaryName(const fs::path& target, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    const unsigned n = counter.fetch_add(1, std::memory_order_relaxed);
-    std::string name = "." + target.filename().string() + "." + std::to_string(::_getpid()) + "-" +
-                       std::to_string(n) + "-" + std::to_string(attempt) + ".tmp";
-    return target.parent_path() / name;
-}
 
 } // namespace
 
@@ -115,7 +91,7 @@ ScheduleFiles::ReadResult ScheduleFiles::ReadWhole(const fs::path& path, std::st
 }
 
 bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content) {
-    const fs::path target = ReplacedFile(path);
+    const fs::path target = filepaths::ReplacedFile(path);
 
     // A directory is not replaced, and neither is a file that this process
     // may not write (a read-only file).
@@ -132,7 +108,7 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
     fs::path temporary;
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = TemporaryName(target, attempt);
+        temporary = filepaths::TemporaryName(target, attempt);
         fd = ::_wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                       _S_IREAD | _S_IWRITE);
         if (fd < 0 && errno != EEXIST) {

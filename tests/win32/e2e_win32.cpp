@@ -10,6 +10,7 @@
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"
 #include "scheduler/runner.h"
+#include "support/scripttext.h"
 #include "win32testing.h"
 
 namespace orvanel {
@@ -26,30 +27,7 @@ HWND ToHwnd(WindowHandle window) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
 
-// The script text that types `text`: the characters that the language reads
-// as prefixes, groups or Enter are written as one-character brace groups.
-std::string Escaped(const std::string& text) {
-    std::string script;
-    for (char c : text) {
-        switch (c) {
-        case '+':
-        case '^':
-        case '%':
-        case '~':
-        case '{':
-        case '}':
-        case '(':
-        case ')':
-            script += '{';
-            script += c;
-            script += '}';
-            break;
-        default:
-            script += c;
-        }
-    }
-    return script;
-}
+using test::LiteralScript;
 
 std::string Printable(const std::string& bytes) {
     std::string shown;
@@ -120,7 +98,7 @@ TEST_F(TypingTest, EveryPrintableCharacterArrivesVerbatim) {
         text += static_cast<char>(c);
     }
     BringToFront();
-    PlayStep(keys_, Escaped(text));
+    PlayStep(keys_, LiteralScript(text));
     ExpectReceived(text);
 }
 

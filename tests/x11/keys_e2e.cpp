@@ -11,6 +11,7 @@
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"
 #include "keys/playscript.h"
+#include "support/scripttext.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -26,29 +27,7 @@ std::string PrintableAscii() {
     return text;
 }
 
-// The script text that types `text` verbatim: the characters that the
-// language reads otherwise are written as one-character brace groups.
-std::string Escaped(const std::string& text) {
-    std::string script;
-    for (char c : text) {
-        switch (c) {
-        case '+':
-        case '^':
-        case '%':
-        case '~':
-        case '{':
-        case '}':
-            script += '{';
-            script += c;
-            script += '}';
-            break;
-        default:
-            script += c; // "(" and ")" outside a group are shifted characters
-            break;
-        }
-    }
-    return script;
-}
+using test::LiteralScript;
 
 class KeyScriptE2eTest : public ::testing::TestWithParam<const char*> {
 protected:
@@ -100,12 +79,12 @@ protected:
 
 TEST_P(KeyScriptE2eTest, EveryPrintableAsciiCharacterIsTypedExactly) {
     const std::string text = PrintableAscii();
-    const std::string script = Escaped(text);
+    const std::string script = LiteralScript(text);
     ASSERT_LE(script.size(), kMaxStepLength);
     ExpectStep(script, text);
     // Backwards too, so that no character owes its result to the one before.
     const std::string backwards(text.rbegin(), text.rend());
-    ExpectStep(Escaped(backwards), backwards);
+    ExpectStep(LiteralScript(backwards), backwards);
 }
 
 TEST_P(KeyScriptE2eTest, AScriptOfStepsTypesEveryStepInOrder) {
@@ -115,7 +94,7 @@ TEST_P(KeyScriptE2eTest, AScriptOfStepsTypesEveryStepInOrder) {
     const std::string before = text.substr(0, semicolon);
     const std::string after = text.substr(semicolon + 1);
     target->ClearOutput();
-    PlayScript(*keys, Escaped(before) + ";" + Escaped(after) + ";{TAB};", "0");
+    PlayScript(*keys, LiteralScript(before) + ";" + LiteralScript(after) + ";{TAB};", "0");
     const std::string expected = before + after + "<Tab>";
     EXPECT_EQ(target->WaitForOutput(expected), expected);
     EXPECT_EQ(PressedKeycodes(), std::vector<int>{});
