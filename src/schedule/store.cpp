@@ -16,8 +16,6 @@ const std::array<const char*, kDayCount> kDayFileNames = {
 
 namespace {
 
-constexpr const char* kFieldSeparator = "|";
-
 std::string CannotOpen(const char* name) {
     return std::string("Cannot open file ") + name;
 }
@@ -238,11 +236,11 @@ void ScheduleStore::Save() {
         }
         auto& list = days_[Index(day)];
         for (int row = 1; row <= kTaskRows; ++row) {
-            std::string line = view_.Cell(day, 0, row);
+            std::string line = view_.Cell(day, kExeNameField, row);
             if (line.empty()) {
                 continue; // no EXE name: the row is not saved
             }
-            for (int column = 1; column < kGridColumns; ++column) {
+            for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
                 line += kFieldSeparator;
                 line += view_.Cell(day, column, row);
             }

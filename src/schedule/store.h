@@ -12,13 +12,14 @@
 
 #include "schedule/error.h"
 #include "schedule/files.h"
+#include "schedule/taskline.h"
 
 namespace orvanel {
 
-constexpr int kDayCount = 7;    // Monday (0) to Sunday (6)
-constexpr int kGridRows = 25;   // row 0 is the header row
-constexpr int kGridColumns = 5; // EXE name, Window Title, Hour, Min., Script
-constexpr int kTaskRows = 24;   // rows 1 to 24
+constexpr int kDayCount = 7;                  // Monday (0) to Sunday (6)
+constexpr int kGridRows = 25;                 // row 0 is the header row
+constexpr int kGridColumns = kTaskFieldCount; // column c holds field c of a task line
+constexpr int kTaskRows = 24;                 // rows 1 to 24
 
 // The day files, Monday first.
 extern const std::array<const char*, kDayCount> kDayFileNames;

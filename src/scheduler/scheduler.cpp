@@ -68,8 +68,8 @@ DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minu
         std::int32_t h = 0;
         std::int32_t m = 0;
         try {
-            h = TextToInt(ExtractField(line, "|", 2));
-            m = TextToInt(ExtractField(line, "|", 3));
+            h = TextToInt(ExtractField(line, kFieldSeparator, kHourField));
+            m = TextToInt(ExtractField(line, kFieldSeparator, kMinuteField));
         } catch (const Error& error) {
             scan.error = error.what();
             break;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "desktop/recording/recording.h"
-#include "keys/cp1252.h"
+#include "desktop/cp1252.h"
 #include "keys/keyoutput.h"
 #include "keys/playscript.h"
 #include "schedule/taskline.h"

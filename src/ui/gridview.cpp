@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <stdexcept>
 
-#include "ui/cp1252.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel {
 

@@ -15,7 +15,7 @@
 #include "desktop/datetimetext.h"
 #include "schedule/error.h"
 #include "ui/artwork.h"
-#include "ui/cp1252.h"
+#include "ui/qcp1252.h"
 #include "ui/pagecontrol.h"
 
 namespace orvanel {

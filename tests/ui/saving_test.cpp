@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "fixture.h"
-#include "ui/cp1252.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel::test {
 namespace {

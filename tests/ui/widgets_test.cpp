@@ -3,7 +3,7 @@
 #include <QLocale>
 
 #include "fixture.h"
-#include "ui/cp1252.h"
+#include "ui/qcp1252.h"
 #include "ui/delayspinbox.h"
 #include "ui/monthcalendar.h"
 
