@@ -15,8 +15,8 @@
 #include "desktop/datetimetext.h"
 #include "schedule/error.h"
 #include "ui/artwork.h"
-#include "ui/qcp1252.h"
 #include "ui/pagecontrol.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel {
 
