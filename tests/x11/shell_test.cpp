@@ -182,6 +182,15 @@ TEST(ShellTest, DocumentsAndAddressesGoToXdgOpen) {
     EXPECT_EQ(ReadWhenThere(work / "where.txt"), work.string());
     fs::remove(work / "opened.txt");
 
+    // A text file with execute bits (every file on a vfat or SMB mount) is a
+    // document: opened, never run as shell commands.
+    test::WriteBytes(work / "job.bat", "touch ran.txt\n");
+    chmod((work / "job.bat").c_str(), 0755);
+    EXPECT_GT(x11::RunShellPlan(x11::PlanShellOpen("job.bat", work.c_str())), 32);
+    EXPECT_EQ(ReadWhenThere(work / "opened.txt"), (work / "job.bat").string());
+    EXPECT_FALSE(fs::exists(work / "ran.txt"));
+    fs::remove(work / "opened.txt");
+
     const x11::ShellPlan web = x11::PlanShellOpen("https://example.org/orvanel", nullptr);
     EXPECT_EQ(web.kind, x11::ShellPlan::Kind::Open);
     EXPECT_EQ(web.argument, "https://example.org/orvanel");

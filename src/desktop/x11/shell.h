@@ -1,8 +1,9 @@
 // Starting programs and opening documents the way the shell's "open" does,
-// on a POSIX system: an executable file is started directly (fork and exec,
-// no shell ever reads its name), detached in its own session with standard
-// input from /dev/null and no zombie left behind; any other file, a folder or
-// a web address goes to xdg-open.
+// on a POSIX system: a program file (a binary or a "#!" script, with an
+// execute bit) is started directly (fork and exec, no shell ever reads its
+// name), detached in its own session with standard input from /dev/null and
+// no zombie left behind; any other file, a folder or a web address goes to
+// xdg-open.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@ constexpr std::intptr_t kShellSuccess = 42;
 constexpr std::intptr_t kShellFileNotFound = 2;
 constexpr std::intptr_t kShellPathNotFound = 3;
 constexpr std::intptr_t kShellAccessDenied = 5;
+constexpr std::intptr_t kShellBadFormat = 11;
 constexpr std::intptr_t kShellNoAssociation = 31;
 
 // What "open" does with a file and a working directory, worked out before

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -276,9 +277,11 @@ struct UsTypingKeys {
     }
 };
 
+// With SHIFT, a key that the US layout gives no shifted character of its own
+// (the space bar) types its plain character, as it does on that layout.
 char UsCharForVk(std::uint8_t vk, bool shift) {
     static const UsTypingKeys keys;
-    return shift ? keys.shifted[vk] : keys.plain[vk];
+    return shift && keys.shifted[vk] != 0 ? keys.shifted[vk] : keys.plain[vk];
 }
 
 bool IsLentVk(std::uint8_t vk) {
@@ -286,7 +289,9 @@ bool IsLentVk(std::uint8_t vk) {
 }
 
 // The keysym of a named (non-character) virtual key; NoSymbol when the key
-// types nothing (VK 7 and 10 have no key on Windows either).
+// types nothing. VK 7 and 10 have no key on Windows either; VK 42, the print
+// key of old terminals, has none on X, and the X print key in its place is the
+// one desktops bind to their screenshot tool, which would take the focus.
 KeySym NamedKeysym(std::uint8_t vk) {
     if (vk >= 0x60 && vk <= 0x69) {
         return XK_KP_0 + (vk - 0x60);
@@ -329,8 +334,7 @@ KeySym NamedKeysym(std::uint8_t vk) {
         return XK_Down;
     case 0x29:
         return XK_Select;
-    case 0x2A: // print
-    case 0x2C: // snapshot
+    case 0x2C: // snapshot: the key desktops bind to their screenshot tool
         return XK_Print;
     case 0x2B:
         return XK_Execute;
@@ -478,6 +482,18 @@ struct X11Desktop::Impl {
     int xkbEventType = 0;
     Registration registration;
     int slot = -1;
+
+    Impl() = default;
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+    // Whichever way the backend goes, a failed open included, the exit and
+    // signal handlers must no longer find it.
+    ~Impl() {
+        if (slot >= 0) {
+            XGuard guard;
+            gBackends[slot].store(nullptr);
+        }
+    }
 
     // Atoms.
     Atom netClientList = 0, netClientListStacking = 0, netWmName = 0, utf8String = 0,
@@ -767,9 +783,14 @@ struct X11Desktop::Impl {
     }
 
     // Binds a spare keycode to `keysym`; 0 when there is none to spare.
+    // An X client turns a keycode into a character with the keymap as it is
+    // when it reads the event, which may be seconds later: a binding
+    // therefore stays for as long as the backend lives. Only when every spare
+    // keycode is bound is one taken over, the least recently used, and never
+    // one used within the last minute.
     KeyCode BindSpare(KeySym keysym) {
         KeyCode chosen = 0;
-        Clock::time_point oldest = Clock::time_point::max();
+        Clock::time_point oldest = Clock::now() - kBindingKept;
         for (KeyCode kc : spareKeycodes) {
             if (pressCount[kc] > 0) {
                 continue;
@@ -786,12 +807,6 @@ struct X11Desktop::Impl {
         }
         if (chosen == 0) {
             return 0;
-        }
-        auto it = bindings.find(chosen);
-        if (it != bindings.end()) {
-            // A client that reads the keymap only when it handles the key
-            // event must still find the old binding: let it settle first.
-            SleepFor(it->second.lastUse + kBindingGrace - Clock::now());
         }
         // A plain Xlib client reads its keymap only when it looks up its first
         // key, and asks to hear of keymap changes in a request that leaves
@@ -896,6 +911,7 @@ struct X11Desktop::Impl {
         }
 
         std::optional<Choice> choice;
+        bool noSpare = false;
         if (character != 0) {
             const x11::KeysymChoices keysyms = x11::KeysymsForCharacter(character);
             for (std::uint32_t ks : keysyms.keysym) {
@@ -903,17 +919,27 @@ struct X11Desktop::Impl {
                     choice = Find(ks, true);
                 }
             }
-            if (!choice && keysyms.keysym[0] != 0 && BindSpare(keysyms.keysym[0]) != 0) {
+            if (!choice && keysyms.keysym[0] != 0) {
+                noSpare = BindSpare(keysyms.keysym[0]) == 0;
                 choice = Find(keysyms.keysym[0], true);
             }
         } else if (named != NoSymbol) {
             choice = Find(named, false);
-            if (!choice && BindSpare(named) != 0) {
+            if (!choice) {
+                noSpare = BindSpare(named) == 0;
                 choice = Find(named, false);
             }
         }
         if (!choice) {
-            return; // no key types it, and no keycode could be spared
+            if (noSpare && character != 0) {
+                std::fprintf(stderr, "Orvanel: no free X keycode to type U+%04X on: not sent.\n",
+                             static_cast<unsigned>(character));
+            } else if (noSpare) {
+                std::fprintf(stderr,
+                             "Orvanel: no free X keycode to type virtual key %u on: not sent.\n",
+                             static_cast<unsigned>(vk));
+            }
+            return;
         }
 
         if (character != 0) {
@@ -991,7 +1017,7 @@ struct X11Desktop::Impl {
 
     static constexpr Clock::duration kBindingGrace = std::chrono::milliseconds(200);
     static constexpr Clock::duration kQuietBeforeRemap = std::chrono::milliseconds(40);
-    static constexpr Clock::duration kBindingIdle = std::chrono::seconds(1);
+    static constexpr Clock::duration kBindingKept = std::chrono::minutes(1);
 
     std::optional<std::vector<unsigned char>> Property(Window w, Atom property, Atom type,
                                                        int* format = nullptr,
@@ -1294,10 +1320,6 @@ void X11Desktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
     if (d.Dead()) {
         return;
     }
-    d.PollEvents();
-    if (!d.bindings.empty()) {
-        d.RestoreIdleBindings(Impl::kBindingIdle);
-    }
     d.Refresh();
     if ((flags & kKeyEventKeyUp) != 0) {
         d.KeyUp(virtualKey);
@@ -1520,11 +1542,6 @@ std::intptr_t X11Desktop::ShellExecuteA(WindowHandle /*owner*/, const char* oper
 
 void X11Desktop::Sleep(std::uint32_t milliseconds) {
     SleepFor(std::chrono::milliseconds(milliseconds));
-    XGuard guard;
-    if (!impl_->Dead() && !impl_->bindings.empty()) {
-        impl_->PollEvents();
-        impl_->RestoreIdleBindings(Impl::kBindingIdle);
-    }
 }
 
 SystemTime X11Desktop::GetLocalTime() {
