@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <X11/XKBlib.h>
@@ -293,6 +294,22 @@ TEST_F(X11WmTest, AMaximisedWindowIsRestoredToNormalSize) {
     Activate(target->Window());
     EXPECT_TRUE(WaitUntil([&] { return !maximised(); }, milliseconds(2000)));
     EXPECT_EQ(desktop->FocusWindow(), target->Window());
+}
+
+// ---- programs ----
+
+TEST_F(X11Test, ProgramsStartThroughTheShellRoad) {
+    test::TempDir dir;
+    const auto work = std::filesystem::canonical(dir.Path());
+    test::WriteBytes(work / "app", "#!/bin/sh\npwd -P > cwd.tmp && mv cwd.tmp cwd.txt\n");
+    chmod((work / "app").c_str(), 0755);
+    EXPECT_GT(desktop->ShellExecuteA(kNoWindow, "open", "app", nullptr, work.c_str(), kShowNormal),
+              32);
+    ASSERT_TRUE(
+        WaitUntil([&] { return std::filesystem::exists(work / "cwd.txt"); }, milliseconds(5000)));
+    EXPECT_EQ(test::ReadBytes(work / "cwd.txt"), work.string() + "\n");
+    EXPECT_LE(desktop->ShellExecuteA(kNoWindow, "open", "", nullptr, nullptr, kShowNormal), 32);
+    EXPECT_LE(desktop->ShellExecuteA(kNoWindow, "print", "app", nullptr, work.c_str(), 1), 32);
 }
 
 // ---- typing ----

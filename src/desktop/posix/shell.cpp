@@ -1,4 +1,4 @@
-#include "desktop/x11/shell.h"
+#include "desktop/posix/shell.h"
 
 #include <cerrno>
 #include <csignal>
@@ -14,7 +14,7 @@
 #include <linux/close_range.h>
 #endif
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 namespace {
 
@@ -301,4 +301,4 @@ std::intptr_t RunShellPlan(const ShellPlan& plan) {
     return kShellSuccess;
 }
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix

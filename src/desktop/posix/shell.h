@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 // Results as ShellExecuteA gives them: greater than 32 for success.
 constexpr std::intptr_t kShellSuccess = 42;
@@ -47,4 +47,4 @@ ShellPlan PlanShellOpen(const char* file, const char* directory);
 // kShellSuccess when it was started (its exec succeeded), else an error code.
 std::intptr_t RunShellPlan(const ShellPlan& plan);
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix
