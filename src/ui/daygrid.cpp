@@ -1,8 +1,9 @@
-#include "ui/gridview.h"
+#include "ui/daygrid.h"
 
 #include <QHeaderView>
 #include <stdexcept>
 
+#include "schedule/store.h"
 #include "ui/cp1252.h"
 
 namespace orvanel {
@@ -11,84 +12,42 @@ namespace {
 
 constexpr int kRowHeight = 24;
 
+void CheckCell(int column, int row) {
+    if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) {
+        throw std::out_of_range("grid cell out of range");
+    }
+}
+
 } // namespace
 
-QTableWidget* WidgetScheduleView::Grid(int day) const {
-    return grids_.at(static_cast<std::size_t>(day));
-}
-
-std::string WidgetScheduleView::Cell(int day, int column, int row) const {
-    QTableWidget* grid = Grid(day);
-    if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) {
-        throw std::out_of_range("grid cell out of range");
-    }
-    const QTableWidgetItem* item =
-        row == 0 ? grid->horizontalHeaderItem(column) : grid->item(row - 1, column);
-    return item == nullptr ? std::string() : ToCp1252(item->text());
-}
-
-void WidgetScheduleView::SetCell(int day, int column, int row, const std::string& text) {
-    QTableWidget* grid = Grid(day);
-    if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) {
-        throw std::out_of_range("grid cell out of range");
-    }
-    const QString value = FromCp1252(text);
-    if (row == 0) {
-        QTableWidgetItem* header = grid->horizontalHeaderItem(column);
-        if (header == nullptr) {
-            grid->setHorizontalHeaderItem(column, new QTableWidgetItem(value));
-        } else {
-            header->setText(value);
-        }
-        return;
-    }
-    QTableWidgetItem* item = grid->item(row - 1, column);
-    if (item == nullptr) {
-        if (value.isEmpty()) {
-            return;
-        }
-        grid->setItem(row - 1, column, new QTableWidgetItem(value));
-    } else {
-        item->setText(value);
-    }
-}
-
-std::string WidgetScheduleView::SpinText() const {
-    return ToCp1252(spin_.rawText());
-}
-
-void WidgetScheduleView::SetSpinText(const std::string& text) {
-    spin_.setRawText(FromCp1252(text));
-}
-
-void SetUpDayGrid(QTableWidget& grid) {
-    grid.setColumnCount(kGridColumns);
-    grid.setRowCount(kTaskRows);
+DayGrid::DayGrid(QWidget* parent) : QTableWidget(parent) {
+    setColumnCount(kGridColumns);
+    setRowCount(kTaskRows);
     for (int column = 0; column < kGridColumns; ++column) {
-        grid.setHorizontalHeaderItem(column, new QTableWidgetItem());
+        setHorizontalHeaderItem(column, new QTableWidgetItem());
     }
-    grid.setShowGrid(true);
-    grid.setWordWrap(false);
-    grid.setTextElideMode(Qt::ElideNone); // a long text is cut at the cell's edge
-    grid.setCornerButtonEnabled(false);
-    grid.setTabKeyNavigation(false);
-    grid.setSelectionMode(QAbstractItemView::ContiguousSelection);
-    grid.setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid.setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                         QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    grid.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    grid.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone); // a long text is cut at the cell's edge
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
     // No fixed column.
-    grid.verticalHeader()->hide();
-    grid.verticalHeader()->setMinimumSectionSize(1);
-    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid.verticalHeader()->setDefaultSectionSize(kRowHeight);
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
 
     // The header row: fixed, as high as a task row, captions to the left,
     // columns widened or narrowed by dragging their borders.
-    QHeaderView* header = grid.horizontalHeader();
+    QHeaderView* header = horizontalHeader();
     header->setFixedHeight(kRowHeight);
     header->setMinimumSectionSize(1);
     header->setSectionResizeMode(QHeaderView::Interactive);
@@ -96,6 +55,27 @@ void SetUpDayGrid(QTableWidget& grid) {
     header->setHighlightSections(false);
     header->setSectionsClickable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+std::string DayGrid::CellText(int column, int row) const {
+    CheckCell(column, row);
+    const QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+    return cell == nullptr ? std::string() : ToCp1252(cell->text());
+}
+
+void DayGrid::SetCellText(int column, int row, const std::string& text) {
+    CheckCell(column, row);
+    const QString value = FromCp1252(text);
+    if (row == 0) {
+        horizontalHeaderItem(column)->setText(value);
+        return;
+    }
+    QTableWidgetItem* cell = item(row - 1, column);
+    if (cell != nullptr) {
+        cell->setText(value);
+    } else if (!value.isEmpty()) {
+        setItem(row - 1, column, new QTableWidgetItem(value));
+    }
 }
 
 } // namespace orvanel
