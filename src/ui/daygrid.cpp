@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "schedule/store.h"
-#include "ui/cp1252.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel {
 
