@@ -120,7 +120,9 @@ timeout 60 wineserver -w
 [ ! -e "$programs" ] || fail "the program folder is left: $(ls -A "$programs")"
 [ ! -e "$shortcut" ] || fail "the shortcut is left"
 [ ! -e "$data/schedule.html" ] || fail "the manual is left in the data folder"
-[ -f "$data/schedule.ini" ] && [ -f "$data/monlist.ini" ] || fail "the user's week was removed"
+if [ ! -f "$data/schedule.ini" ] || [ ! -f "$data/monlist.ini" ]; then
+    fail "the user's week was removed"
+fi
 ! has_uninstall_entry || fail "the uninstall entry is left"
 
 if [ "$failures" -ne 0 ]; then
