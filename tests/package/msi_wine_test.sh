@@ -28,6 +28,14 @@ if [[ "$(msiinfo export "$msi" File)" == *$'\torvanel.exe\t'* ]]; then
     have_program=yes
 fi
 
+# Per user, without administrator rights: no ALLUSERS, and the summary's word
+# count says that no elevation is needed (bit 8).
+if [[ "$(msiinfo export "$msi" Property)" == *$'\nALLUSERS\t'* ]]; then
+    fail "the installer sets ALLUSERS (a per-machine installation)"
+fi
+word_count=$(msiinfo suminfo "$msi" | sed -n 's/^Source: \([0-9]*\).*/\1/p')
+[ $((${word_count:-0} & 8)) -ne 0 ] || fail "the installer asks for elevation (word count ${word_count:-?})"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/orvanel-msi-test.XXXXXX")
 xvfb_pid=
 cleanup() {
