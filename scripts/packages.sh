@@ -13,7 +13,7 @@ ORVANEL_RUN_PACKAGES=(
 # checks, and the Windows programs and installer.
 ORVANEL_PACKAGE_PACKAGES=(
     "${ORVANEL_RUN_PACKAGES[@]}"
-    dpkg-dev lintian desktop-file-utils appstream wixl msitools
+    dpkg-dev file lintian desktop-file-utils appstream wixl msitools
     googletest g++-mingw-w64-x86-64-posix
 )
 
