@@ -295,6 +295,7 @@ void Win32MainView::SetColumnWidth(int day, int column, int width) {
 void Win32MainView::SetDateText(const std::string& text) {
     ::SetWindowTextW(label2_, FromAnsi(text).c_str());
     SizeLabelToText(label2_);
+    KeepDateBesideCaption();
 }
 
 void Win32MainView::SetManualCaption(const std::string& text) {

@@ -96,6 +96,7 @@ private:
     void LoadPictures();
     void Layout();
     void PlaceGeneralPage();
+    void KeepDateBesideCaption();
     void PlaceAtScreenCentre();
     void ShowPage(int index);
     HWND Grid(int day) const;

@@ -223,6 +223,21 @@ void Win32MainView::PlaceGeneralPage() {
     for (HWND label : {label1_, label2_, label3_, label4_, label5_, label9_, label10_}) {
         SizeLabelToText(label);
     }
+    KeepDateBesideCaption();
+}
+
+void Win32MainView::KeepDateBesideCaption() {
+    // With a font wider than the design's, "Current Date:" would run under
+    // the date; the date then moves right to leave a small gap.
+    RECT caption;
+    RECT date;
+    ::GetWindowRect(label1_, &caption);
+    ::GetWindowRect(label2_, &date);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&caption), 2);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&date), 2);
+    const int left = std::max<int>(dpi_(122), caption.right + dpi_(4));
+    ::SetWindowPos(label2_, nullptr, left, date.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MainView::PlaceAtScreenCentre() {
