@@ -100,7 +100,7 @@ public:
 
     HWND Window() const { return window_; }
     HWND Control(int id) const {
-        const HWND direct = ::GetDlgItem(window_, id);
+        HWND direct = ::GetDlgItem(window_, id);
         if (direct != nullptr) {
             return direct;
         }

@@ -113,10 +113,16 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Layout();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            if (::GetFocus() == nullptr || ::GetFocus() == window_) {
-                ::SetFocus(tabs_);
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            lastFocus_ = ::GetFocus(); // given back when the user returns
+        } else {
+            // A cell editor closed meanwhile: its grid takes the focus.
+            HWND focus = lastFocus_;
+            while (focus != nullptr && ::IsChild(window_, focus) && !::IsWindowVisible(focus)) {
+                focus = ::GetParent(focus);
             }
+            const bool known = focus != nullptr && ::IsChild(window_, focus);
+            ::SetFocus(known ? focus : tabs_);
             if (form_ != nullptr) {
                 form_->FormActivate();
             }
@@ -225,11 +231,9 @@ LRESULT Win32MainView::OnControlColour(HDC dc, HWND control) {
         return c == LinkColour::Red ? RGB(255, 0, 0) : RGB(0, 0, 255);
     };
     if (control == label4_) {
-        colour = RGB(255, 0, 0);
-    } else if (control == label9_) {
-        colour = linkColour(linkColours_[0]);
-    } else if (control == label10_) {
-        colour = linkColour(linkColours_[1]);
+        colour = linkColour(LinkColour::Red); // the title is the same pure red
+    } else if (control == label9_ || control == label10_) {
+        colour = linkColour(linkColours_[control == label9_ ? 0 : 1]);
     }
     ::SetTextColor(dc, colour);
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
@@ -255,7 +259,7 @@ bool Win32MainView::HandleTabKey(const MSG& message) {
         stops[1] = Grid(page - 1);
         count = 2;
     }
-    const HWND focus = ::GetFocus();
+    HWND focus = ::GetFocus();
     std::size_t at = 0;
     for (std::size_t i = 0; i < count; ++i) {
         if (focus == stops[i] || ::IsChild(stops[i], focus)) {

@@ -123,6 +123,7 @@ private:
     HIMAGELIST glyphs_ = nullptr;
     bool timerRunning_ = false;
     int statusMinHeight_ = 0;
+    HWND lastFocus_ = nullptr; // the focus when the window was last deactivated
 };
 
 } // namespace orvanel::win32ui

@@ -71,7 +71,7 @@ private:
     void ScrollTo(int left, int topRow);
     void ScrollIntoView(int column, int row);
     void OnScroll(int bar, WORD request);
-    void Paint(HDC dc) const;
+    void Paint(HDC target) const;
     void PaintCell(HDC dc, int column, int row) const;
 
     // ---- Input and editing (gridinput.cpp) ----

@@ -254,7 +254,7 @@ void Win32MainView::PlaceAtScreenCentre() {
 }
 
 void Win32MainView::ShowPage(int index) {
-    const HWND focus = ::GetFocus();
+    HWND focus = ::GetFocus();
     for (int i = 0; i < kPageCount; ++i) {
         HWND page = pages_[static_cast<std::size_t>(i)];
         if (i != index && focus != nullptr && ::IsChild(page, focus)) {
