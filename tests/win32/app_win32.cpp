@@ -136,6 +136,14 @@ private:
     HWND window_ = nullptr;
 };
 
+// The control that has the focus in the program's window thread.
+HWND FocusOf(const Program& program) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = ::GetWindowThreadProcessId(program.Window(), nullptr);
+    return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     void Front(const Program& program) {
@@ -232,13 +240,16 @@ TEST_F(WindowTest, StartsInAnEmptyFolderWithEveryControlInItsPlace) {
         EXPECT_EQ(r.bottom - r.top, 171);
         EXPECT_EQ(::GetDlgCtrlID(::GetParent(grid)), kFirstPage + 1 + day);
     }
-    // The spin box refuses letters, steps by 10 and clamps on leaving.
+    // The spin box refuses letters, clamps when Tab leaves it for "Save
+    // Data", and steps by 10 when Shift+Tab has brought the focus back.
     Front(program);
     HWND spin = program.Control(kSpin1);
     ClickCentre(spin);
     Type("{END}{BACKSPACE}x3001{TAB}");
     EXPECT_TRUE(WaitUntil([&] { return TextOf(spin) == "3000"; }, 5000)) << TextOf(spin);
-    ClickCentre(spin);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(program) == program.Control(kBitBtn2); }, 5000));
+    Type("+{TAB}");
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(program) == spin; }, 5000));
     Type("{DOWN}");
     EXPECT_TRUE(WaitUntil([&] { return TextOf(spin) == "2990"; }, 5000)) << TextOf(spin);
 

@@ -116,13 +116,7 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) == WA_INACTIVE) {
             lastFocus_ = ::GetFocus(); // given back when the user returns
         } else {
-            // A cell editor closed meanwhile: its grid takes the focus.
-            HWND focus = lastFocus_;
-            while (focus != nullptr && ::IsChild(window_, focus) && !::IsWindowVisible(focus)) {
-                focus = ::GetParent(focus);
-            }
-            const bool known = focus != nullptr && ::IsChild(window_, focus);
-            ::SetFocus(known ? focus : tabs_);
+            RestoreFocus();
             if (form_ != nullptr) {
                 form_->FormActivate();
             }
@@ -177,6 +171,21 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Win32MainView::RestoreFocus() {
+    // A click may have put the focus somewhere already; otherwise it goes back
+    // where it was, and from a cell editor closed meanwhile to its grid.
+    HWND current = ::GetFocus();
+    if (current != nullptr && current != window_) {
+        return;
+    }
+    HWND focus = lastFocus_;
+    while (focus != nullptr && ::IsChild(window_, focus) && !::IsWindowVisible(focus)) {
+        focus = ::GetParent(focus);
+    }
+    const bool known = focus != nullptr && ::IsChild(window_, focus);
+    ::SetFocus(known ? focus : tabs_);
 }
 
 void Win32MainView::OnCommand(int id, int code) {

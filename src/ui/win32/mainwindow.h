@@ -83,6 +83,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void RestoreFocus();
     void OnCommand(int id, int code);
     LRESULT OnNotify(const NMHDR& header);
     void OnPointerMoved(int id);
