@@ -6,7 +6,6 @@
 
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
-#include "scheduler/runner.h"
 
 namespace orvanel {
 

@@ -23,6 +23,9 @@ constexpr std::uint32_t kKeyEventKeyUp = 2; // KEYEVENTF_KEYUP
 // Show command of ShowWindow and ShellExecuteA.
 constexpr int kShowNormal = 1; // SW_SHOWNORMAL
 
+// The operation asked of ShellExecuteA.
+inline constexpr const char* kShellVerb = "open"; // the shell verb of every start
+
 // The focus message of SendMessageA.
 constexpr std::uint32_t kWmSetFocus = 7; // WM_SETFOCUS
 

@@ -83,14 +83,6 @@ constexpr std::array<std::uint8_t, 13> kNumpad = {0x67, 0x68, 0x69, 0x00, 0x64, 
                                                   0x00, 0x61, 0x62, 0x63, 0x60, 0x6E};
 constexpr std::uint32_t kNumpadFirstScan = 0x47;
 
-// Code page 1252 from 0x80 to 0x9F (the five unassigned bytes map to the C1
-// controls of the same value, as Windows does).
-constexpr std::array<char32_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 // Code page 437 from 0x80 to 0xFF.
 constexpr std::array<char32_t, 128> kCp437High = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
@@ -243,13 +235,6 @@ std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
     default:
         return 0;
     }
-}
-
-char32_t Cp1252ToUnicode(unsigned char character) {
-    if (character >= 0x80 && character < 0xA0) {
-        return kCp1252High[character - 0x80];
-    }
-    return character;
 }
 
 char32_t Cp437ToUnicode(unsigned char character) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "desktop/cp1252.h"
+
 namespace orvanel::uslayout {
 
 // Shift-state bits of a VkKeyScan answer (in its high byte).
@@ -26,8 +28,8 @@ std::int16_t VkKeyScanA(unsigned char character);
 // telling left and right apart. 0 when there is no answer.
 std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType);
 
-// Code page conversions of single bytes.
-char32_t Cp1252ToUnicode(unsigned char character);
+// Code page conversions of single bytes (code page 1252: desktop/cp1252.h).
+using orvanel::Cp1252ToUnicode;
 char32_t Cp437ToUnicode(unsigned char character);
 // The code page 437 byte of a Unicode character, or '?' when it has none.
 unsigned char UnicodeToCp437(char32_t character);

@@ -17,9 +17,9 @@ void PlayScript(KeyOutput& out, std::string_view script, std::string_view delayT
     if (script.empty()) {
         return;
     }
-    const std::int32_t steps = CountChar(script, ";") + 1;
+    const std::int32_t steps = CountChar(script, kStepSeparator) + 1;
     for (std::int32_t i = 0; i < steps; ++i) {
-        PlayStep(out, ExtractField(script, ";", i));
+        PlayStep(out, ExtractField(script, kStepSeparator, i));
         out.desktop.Sleep(ScriptDelayMilliseconds(delayText));
     }
 }

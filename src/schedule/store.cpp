@@ -16,8 +16,6 @@ const std::array<const char*, kDayCount> kDayFileNames = {
 
 namespace {
 
-constexpr const char* kFieldSeparator = "|";
-
 std::string CannotOpen(const char* name) {
     return std::string("Cannot open file ") + name;
 }
@@ -98,23 +96,12 @@ ScheduleStore::ScheduleStore(ScheduleView& view, std::filesystem::path directory
     : view_(view), directory_(std::move(directory)), files_(files) {}
 
 void ScheduleStore::StartUp() {
-    std::string first;
-    const auto step = [&first](auto&& action) {
-        try {
-            action();
-        } catch (const Error& error) {
-            if (first.empty()) {
-                first = error.what();
-            }
-        }
-    };
+    ErrorList errors;
     CreateLists();
-    step([this] { LoadSettings(); });
+    errors.Run([this] { LoadSettings(); });
     ClearGrids();
-    step([this] { LoadSchedule(); });
-    if (!first.empty()) {
-        throw Error(first);
-    }
+    errors.Run([this] { LoadSchedule(); });
+    errors.ThrowIfAny();
 }
 
 void ScheduleStore::CreateLists() {
@@ -139,6 +126,9 @@ void ScheduleStore::LoadSettings() {
     case ScheduleFiles::ReadResult::Missing:
         settings_ = {kScriptDelayCaption, "0"};
         if (!files_.ReplaceWhole(PathOf(kSettingsFileName), JoinLines(settings_))) {
+            // The default was never stored: the delay stays empty (100 ms)
+            // rather than making scripts type with no pause.
+            settings_[1].clear();
             error = CannotCreate(kSettingsFileName);
         }
         break;
@@ -149,14 +139,10 @@ void ScheduleStore::LoadSettings() {
         error = CannotOpen(kSettingsFileName);
         break;
     }
-    // A file of fewer than two lines lacks the caption and/or the value: they
-    // count as the caption and an empty value (100 ms), and the next save
-    // writes both.
-    if (settings_.empty()) {
-        settings_.emplace_back(kScriptDelayCaption);
-    }
+    // A file of fewer than two lines has no value line: it counts as the
+    // caption and an empty value (100 ms), and the next save writes both.
     if (settings_.size() < 2) {
-        settings_.emplace_back();
+        settings_ = {kScriptDelayCaption, ""};
     }
     scriptDelay_ = settings_[1].substr(0, kMaxTextLength);
     view_.SetSpinText(scriptDelay_);
@@ -179,11 +165,10 @@ void ScheduleStore::ClearGrids() {
     }
 }
 
-std::string ScheduleStore::LoadDays() {
+void ScheduleStore::LoadDays(ErrorList& errors) {
     for (auto& list : days_) {
         list.clear();
     }
-    std::string first;
     std::string content;
     for (int day = 0; day < kDayCount; ++day) {
         const char* name = kDayFileNames[Index(day)];
@@ -200,9 +185,7 @@ std::string ScheduleStore::LoadDays() {
             continue;
         case ScheduleFiles::ReadResult::Failed:
             unreadable_[Index(day)] = true;
-            if (first.empty()) {
-                first = CannotOpen(name);
-            }
+            errors.Add(CannotOpen(name));
             continue;
         }
         if (wasHeld) {
@@ -220,30 +203,25 @@ std::string ScheduleStore::LoadDays() {
         }
     }
     std::string().swap(content);
-    return first;
 }
 
 void ScheduleStore::LoadSchedule() {
-    const std::string error = LoadDays();
-    if (!error.empty()) {
-        throw Error(error);
-    }
+    ErrorList errors;
+    LoadDays(errors);
+    errors.ThrowIfAny();
 }
 
 void ScheduleStore::Save() {
     for (auto& list : days_) {
         list.clear();
     }
-    // The first file that this save leaves unwritten because it could not be
+    // The files that this save leaves unwritten because they could not be
     // read; reported after everything else has been written and read back.
-    std::string unwritten;
+    ErrorList errors;
 
     if (settingsHeld_) {
-        unwritten = CannotOpen(kSettingsFileName);
+        errors.Add(CannotOpen(kSettingsFileName));
     } else {
-        while (settings_.size() < 2) {
-            settings_.emplace_back(settings_.empty() ? kScriptDelayCaption : "");
-        }
         settings_[1] = view_.SpinText();
         if (!files_.ReplaceWhole(PathOf(kSettingsFileName), JoinLines(settings_))) {
             throw Error(CannotCreate(kSettingsFileName));
@@ -253,18 +231,16 @@ void ScheduleStore::Save() {
     for (int day = 0; day < kDayCount; ++day) {
         const char* name = kDayFileNames[Index(day)];
         if (unreadable_[Index(day)]) {
-            if (unwritten.empty()) {
-                unwritten = CannotOpen(name);
-            }
+            errors.Add(CannotOpen(name));
             continue;
         }
         auto& list = days_[Index(day)];
         for (int row = 1; row <= kTaskRows; ++row) {
-            std::string line = view_.Cell(day, 0, row);
+            std::string line = view_.Cell(day, kExeNameField, row);
             if (line.empty()) {
                 continue; // no EXE name: the row is not saved
             }
-            for (int column = 1; column < kGridColumns; ++column) {
+            for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
                 line += kFieldSeparator;
                 line += view_.Cell(day, column, row);
             }
@@ -283,13 +259,8 @@ void ScheduleStore::Save() {
             ClearTaskRows(day);
         }
     }
-    const std::string readBack = LoadDays();
-    if (!unwritten.empty()) {
-        throw Error(unwritten);
-    }
-    if (!readBack.empty()) {
-        throw Error(readBack);
-    }
+    LoadDays(errors);
+    errors.ThrowIfAny();
 }
 
 void ScheduleStore::Release() {

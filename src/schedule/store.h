@@ -10,14 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "schedule/error.h"
 #include "schedule/files.h"
+#include "schedule/taskline.h"
 
 namespace orvanel {
 
-constexpr int kDayCount = 7;    // Monday (0) to Sunday (6)
-constexpr int kGridRows = 25;   // row 0 is the header row
-constexpr int kGridColumns = 5; // EXE name, Window Title, Hour, Min., Script
-constexpr int kTaskRows = 24;   // rows 1 to 24
+constexpr int kDayCount = 7;                  // Monday (0) to Sunday (6)
+constexpr int kGridRows = 25;                 // row 0 is the header row
+constexpr int kGridColumns = kTaskFieldCount; // column c holds field c of a task line
+constexpr int kTaskRows = 24;                 // rows 1 to 24
 
 // The day files, Monday first.
 extern const std::array<const char*, kDayCount> kDayFileNames;
@@ -58,7 +60,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 std::string JoinLines(const std::vector<std::string>& lines);
 
 // Errors are orvanel::Error with the messages "Cannot open file <name>" and
-// "Cannot create file <name>", <name> being the bare file name.
+// "Cannot create file <name>", <name> being the bare file name. A load, and
+// the end of a save, report every file that could not be read in one Error
+// (see error.h); a file that cannot be created stops a save at once.
 //
 // A day file that exists but cannot be read is "held" until a later load
 // reads it: its day list stays empty, a save neither rewrites the file nor
@@ -82,14 +86,16 @@ public:
 
     // The data steps of start-up in their order: CreateLists, LoadSettings,
     // ClearGrids, LoadSchedule. An error of one step does not skip the later
-    // ones (so the grids always show what the day files hold); the first
-    // error is thrown at the end.
+    // ones (so the grids always show what the day files hold); at the end one
+    // Error lists every failure, in order.
     void StartUp();
 
     // Start-up, in this order (the window sets its own captions in between):
     void CreateLists();  // the seven day lists, then the settings list, all empty
     void LoadSettings(); // reads or creates the settings file, fixes the script delay, fills the
-                         // spin box
+                         // spin box; a file of fewer than two lines counts as the caption and
+                         // an empty value, and a file that cannot be created leaves the delay
+                         // empty (100 ms)
     void ClearGrids();   // empties task rows 1 to 24 of all seven grids
     void LoadSchedule(); // reads the day files into the lists and the grids
 
@@ -112,9 +118,8 @@ public:
 private:
     std::filesystem::path PathOf(const char* name) const { return directory_ / name; }
     void ClearTaskRows(int day);
-    // Loads every day; returns the message of the first file that could not
-    // be read, or an empty text.
-    std::string LoadDays();
+    // Loads every day; keeps a message for each file that could not be read.
+    void LoadDays(ErrorList& errors);
 
     ScheduleView& view_;
     std::filesystem::path directory_;

@@ -14,6 +14,20 @@ namespace orvanel {
 
 constexpr std::size_t kMaxTextLength = 255;
 
+// The five fields of a task line, in their order. A field's index is also
+// its column in a day grid.
+constexpr std::int32_t kExeNameField = 0;     // "EXE name"
+constexpr std::int32_t kWindowTitleField = 1; // "Window Title"
+constexpr std::int32_t kHourField = 2;        // "Hour"
+constexpr std::int32_t kMinuteField = 3;      // "Min."
+constexpr std::int32_t kScriptField = 4;      // "Script"
+constexpr std::int32_t kTaskFieldCount = 5;
+
+// The separator between the fields of a task line, and the one between the
+// steps of a Script.
+constexpr std::string_view kFieldSeparator = "|";
+constexpr std::string_view kStepSeparator = ";";
+
 // Field `index` (from 0) of `line` cut at every occurrence of the first
 // character of `separator` (NUL when `separator` is empty), or an empty text
 // when there is no such field. Never fails.

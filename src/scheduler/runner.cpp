@@ -38,8 +38,8 @@ void RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDela
              WindowHandle owner) {
     DesktopServices& desktop = keys.desktop;
     line = line.substr(0, std::min(line.size(), kMaxTextLength));
-    const std::string exeName = ExtractField(line, "|", 0);
-    const std::string title = ExtractField(line, "|", 1);
+    const std::string exeName = ExtractField(line, kFieldSeparator, kExeNameField);
+    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
 
     WindowHandle window = FindByTitle(desktop, title);
     if (window != kNoWindow) {
@@ -58,7 +58,7 @@ void RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDela
         }
     }
 
-    PlayScript(keys, ExtractField(line, "|", 4), scriptDelay);
+    PlayScript(keys, ExtractField(line, kFieldSeparator, kScriptField), scriptDelay);
 }
 
 } // namespace orvanel

@@ -13,7 +13,6 @@
 
 namespace orvanel {
 
-constexpr const char* kShellVerb = "open";
 // The wait after the shell has been asked to start a program.
 constexpr std::uint32_t kLaunchWaitMilliseconds = 3000;
 

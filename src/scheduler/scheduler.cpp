@@ -11,9 +11,52 @@ namespace {
 
 constexpr int kTuesday = 1;
 
+// A tick handles the minutes that had come when it began, then those that
+// came while their tasks ran; later ones are left to the next timer event, so
+// that the window gets its events back even when every task runs long.
+constexpr int kPassesPerTick = 2;
+
 std::string_view Cut(std::string_view line) {
     return line.substr(0, kMaxTextLength);
 }
+
+// Whether the clock reading `now` lies more than kMaxCatchUpMinutes after the
+// start of `minute`: such a minute is too late for its tasks.
+bool TooLate(std::int64_t minute, const SystemTime& now) {
+    const std::int64_t sinceStart =
+        (CivilMinute(now) - minute) * 60000 + std::int64_t{now.second} * 1000 + now.milliseconds;
+    return sinceStart > kMaxCatchUpMinutes * 60000;
+}
+
+// Gathers neighbouring missed minutes into one range for the onMissed hook.
+class MissedRun {
+public:
+    using Hook = std::function<void(std::int64_t first, std::int64_t last)>;
+    explicit MissedRun(const Hook& hook) : hook_(hook) {}
+    void Add(std::int64_t first, std::int64_t last) {
+        if (!empty_ && last_ + 1 == first) {
+            last_ = last;
+            return;
+        }
+        Report();
+        empty_ = false;
+        first_ = first;
+        last_ = last;
+    }
+    // Hands the gathered range to the hook.
+    void Report() {
+        if (!empty_ && hook_) {
+            hook_(first_, last_);
+        }
+        empty_ = true;
+    }
+
+private:
+    const Hook& hook_;
+    bool empty_ = true;
+    std::int64_t first_ = 0;
+    std::int64_t last_ = 0;
+};
 
 } // namespace
 
@@ -25,8 +68,8 @@ DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minu
         std::int32_t h = 0;
         std::int32_t m = 0;
         try {
-            h = TextToInt(ExtractField(line, "|", 2));
-            m = TextToInt(ExtractField(line, "|", 3));
+            h = TextToInt(ExtractField(line, kFieldSeparator, kHourField));
+            m = TextToInt(ExtractField(line, kFieldSeparator, kMinuteField));
         } catch (const Error& error) {
             scan.error = error.what();
             break;
@@ -58,8 +101,7 @@ void Scheduler::Start() {
 
 void Scheduler::Tick() {
     // A tick that comes while another one is still running (a desktop whose
-    // waits let timer events through) leaves the minutes to the running one,
-    // which reads the clock again before it ends.
+    // waits let timer events through) leaves the minutes to the running one.
     if (ticking_) {
         return;
     }
@@ -69,8 +111,9 @@ void Scheduler::Tick() {
         ~Running() { flag = false; }
     } running(ticking_);
 
-    std::optional<std::string> firstError;
-    for (;;) {
+    ErrorList errors;
+    MissedRun missed(onMissed);
+    for (int pass = 0; pass < kPassesPerTick; ++pass) {
         const std::int64_t current = CivilMinute(keys_.desktop.GetLocalTime());
         const std::vector<std::int64_t> minutes = lastExamined_
                                                       ? MinutesToExamine(*lastExamined_, current)
@@ -78,19 +121,24 @@ void Scheduler::Tick() {
         if (minutes.empty()) {
             break;
         }
+        if (lastExamined_ && minutes.front() > *lastExamined_ + 1) {
+            missed.Add(*lastExamined_ + 1, minutes.front() - 1); // the clock jumped ahead
+        }
         for (const std::int64_t minute : minutes) {
-            std::optional<std::string> error = Examine(minute);
-            if (error && !firstError) {
-                firstError = std::move(error);
+            if (TooLate(minute, keys_.desktop.GetLocalTime())) {
+                lastExamined_ = minute;
+                missed.Add(minute, minute);
+                continue;
             }
+            missed.Report();
+            Examine(minute, errors);
         }
     }
-    if (firstError) {
-        throw Error(*firstError);
-    }
+    missed.Report();
+    errors.ThrowIfAny();
 }
 
-std::optional<std::string> Scheduler::Examine(std::int64_t number) {
+void Scheduler::Examine(std::int64_t number, ErrorList& errors) {
     lastExamined_ = number;
     const LocalMinute minute = DecodeCivilMinute(number);
     if (onExamine) {
@@ -98,19 +146,14 @@ std::optional<std::string> Scheduler::Examine(std::int64_t number) {
     }
     DayListScan scan =
         ScanDayList(dayLists_(DayListIndex(minute.weekday)), minute.hour, minute.minute);
-    std::optional<std::string> runError;
     for (const std::string& line : scan.dueLines) {
-        try {
-            RunTask(line);
-        } catch (const Error& error) {
-            // Nothing in a task run raises by itself; should it, the other
-            // due tasks of the minute still run.
-            if (!runError) {
-                runError = error.what();
-            }
-        }
+        // Nothing in a task run raises by itself; should it, the other due
+        // tasks of the minute still run.
+        errors.Run([&] { RunTask(line); });
     }
-    return runError ? runError : scan.error;
+    if (scan.error) {
+        errors.Add(*scan.error);
+    }
 }
 
 void Scheduler::RunTask(std::string_view line) {

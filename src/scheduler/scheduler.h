@@ -18,6 +18,7 @@
 
 #include "desktop/desktop.h"
 #include "keys/keyoutput.h"
+#include "schedule/error.h"
 #include "schedule/store.h"
 #include "scheduler/minutes.h"
 #include "scheduler/runner.h"
@@ -64,17 +65,22 @@ public:
     // One tick of the minute timer. Reads the clock (keys.desktop's
     // GetLocalTime) and examines the minutes that MinutesToExamine gives, in
     // order; for each minute, the due lines of its weekday's list run in list
-    // order. A minute counts as examined before its tasks run. When the tasks
-    // have taken the clock into a later minute, the tick reads the clock again
-    // and goes on until no minute is left. Without Start(), the first tick
-    // examines the current minute. A Tick called while a Tick is running
+    // order. A minute counts as examined before its tasks run. Each minute is
+    // checked against the clock as it comes up: one that began more than
+    // kMaxCatchUpMinutes ago (the tasks before it ran long) is passed over
+    // and reported to onMissed. When the tasks have taken the clock into a
+    // later minute, the tick reads the clock once more and handles the minutes
+    // that came meanwhile in the same way; then it returns, and the next tick
+    // carries on from the last minute examined. Without Start(), the first
+    // tick examines the current minute. A Tick called while a Tick is running
     // (from inside a task run) returns at once.
     //
     // A malformed Hour or Min. ends the examination of its minute (its later
     // lines are not looked at); the later minutes of the tick are still
-    // examined, and at the end the tick throws Error with the first message,
-    // "'<text>' is not a valid integer value". An Error thrown while a task
-    // runs is reported the same way; the other due lines still run.
+    // examined, and at the end the tick throws one Error with every distinct
+    // message (see ErrorList), "'<text>' is not a valid integer value". An
+    // Error thrown while a task runs is reported the same way; the other due
+    // lines still run.
     void Tick();
 
     // Performs one task line with the current script delay (see runner.h).
@@ -91,9 +97,18 @@ public:
     // Called for every minute examined, before its lines are looked at.
     std::function<void(const LocalMinute&)> onExamine;
 
+    // Called with the first and last number (inclusive, see minutes.h) of
+    // minutes that a tick passed over without examining them, so that their
+    // tasks did not run: the minutes skipped by a forward jump of the clock
+    // beyond kMaxCatchUpMinutes, and minutes that came up more than
+    // kMaxCatchUpMinutes after they began. Neighbouring minutes of one tick
+    // come as one range, before the next minute is examined. A backward jump
+    // misses nothing. The missed minutes count as examined.
+    std::function<void(std::int64_t first, std::int64_t last)> onMissed;
+
 private:
-    // Examines one minute; returns the message of an error that ended it.
-    std::optional<std::string> Examine(std::int64_t number);
+    // Examines one minute; keeps the messages of the errors that arose.
+    void Examine(std::int64_t number, ErrorList& errors);
 
     KeyOutput& keys_;
     DayListSource dayLists_;

@@ -10,7 +10,7 @@
 
 #include "schedule/error.h"
 #include "schedule/taskline.h"
-#include "ui/cp1252.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel {
 

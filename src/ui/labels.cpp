@@ -49,4 +49,18 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
     return label;
 }
 
+void KeepRightOf(QLabel* label, const QWidget* other, int gap) {
+    const int left = other->geometry().right() + 1 + gap;
+    if (label->x() < left) {
+        label->move(left, label->y());
+    }
+}
+
+void KeepBelow(QLabel* label, const QWidget* other) {
+    const int top = other->geometry().bottom() + 1;
+    if (label->y() < top) {
+        label->move(label->x(), top);
+    }
+}
+
 } // namespace orvanel

@@ -33,4 +33,10 @@ void AutoSize(QLabel* label);
 // A plain-text label at `place`, sized to its text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place);
 
+// The fonts at hand may be wider or taller than the ones the window was
+// designed with. These move `label` right of, or below, `other` when it would
+// run into it, and no further.
+void KeepRightOf(QLabel* label, const QWidget* other, int gap);
+void KeepBelow(QLabel* label, const QWidget* other);
+
 } // namespace orvanel

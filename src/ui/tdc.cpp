@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -27,6 +28,8 @@ constexpr int kOuterHeight = 276;
 constexpr int kClientWidth = 580;
 constexpr int kClientHeight = 249;
 constexpr int kStatusHeight = 24;
+// The space between "Current Date:" and the date.
+constexpr int kLabelGap = 5;
 
 QString Latin1(const char* text) {
     return QString::fromLatin1(text);
@@ -44,7 +47,13 @@ Tdc::Tdc(DesktopServices& desktop, QWidget* parent)
     form_->FormCreate();
 }
 
-Tdc::~Tdc() = default;
+Tdc::~Tdc() {
+    // The form goes before the widgets: an error box must not report its
+    // closing to it while the window takes its children down.
+    for (QMessageBox* box : findChildren<QMessageBox*>()) {
+        box->disconnect(this);
+    }
+}
 
 void Tdc::CreateComponents(DesktopServices& desktop) {
     setObjectName(QStringLiteral("dc"));
@@ -98,9 +107,10 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     page->setMouseTracking(true);
     page->installEventFilter(this);
 
-    MakeLabel(page, "Label1", Latin1(kDateCaption), {54, 10, 63, 13});
+    QLabel* dateCaption = MakeLabel(page, "Label1", Latin1(kDateCaption), {54, 10, 63, 13});
     dateLabel_ = MakeLabel(page, "Label2", QString(), {122, 10, 123, 15});
     dateLabel_->resize(123, 15);
+    KeepRightOf(dateLabel_, dateCaption, kLabelGap);
 
     std::array<QString, 7> dayNames;
     for (std::size_t i = 0; i < dayNames.size(); ++i) {
@@ -121,6 +131,7 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     AutoSize(title);
 
     versionLabel_ = MakeLabel(page, "Label5", Latin1(kVersionText), {366, 40, 150, 13});
+    KeepBelow(versionLabel_, title);
     siteLink_ = MakeLabel(page, "Label9", Latin1(kVendorSiteName), {368, 60, 90, 13});
     manualLink_ = MakeLabel(page, "Label10", QString(), {368, 82, 129, 13});
     QFont linkFont = SansSerif8();

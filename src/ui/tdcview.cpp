@@ -6,10 +6,10 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "ui/cp1252.h"
 #include "ui/daygrid.h"
 #include "ui/delayspinbox.h"
 #include "ui/labels.h"
+#include "ui/qcp1252.h"
 #include "ui/tdc.h"
 
 namespace orvanel {

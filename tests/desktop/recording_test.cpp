@@ -28,11 +28,12 @@ TEST(RecordingDesktop, RecordsOneLinePerCall) {
     desktop.ShowWindow(notepad, kShowNormal);
     desktop.SetForegroundWindow(notepad);
     desktop.SendMessageA(notepad, kWmSetFocus, 0, 0);
-    EXPECT_GT(
-        desktop.ShellExecuteA(kNoWindow, "open", "app.exe", nullptr, "C:\\Tools\\", kShowNormal),
-        32);
-    desktop.ShellExecuteA(kNoWindow, "open", "schedule.html", nullptr, nullptr, kShowNormal);
-    desktop.ShellExecuteA(kNoWindow, "open", "x.exe", "-v", "", 0);
+    EXPECT_EQ(desktop.ShellExecuteA(kNoWindow, kShellVerb, "app.exe", nullptr, "C:\\Tools\\",
+                                    kShowNormal),
+              RecordingDesktop::kShellResult);
+    static_assert(RecordingDesktop::kShellResult > 32);
+    desktop.ShellExecuteA(kNoWindow, kShellVerb, "schedule.html", nullptr, nullptr, kShowNormal);
+    desktop.ShellExecuteA(kNoWindow, kShellVerb, "x.exe", "-v", "", 0);
     desktop.ShellExecuteA(kNoWindow, nullptr, "y.exe", nullptr, nullptr, kShowNormal);
     EXPECT_EQ(desktop.Record(), "down 65 30\n"
                                 "up 65 30\n"
@@ -151,8 +152,8 @@ TEST(RecordingDesktop, ShellCallsItsHookAfterRecording) {
         seen.push_back(file + "|" + directory + "|" + std::to_string(desktop.Lines().size()));
         desktop.AddWindow("Started");
     };
-    desktop.ShellExecuteA(kNoWindow, "open", "app.exe", nullptr, "C:\\Tools\\", kShowNormal);
-    desktop.ShellExecuteA(kNoWindow, "open", "doc.html", nullptr, nullptr, kShowNormal);
+    desktop.ShellExecuteA(kNoWindow, kShellVerb, "app.exe", nullptr, "C:\\Tools\\", kShowNormal);
+    desktop.ShellExecuteA(kNoWindow, kShellVerb, "doc.html", nullptr, nullptr, kShowNormal);
     EXPECT_EQ(seen, (std::vector<std::string>{"app.exe|C:\\Tools\\|1", "doc.html||2"}));
     EXPECT_EQ(desktop.FindWindowA(nullptr, "Started"), 1u);
 }

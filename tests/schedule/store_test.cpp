@@ -398,8 +398,10 @@ TEST_F(StoreTest, DirectoryNamedSettingsFileCannotBeCreated) {
     std::filesystem::create_directory(dir / "schedule.ini");
     WriteDay(kMonday, "a|b|1|2|c\r\n");
     EXPECT_EQ(ErrorOf([&] { store->StartUp(); }), "Cannot create file schedule.ini");
+    // The default was never stored: the delay stays empty (100 ms), not 0.
+    EXPECT_EQ(store->ScriptDelay(), "");
+    EXPECT_EQ(view.SpinText(), "");
     // The rest of start-up still ran.
-    EXPECT_EQ(view.SpinText(), "0");
     EXPECT_EQ(store->DayList(kMonday), (Lines{"a|b|1|2|c"}));
     EXPECT_EQ(FilledRows(kMonday), (std::vector<std::string>{"1:a|b|1|2|c"}));
 
@@ -451,7 +453,13 @@ INSTANTIATE_TEST_SUITE_P(
                           "Script Delay (mSecs):\r\n",
                           {"Script Delay (mSecs):", ""},
                           "Script Delay (mSecs):\r\n7\r\n"},
-        ShortSettingsCase{"OtherFirstLine", "Delay\n", {"Delay", ""}, "Delay\r\n7\r\n"}),
+        // A file the program writes always starts with the caption line.
+        ShortSettingsCase{"OtherFirstLine",
+                          "Delay\n",
+                          {"Script Delay (mSecs):", ""},
+                          "Script Delay (mSecs):\r\n7\r\n"},
+        ShortSettingsCase{
+            "ValueOnly", "250", {"Script Delay (mSecs):", ""}, "Script Delay (mSecs):\r\n7\r\n"}),
     [](const auto& info) { return info.param.name; });
 
 // ---------------------------------------------------------------- release
@@ -667,15 +675,34 @@ TEST_F(StoreTest, HeldDayEndsWhenFileIsRemoved) {
     EXPECT_EQ(DayFile(kTuesday), "typed||||\r\n");
 }
 
-TEST_F(StoreTest, FirstUnreadableFileIsReported) {
+TEST_F(StoreTest, EveryUnreadableFileIsReported) {
     files.unreadable = {"thulist.ini", "tuelist.ini"};
     WriteDay(kTuesday, "t\r\n");
-    WriteDay(3, "h\r\n");
+    WriteDay(kThursday, "h\r\n");
     WriteDay(kSunday, "s\r\n");
-    EXPECT_EQ(ErrorOf([&] { store->StartUp(); }), "Cannot open file tuelist.ini");
-    EXPECT_TRUE(store->IsDayHeld(3));
+    const std::string both = "Cannot open file tuelist.ini.\nCannot open file thulist.ini";
+    EXPECT_EQ(ErrorOf([&] { store->StartUp(); }), both);
+    EXPECT_TRUE(store->IsDayHeld(kThursday));
     EXPECT_EQ(store->DayList(kSunday), (Lines{"s"}));
-    EXPECT_EQ(ErrorOf([&] { store->LoadSchedule(); }), "Cannot open file tuelist.ini");
+    EXPECT_EQ(ErrorOf([&] { store->LoadSchedule(); }), both);
+    // A save names each file it left unwritten once.
+    EXPECT_EQ(ErrorOf([&] { store->Save(); }), both);
+}
+
+TEST_F(StoreTest, EveryStartUpFailureIsReported) {
+    files.failingName = "schedule.ini";
+    files.failingStep = test::FaultyFiles::Step::Open;
+    WriteDay(kMonday, "m\r\n");
+    WriteDay(kFriday, "f|F|1|2|x\r\n");
+    files.unreadable = {"monlist.ini"};
+    try {
+        store->StartUp();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.Messages(),
+                  (Lines{"Cannot create file schedule.ini", "Cannot open file monlist.ini"}));
+    }
+    EXPECT_EQ(FilledRows(kFriday), (std::vector<std::string>{"1:f|F|1|2|x"}));
 }
 
 TEST_F(StoreTest, UnreadableFileAtReadBackIsHeld) {

@@ -9,7 +9,9 @@
 #include <map>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desktop/recording/recording.h"
@@ -38,7 +40,11 @@ std::string Hm(int hour, int minute) {
 // record as "find TITLE = H" and takes no time unless its script waits.
 class TickTest : public ::testing::Test {
 protected:
-    TickTest() : zone_(test::kUtcZone) {}
+    TickTest() : zone_(test::kUtcZone) {
+        scheduler.onMissed = [this](std::int64_t first, std::int64_t last) {
+            missed.emplace_back(first, last);
+        };
+    }
 
     void AddTask(int day, const std::string& title, const std::string& hour,
                  const std::string& minute, const std::string& script = "") {
@@ -80,10 +86,12 @@ protected:
         desktop.SetNow(epochMilliseconds);
         return TickNow();
     }
+    // A test that guards against a tick without end throws something other
+    // than Error from a hook; it shows here as that message.
     std::string TickNow() {
         try {
             scheduler.Tick();
-        } catch (const Error& error) {
+        } catch (const std::exception& error) {
             return error.what();
         }
         return "";
@@ -95,6 +103,8 @@ protected:
     std::array<std::vector<std::string>, 7> week;
     std::string delay = "0";
     std::set<std::string> windows_;
+    // The ranges that onMissed reported.
+    std::vector<std::pair<std::int64_t, std::int64_t>> missed;
     Scheduler scheduler{keys,
                         [this](int day) -> const std::vector<std::string>& { return week.at(day); },
                         [this] { return delay; }};
@@ -209,6 +219,44 @@ TEST_F(TickTest, ARunLongerThanFiveMinutesSkipsTheMinutesItCovered) {
     scheduler.Start();
     EXPECT_EQ(TickAt(Monday(10, 0, 50)), "");
     EXPECT_EQ(Ran(), (std::vector<std::string>{"seven-minutes", "current"}));
+}
+
+// A minute is run only while it is at most five minutes old, judged when it
+// comes up, not when the tick began.
+TEST_F(TickTest, AMinuteThatComesUpTooLateIsMissedNotRun) {
+    delay = "1200000"; // 20 minutes
+    AddTask(kMonday, "twenty-minutes", 10, 0, "x");
+    AddTask(kMonday, "too-late", 10, 1);
+    AddTask(kMonday, "current", 10, 21);
+    desktop.SetNow(Monday(9, 59, 30));
+    scheduler.Start();
+    EXPECT_EQ(TickAt(Monday(10, 1, 10)), "");
+    EXPECT_EQ(Ran(), (std::vector<std::string>{"twenty-minutes", "current"}));
+    const std::int64_t tenOne = CivilMinute(2026, 1, 5, 10, 1);
+    EXPECT_EQ(missed, (decltype(missed){{tenOne, tenOne + 19}}));
+}
+
+// Every minute has a task that runs past the next minute: the tick goes
+// back to the event loop after one further pass, and the next timer event
+// carries on from the last minute examined.
+TEST_F(TickTest, ATickReturnsWhenEveryTaskRunsPastTheNextMinute) {
+    delay = "70000";
+    for (int m = 0; m < 60; ++m) {
+        AddTask(kMonday, Hm(10, m), 10, m, "x");
+    }
+    int runs = 0;
+    desktop.onSleep = [&](std::uint32_t) {
+        if (++runs > 10) {
+            throw std::length_error("the tick does not return");
+        }
+    };
+    desktop.SetNow(Monday(9, 59, 30));
+    scheduler.Start();
+    EXPECT_EQ(TickAt(Monday(10, 0, 30)), "");
+    EXPECT_EQ(Ran(), (std::vector<std::string>{"10:00", "10:01"}));
+    EXPECT_EQ(TickNow(), ""); // at 10:02:50
+    EXPECT_EQ(Ran(), (std::vector<std::string>{"10:02", "10:03", "10:04"}));
+    EXPECT_TRUE(missed.empty());
 }
 
 TEST_F(TickTest, Hour24Minute60AndNegativesNeverRunAndRaiseNothing) {
@@ -372,6 +420,12 @@ TEST_F(TickTest, ClockSetBackTenMinutesRunsNothingTwice) {
 
 TEST_F(TickTest, ClockSetBackADayStartsAfresh) {
     AddTaskEveryMinute();
+    int examined = 0;
+    scheduler.onExamine = [&](const LocalMinute&) {
+        if (++examined > 4) {
+            throw std::length_error("examined without end");
+        }
+    };
     desktop.SetNow(Tuesday(7, 19, 30));
     scheduler.Start();
     EXPECT_EQ(TickAt(Tuesday(7, 20, 30)), "");
@@ -383,6 +437,7 @@ TEST_F(TickTest, ClockSetBackADayStartsAfresh) {
     EXPECT_EQ(scheduler.LastExamined(), CivilMinute(2026, 1, 5, 7, 21));
     EXPECT_EQ(TickAt(Monday(7, 22, 10)), "");
     EXPECT_EQ(Ran(), std::vector<std::string>{"07:22"});
+    EXPECT_TRUE(missed.empty()) << "a backward jump misses nothing";
 }
 
 TEST_F(TickTest, ClockSetBackThreeHoursWaitsMoreStartsAfresh) {
@@ -402,6 +457,8 @@ TEST_F(TickTest, ClockSetForwardTwoHoursDoesNotCatchUp) {
     EXPECT_EQ(TickAt(Monday(7, 20, 30)), "");
     EXPECT_EQ(TickAt(Monday(9, 20, 30)), "");
     EXPECT_EQ(Ran(), (std::vector<std::string>{"07:20", "09:20"}));
+    EXPECT_EQ(missed,
+              (decltype(missed){{CivilMinute(2026, 1, 5, 7, 21), CivilMinute(2026, 1, 5, 9, 19)}}));
     EXPECT_EQ(TickAt(Monday(9, 21, 30)), "");
     EXPECT_EQ(Ran(), std::vector<std::string>{"09:21"});
 }

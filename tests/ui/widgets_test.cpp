@@ -3,9 +3,9 @@
 #include <QLocale>
 
 #include "fixture.h"
-#include "ui/cp1252.h"
 #include "ui/delayspinbox.h"
 #include "ui/monthcalendar.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel::test {
 namespace {

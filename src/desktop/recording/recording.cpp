@@ -170,7 +170,7 @@ std::intptr_t RecordingDesktop::ShellExecuteA(WindowHandle owner, const char* op
     if (onShell) {
         onShell(fileText, directoryText);
     }
-    return 42; // greater than 32: success
+    return kShellResult;
 }
 
 // ---- Waiting, time and locale ----

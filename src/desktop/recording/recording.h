@@ -40,6 +40,9 @@ namespace orvanel {
 
 class RecordingDesktop : public DesktopServices {
 public:
+    // What every ShellExecuteA answers: greater than 32, a success.
+    static constexpr std::intptr_t kShellResult = 42;
+
     RecordingDesktop();
 
     // ---- DesktopServices ----

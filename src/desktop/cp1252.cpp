@@ -1,32 +1,38 @@
-#include "keys/cp1252.h"
+#include "desktop/cp1252.h"
 
 #include <array>
-#include <cstdint>
 
 namespace orvanel {
 namespace {
 
-// The characters of the bytes 0x80 to 0x9F; the unassigned bytes stand for
-// the code point of their own value.
+// The characters of the bytes 0x80 to 0x9F; the rest of the code page equals
+// Latin-1.
 constexpr std::array<char32_t, 32> kHigh = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char ToCp1252(char32_t code) {
-    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-        return static_cast<char>(code);
+} // namespace
+
+char32_t Cp1252ToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) {
+        return kHigh[byte - 0x80u];
+    }
+    return byte;
+}
+
+char UnicodeToCp1252(char32_t character) {
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+        return static_cast<char>(static_cast<unsigned char>(character));
     }
     for (std::size_t i = 0; i < kHigh.size(); ++i) {
-        if (kHigh[i] == code) {
+        if (kHigh[i] == character) {
             return static_cast<char>(0x80 + i);
         }
     }
     return '?';
 }
-
-} // namespace
 
 std::string Utf8ToCp1252(std::string_view utf8) {
     std::string text;
@@ -69,7 +75,7 @@ std::string Utf8ToCp1252(std::string_view utf8) {
             continue;
         }
         const bool valid = code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        text += valid ? ToCp1252(code) : '?';
+        text += valid ? UnicodeToCp1252(code) : '?';
         i += length;
     }
     return text;

@@ -1,9 +1,9 @@
-// UTF-8 command-line text to the code page 1252 of key scripts.
+// Code page 1252: single characters, and UTF-8 command-line text.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "keys/cp1252.h"
+#include "desktop/cp1252.h"
 
 namespace orvanel {
 namespace {
@@ -40,6 +40,17 @@ TEST(Cp1252, Utf8ToCp1252) {
     for (const auto& c : cases) {
         EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
     }
+}
+
+TEST(Cp1252, EveryByteSurvivesARoundTrip) {
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        EXPECT_EQ(UnicodeToCp1252(Cp1252ToUnicode(byte)), static_cast<char>(byte)) << b;
+    }
+    EXPECT_EQ(Cp1252ToUnicode(0x80), U'\u20AC');
+    EXPECT_EQ(Cp1252ToUnicode(0x9F), U'\u0178');
+    EXPECT_EQ(UnicodeToCp1252(U'\u0080'), '?');
+    EXPECT_EQ(UnicodeToCp1252(U'\u0100'), '?');
 }
 
 } // namespace
