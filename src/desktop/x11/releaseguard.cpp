@@ -165,6 +165,7 @@ pid_t Spawn(int readEnd, int pageFd, const char* displayName, int& error) {
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<std::string> env = GuardEnvironment(displayName);
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& entry : env) {
         envp.push_back(entry.data());
     }
