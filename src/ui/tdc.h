@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -76,6 +77,7 @@ private:
     void StartTimer(std::uint32_t milliseconds) override;
     void StopTimer() override;
     void ShowErrorBox(const std::string& text) override;
+    Q_INVOKABLE void OpenErrorBoxes();
     void OpenErrorBox(const std::string& text);
 
     std::unique_ptr<MainForm> form_;
@@ -91,6 +93,7 @@ private:
     DelaySpinBox* delayBox_ = nullptr;
     QTimer* timer_ = nullptr;
     QLabel* pressedLink_ = nullptr;
+    std::deque<std::string> boxesToOpen_;
 };
 
 } // namespace orvanel

@@ -164,8 +164,18 @@ void Tdc::StopTimer() {
 
 void Tdc::ShowErrorBox(const std::string& text) {
     // Opened from the event loop, over the window once it is shown.
-    QMetaObject::invokeMethod(
-        this, [this, text] { OpenErrorBox(text); }, Qt::QueuedConnection);
+    boxesToOpen_.push_back(text);
+    if (boxesToOpen_.size() == 1) {
+        QMetaObject::invokeMethod(this, "OpenErrorBoxes", Qt::QueuedConnection);
+    }
+}
+
+void Tdc::OpenErrorBoxes() {
+    std::deque<std::string> texts;
+    texts.swap(boxesToOpen_);
+    for (const std::string& text : texts) {
+        OpenErrorBox(text);
+    }
 }
 
 void Tdc::OpenErrorBox(const std::string& text) {
