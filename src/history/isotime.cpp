@@ -70,8 +70,8 @@ int UtcOffsetMinutes(const CivilDate& date, int hour, int minute, int second) {
     }
     // mktime may have moved a time that the clock skips; take what it made of it.
     const CivilDate made{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    const std::int64_t asUtc =
-        DaysFromCivil(made) * 86400 + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    const std::int64_t asUtc = DaysFromCivil(made) * 86400 + std::int64_t{local.tm_hour} * 3600 +
+                               std::int64_t{local.tm_min} * 60 + local.tm_sec;
     return static_cast<int>(FloorDiv(asUtc - static_cast<std::int64_t>(instant), 60));
 }
 

@@ -11,7 +11,7 @@
 
 namespace orvanel::history {
 
-constexpr std::int64_t kMissedLookBackMinutes = 7 * 1440;
+constexpr std::int64_t kMissedLookBackMinutes = std::int64_t{7} * 1440;
 constexpr std::size_t kMaxMissedRecords = 1000;
 
 // One `missed` record for every task line whose minute lies in the civil

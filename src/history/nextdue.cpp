@@ -19,7 +19,7 @@ constexpr std::array<const char*, 7> kWeekdayNames = {"Monday", "Tuesday",  "Wed
 
 std::optional<NextTask> NextTaskDue(const SystemTime& now, const DayListReader& dayLists) {
     const std::int64_t today = DaysFromCivil({now.year, now.month, now.day});
-    const std::int64_t current = today * kMinutesPerDay + now.hour * 60 + now.minute;
+    const std::int64_t current = today * kMinutesPerDay + std::int64_t{now.hour} * 60 + now.minute;
     std::optional<NextTask> best;
     // Today after now, the six days after, and today's minutes up to now a week later.
     for (std::int64_t civilDay = today; civilDay <= today + 7; ++civilDay) {

@@ -23,7 +23,7 @@ namespace orvanel::history {
 
 constexpr const char* kHistoryFileName = "history.log";
 constexpr const char* kOldHistoryFileName = "history.log.1";
-constexpr std::uintmax_t kMaxHistoryBytes = 1024 * 1024;
+constexpr std::uintmax_t kMaxHistoryBytes = std::uintmax_t{1024} * 1024;
 
 class HistoryWriter {
 public:

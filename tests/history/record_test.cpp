@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kPlusOne = "CET-1"; // UTC+1 without summer time, on every C library
 
 std::int64_t Minute(int year, int month, int day, int hour, int minute) {
-    return DaysFromCivil({year, month, day}) * 1440 + hour * 60 + minute;
+    return DaysFromCivil({year, month, day}) * 1440 + std::int64_t{hour} * 60 + minute;
 }
 
 RunRecord Sample(Outcome outcome) {

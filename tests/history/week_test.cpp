@@ -26,7 +26,7 @@ DayListReader Reader(const Week& week) {
 
 // 2026-12-07 is a Monday.
 std::int64_t Minute(int day, int hour, int minute) {
-    return DaysFromCivil({2026, 12, day}) * 1440 + hour * 60 + minute;
+    return DaysFromCivil({2026, 12, day}) * 1440 + std::int64_t{hour} * 60 + minute;
 }
 
 TEST(MissedRecords, ATwoHourGapListsEveryTaskInTimeOrder) {
@@ -159,6 +159,25 @@ TEST(HistoryRecorder, MissedTasksGoToTheFileAndTheLogAsWarnings) {
     EXPECT_EQ(SeverityOf(Outcome::Typed), Severity::Info);
     EXPECT_EQ(SeverityOf(Outcome::Started), Severity::Info);
     EXPECT_EQ(SeverityOf(Outcome::Skipped), Severity::Warning);
+}
+
+} // namespace
+} // namespace orvanel::history
+
+namespace orvanel::history {
+namespace {
+
+// The platform's log opens without sending anything; on Windows (where the
+// tests run in a throw-away Wine prefix) it also takes a record.
+TEST(PlatformSystemLog, OpensAndTakesARecordWithoutThrowing) {
+    const std::unique_ptr<SystemLog> log = MakePlatformSystemLog();
+    ASSERT_NE(log, nullptr);
+#ifdef _WIN32
+    RunRecord record;
+    record.outcome = Outcome::Missed;
+    record.detail = "test record";
+    EXPECT_NO_THROW(log->Send(record));
+#endif
 }
 
 } // namespace
