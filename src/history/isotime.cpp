@@ -68,10 +68,11 @@ int UtcOffsetMinutes(const CivilDate& date, int hour, int minute, int second) {
     if (instant == static_cast<std::time_t>(-1)) {
         return 0;
     }
-    // mktime may have moved a time that the clock skips; take what it made of it.
-    const CivilDate made{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    const std::int64_t asUtc = DaysFromCivil(made) * 86400 + std::int64_t{local.tm_hour} * 3600 +
-                               std::int64_t{local.tm_min} * 60 + local.tm_sec;
+    // The reading taken as UTC, from the fields as given: for a time that the
+    // clock skips (summer time begins) mktime moves the fields, but the
+    // offset that results still names the instant mktime chose.
+    const std::int64_t asUtc = DaysFromCivil(date) * 86400 + std::int64_t{hour} * 3600 +
+                               std::int64_t{minute} * 60 + second;
     return static_cast<int>(FloorDiv(asUtc - static_cast<std::int64_t>(instant), 60));
 }
 

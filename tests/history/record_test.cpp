@@ -112,6 +112,8 @@ TEST(IsoTime, SummerTimeChangesTheOffset) {
     EXPECT_EQ(FormatDueMinute(Minute(2026, 7, 1, 12, 0)), "2026-07-01T12:00+02:00");
     EXPECT_EQ(FormatDueMinute(Minute(2026, 1, 1, 12, 0)), "2026-01-01T12:00+01:00");
     EXPECT_EQ(FormatDueMinute(Minute(2026, 3, 29, 3, 0)), "2026-03-29T03:00+02:00");
+    // 02:30 never showed on that day; the text names a real instant (03:30 summer time).
+    EXPECT_EQ(FormatDueMinute(Minute(2026, 3, 29, 2, 30)), "2026-03-29T02:30+01:00");
 }
 
 TEST(IsoTime, CivilDaysRoundTrip) {
