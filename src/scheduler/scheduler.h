@@ -9,6 +9,7 @@
 // task runs past the next minute.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,13 +32,39 @@ using DayListSource = std::function<const std::vector<std::string>&(int day)>;
 // The script delay text.
 using ScriptDelaySource = std::function<std::string()>;
 
+// A line that is due in a minute: its index in the day list (from 0) and its
+// text, cut to 255 characters.
+struct DueLine {
+    std::size_t index = 0;
+    std::string line;
+};
+
 // What one minute finds in a day list.
 struct DayListScan {
-    // The due lines, cut to 255 characters, in list order.
-    std::vector<std::string> dueLines;
-    // The message of the first malformed Hour or Min.; the lines after it
-    // were not examined.
+    // The due lines in list order.
+    std::vector<DueLine> due;
+    // The message of the first malformed Hour or Min., and the index of its
+    // line; the lines after it were not examined.
     std::optional<std::string> error;
+    std::size_t errorIndex = 0;
+};
+
+// One task line run, by the tick or by hand, for the run history.
+struct TaskRun {
+    std::optional<std::int64_t> due; // the local minute it was due; none: run by hand
+    int day = 0;                     // day list, 0 Monday to 6 Sunday
+    std::size_t index = 0;           // line index in that list, from 0
+    std::string line;                // as run, cut to 255 characters
+    RunResult result;
+};
+
+// A malformed Hour or Min. that ended the examination of a minute.
+struct LineError {
+    std::int64_t minute = 0;
+    int day = 0;
+    std::size_t index = 0;
+    std::string line; // cut to 255 characters
+    std::string message;
 };
 
 // Examines every line of `list` against the hour and minute of one minute:
@@ -73,7 +100,7 @@ public:
     // that came meanwhile in the same way; then it returns, and the next tick
     // carries on from the last minute examined. Without Start(), the first
     // tick examines the current minute. A Tick called while a Tick is running
-    // (from inside a task run) returns at once.
+    // (from inside a task run), or during a RunNow, returns at once.
     //
     // A malformed Hour or Min. ends the examination of its minute (its later
     // lines are not looked at); the later minutes of the tick are still
@@ -84,7 +111,17 @@ public:
     void Tick();
 
     // Performs one task line with the current script delay (see runner.h).
-    void RunTask(std::string_view line);
+    RunResult RunTask(std::string_view line);
+
+    // Runs line `index` of day list `day` (its text `line`, as the grid shows
+    // it) at once, exactly as a due task runs, and reports it to onRun with
+    // no due minute. Nothing runs, and none is returned, while a tick or
+    // another run by hand is in progress (a desktop whose waits let window
+    // events through): two scripts must never type into each other.
+    std::optional<RunResult> RunNow(int day, std::size_t index, std::string_view line);
+
+    // Whether a tick or a run by hand is in progress.
+    bool Busy() const { return busy_; }
 
     // The hidden "Test" button: the first line of the Tuesday list, cut to 255
     // characters, to RunTask; Error "List index out of bounds" when the
@@ -106,16 +143,26 @@ public:
     // misses nothing. The missed minutes count as examined.
     std::function<void(std::int64_t first, std::int64_t last)> onMissed;
 
+    // Called after every task run of a tick and every RunNow.
+    std::function<void(const TaskRun&)> onRun;
+    // Called for every malformed Hour or Min. that ends a minute's
+    // examination, at every minute it does so (before the tick throws).
+    std::function<void(const LineError&)> onLineError;
+    // onRun and onLineError only report: whatever they throw is dropped, so
+    // that keeping the history can never stop a task or the tick.
+
 private:
     // Examines one minute; keeps the messages of the errors that arose.
     void Examine(std::int64_t number, ErrorList& errors);
+    void ReportRun(const TaskRun& run) const;
+    void ReportLineError(const LineError& error) const;
 
     KeyOutput& keys_;
     DayListSource dayLists_;
     ScriptDelaySource scriptDelay_;
     WindowHandle owner_;
     std::optional<std::int64_t> lastExamined_;
-    bool ticking_ = false;
+    bool busy_ = false;
 };
 
 } // namespace orvanel
