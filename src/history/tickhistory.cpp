@@ -1,5 +1,6 @@
 #include "history/tickhistory.h"
 
+#include <string>
 #include <utility>
 
 #include "history/taskrun.h"
@@ -27,6 +28,19 @@ void TickHistory::Ran(const TaskRun& run) {
 
 void TickHistory::LineFailed(const LineError& error) {
     Status(recorder_.RecordError(error.minute, error.day, error.index, error.line, error.message));
+    for (const DueLine& due : error.notRun) {
+        std::optional<std::string> message;
+        try {
+            RunRecord record = RecordForLine(error.day, due.index, due.line, Outcome::Skipped);
+            record.due = error.minute;
+            record.detail = "not run: row " + std::to_string(error.index + 1) +
+                            " above it has a malformed Hour or Min. (" + error.message + ")";
+            message = recorder_.Record(record);
+        } catch (...) {
+            // Out of memory while making the record: it stays unrecorded.
+        }
+        Status(message);
+    }
 }
 
 void TickHistory::Missed(std::int64_t first, std::int64_t last) {

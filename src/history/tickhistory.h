@@ -26,7 +26,7 @@ public:
     // A task run (by the tick or by hand): `typed` or `started`.
     void Ran(const TaskRun& run);
     // A malformed Hour or Min.: `error`, once per line and weekday until the
-    // line changes.
+    // line changes; and `skipped` for every task below it that was due.
     void LineFailed(const LineError& error);
     // Minutes that no tick examined: one `missed` record per saved task.
     void Missed(std::int64_t first, std::int64_t last);

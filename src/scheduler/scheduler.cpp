@@ -95,12 +95,14 @@ DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minu
             h = TextToInt(ExtractField(line, kFieldSeparator, kHourField));
             m = TextToInt(ExtractField(line, kFieldSeparator, kMinuteField));
         } catch (const Error& error) {
-            scan.error = error.what();
-            scan.errorIndex = i;
-            break;
+            if (!scan.error) {
+                scan.error = error.what();
+                scan.errorIndex = i;
+            }
+            continue;
         }
         if (h >= 0 && h <= 23 && m >= 0 && m <= 59 && h == hour && m == minute) {
-            scan.due.push_back({i, std::string(line)});
+            (scan.error ? scan.notRun : scan.due).push_back({i, std::string(line)});
         }
     }
     return scan;
@@ -176,7 +178,7 @@ void Scheduler::Examine(std::int64_t number, ErrorList& errors) {
     }
     if (scan.error) {
         errors.Add(*scan.error);
-        ReportLineError({number, day, scan.errorIndex, errorLine, *scan.error});
+        ReportLineError({number, day, scan.errorIndex, errorLine, *scan.error, scan.notRun});
     }
 }
 

@@ -44,9 +44,11 @@ struct DayListScan {
     // The due lines in list order.
     std::vector<DueLine> due;
     // The message of the first malformed Hour or Min., and the index of its
-    // line; the lines after it were not examined.
+    // line. The lines after it do not run; those of them that would have been
+    // due are in notRun.
     std::optional<std::string> error;
     std::size_t errorIndex = 0;
+    std::vector<DueLine> notRun;
 };
 
 // One task line run, by the tick or by hand, for the run history.
@@ -65,12 +67,14 @@ struct LineError {
     std::size_t index = 0;
     std::string line; // cut to 255 characters
     std::string message;
+    std::vector<DueLine> notRun; // due lines after it, which did not run
 };
 
 // Examines every line of `list` against the hour and minute of one minute:
 // Hour, then Min., read by TextToInt; a line is due when 0 <= Hour <= 23 and
-// 0 <= Min. <= 59 equal `hour` and `minute`. A malformed Hour or Min. ends the
-// examination with its message.
+// 0 <= Min. <= 59 equal `hour` and `minute`. A malformed Hour or Min. gives
+// the error: no line after it is due; those that would have been are listed
+// as not run.
 DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minute);
 
 class Scheduler {
@@ -103,7 +107,7 @@ public:
     // (from inside a task run), or during a RunNow, returns at once.
     //
     // A malformed Hour or Min. ends the examination of its minute (its later
-    // lines are not looked at); the later minutes of the tick are still
+    // lines do not run, see onLineError); the later minutes of the tick are still
     // examined, and at the end the tick throws one Error with every distinct
     // message (see ErrorList), "'<text>' is not a valid integer value". An
     // Error thrown while a task runs is reported the same way; the other due

@@ -125,7 +125,7 @@ TEST_F(TickHistoryTest, AFullDiskStopsNoTaskAndIsReportedOnce) {
 }
 
 TEST_F(TickHistoryTest, ABadLineIsRecordedOnceAndMissedTasksEachOnce) {
-    week[0] = {"a.exe|A|7|5|x", "b.exe|B||5|x", "c.exe|C|8|0|x", "d.exe|D|9|9|x"};
+    week[0] = {"a.exe|A|7|5|x", "b.exe|B||5|x", "c.exe|C|8|0|x", "d.exe|D|9|9|x", "e.exe|E|7|5|pw"};
     desktop.SetLocalTime(2026, 1, 5, 7, 4, 0);
     scheduler.Start();
     TickAt(7, 5, 0);
@@ -135,6 +135,9 @@ TEST_F(TickHistoryTest, ABadLineIsRecordedOnceAndMissedTasksEachOnce) {
     const std::string log = Log();
     EXPECT_NE(log.find("2026-01-05T07:05+00:00\t-\tMon\t2\terror\tb.exe\tB\t"
                        "'' is not a valid integer value\r\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("2026-01-05T07:05+00:00\t-\tMon\t5\tskipped\te.exe\tE\tnot run: row 2 "
+                       "above it has a malformed Hour or Min. ('' is not a valid integer value)"),
               std::string::npos);
     EXPECT_EQ(log.find("07:06+00:00\t-\tMon\t2\terror"), std::string::npos);
     EXPECT_NE(log.find("2026-01-05T08:00+00:00\t-\tMon\t3\tmissed\tc.exe\tC\t"), std::string::npos);
