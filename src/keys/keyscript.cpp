@@ -105,27 +105,6 @@ std::size_t PlayModifier(KeyOutput& out, std::string_view step, std::size_t pos)
     return after;
 }
 
-// A brace group opened at `pos`; returns the position after what it consumed.
-std::size_t PlayBraceGroup(KeyOutput& out, std::string_view step, std::size_t pos) {
-    const std::size_t length = step.size();
-    // A "{" that ends the step plays nothing.
-    if (pos + 1 >= length) {
-        return length;
-    }
-    // The name ends before the first "}"; the step's last character never
-    // belongs to it.
-    std::size_t stop = pos + 1;
-    while (stop < length - 1 && step[stop] != '}') {
-        ++stop;
-    }
-    if (step[stop] == '}' && stop + 1 < length && step[stop + 1] == '}') {
-        TypeShiftedChar(out, '}');
-        return stop + 2;
-    }
-    PlayKeyName(out, step.substr(pos + 1, stop - (pos + 1)));
-    return stop + 1;
-}
-
 const KeyNameEntry* FindKeyName(std::string_view name) {
     if (name.size() > kLongestKeyName) {
         return nullptr;
@@ -144,6 +123,26 @@ bool IsShiftedChar(char character) {
 
 bool IsLiteralSymbol(char character) {
     return kLiteralSet[static_cast<unsigned char>(character)];
+}
+
+std::size_t PlayBraceGroup(KeyOutput& out, std::string_view step, std::size_t pos) {
+    const std::size_t length = step.size();
+    // A "{" that ends the step plays nothing.
+    if (pos + 1 >= length) {
+        return length;
+    }
+    // The name ends before the first "}"; the step's last character never
+    // belongs to it.
+    std::size_t stop = pos + 1;
+    while (stop < length - 1 && step[stop] != '}') {
+        ++stop;
+    }
+    if (step[stop] == '}' && stop + 1 < length && step[stop + 1] == '}') {
+        TypeShiftedChar(out, '}');
+        return stop + 2;
+    }
+    PlayKeyName(out, step.substr(pos + 1, stop - (pos + 1)));
+    return stop + 1;
 }
 
 void PlayStep(KeyOutput& out, std::string_view step) {

@@ -26,6 +26,11 @@ constexpr std::uint32_t kMaxSleepMilliseconds = 0xFFFFFFFEu;
 // Plays one script step from its first to its last character.
 void PlayStep(KeyOutput& out, std::string_view step);
 
+// Plays the brace group that the "{" at `pos` of a step (already cut to
+// kMaxStepLength) opens; returns the position after what it consumed, which
+// is never past the end of the step.
+std::size_t PlayBraceGroup(KeyOutput& out, std::string_view step, std::size_t pos);
+
 // Plays the text of a brace group: a key name or text with an optional
 // repeat count after its last space.
 void PlayKeyName(KeyOutput& out, std::string_view text);

@@ -49,6 +49,12 @@ public:
     ~Descriptor() { Close(); }
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
+    // Hands the descriptor over: it is no longer closed here.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now; false when the close reported an error.
     bool Close() {
         if (fd_ < 0) {
@@ -62,16 +68,6 @@ public:
 private:
     int fd_;
 };
-
-// Flushes a directory's entries to the disk, so that a rename in it survives
-// a power loss. Some file systems cannot sync a directory; the rename has
-// happened anyway, so this is done on a best-effort basis.
-void SyncDirectory(const fs::path& directory) {
-    Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid()) {
-        (void)::fsync(dir.Get());
-    }
-}
 
 // Gives a new file the permission bits and owner of the file it replaces, as
 // rewriting that file in place would have kept them.
@@ -189,13 +185,15 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
         written += static_cast<std::size_t>(n);
     }
     ok = ok && SyncFile(file.Get()) == 0;
-    ok = file.Close() && ok;
+    ok = CloseFile(file.Release()) == 0 && ok;
     ok = ok && RenameFile(temporary, target) == 0;
     if (!ok) {
         fs::remove(temporary, ec);
         return false;
     }
-    SyncDirectory(directory);
+    // Some file systems cannot sync a directory; the rename has happened
+    // anyway, so this is done on a best-effort basis.
+    (void)SyncDirectory(directory);
     return true;
 }
 
@@ -207,8 +205,22 @@ int ScheduleFiles::SyncFile(int fd) {
     return ::fsync(fd);
 }
 
+int ScheduleFiles::CloseFile(int fd) {
+    return CloseDescriptor(fd);
+}
+
 int ScheduleFiles::RenameFile(const fs::path& from, const fs::path& to) {
     return ::rename(from.c_str(), to.c_str());
+}
+
+// Flushes the directory's entries to the disk, so that a rename in it
+// survives a power loss.
+int ScheduleFiles::SyncDirectory(const fs::path& directory) {
+    Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid()) {
+        return -1;
+    }
+    return ::fsync(dir.Get());
 }
 
 } // namespace orvanel

@@ -38,13 +38,18 @@ public:
     virtual bool ReplaceWhole(const std::filesystem::path& path, std::string_view content);
 
 protected:
-    // The single system calls of ReplaceWhole, so that a test can make one of
-    // them fail: write(), fsync() and rename() (on Windows _write(), _commit()
-    // and MoveFileEx()). Each returns what write() or fsync() would, 0 or -1
-    // for the rename, and sets errno on failure.
+    // The single system calls of ReplaceWhole, in the order it makes them, so
+    // that a test can watch them or make one of them fail: write(), fsync(),
+    // close(), rename() and the fsync() of the directory (on Windows _write(),
+    // _commit(), _close(), MoveFileEx() with write-through, and nothing for the
+    // directory). Each returns what write() or fsync() would, 0 or -1 for the
+    // others, and sets errno on failure. The directory sync comes after the
+    // rename has happened, so its failure is not a failed replacement.
     virtual long WriteSome(int fd, const char* data, std::size_t size);
     virtual int SyncFile(int fd);
+    virtual int CloseFile(int fd);
     virtual int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+    virtual int SyncDirectory(const std::filesystem::path& directory);
 };
 
 } // namespace orvanel

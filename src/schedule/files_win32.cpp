@@ -36,6 +36,12 @@ public:
     ~Descriptor() { Close(); }
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
+    // Hands the descriptor over: it is no longer closed here.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now; false when the close reported an error.
     bool Close() {
         if (fd_ < 0) {
@@ -134,12 +140,14 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
         written += static_cast<std::size_t>(n);
     }
     ok = ok && SyncFile(file.Get()) == 0;
-    ok = file.Close() && ok;
+    ok = CloseFile(file.Release()) == 0 && ok;
     ok = ok && RenameFile(temporary, target) == 0;
     if (!ok) {
         ::_wunlink(temporary.c_str());
         return false;
     }
+    fs::path directory = target.parent_path();
+    (void)SyncDirectory(directory.empty() ? fs::path(".") : directory);
     return true;
 }
 
@@ -150,6 +158,17 @@ long ScheduleFiles::WriteSome(int fd, const char* data, std::size_t size) {
 
 int ScheduleFiles::SyncFile(int fd) {
     return ::_commit(fd);
+}
+
+int ScheduleFiles::CloseFile(int fd) {
+    return ::_close(fd);
+}
+
+// The write-through rename is on the disk when it returns; a directory has
+// nothing left to flush.
+int ScheduleFiles::SyncDirectory(const fs::path& directory) {
+    (void)directory;
+    return 0;
 }
 
 // Replaces an existing file in one step (a plain rename does not on Windows)

@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "desktop/recording/recording.h"
 #include "desktop/cp1252.h"
+#include "desktop/recording/recording.h"
 #include "keys/keyoutput.h"
 #include "keys/playscript.h"
 #include "schedule/taskline.h"

@@ -33,25 +33,25 @@ DelaySpinBox::DelaySpinBox(QWidget* parent) : QAbstractSpinBox(parent) {
     setAccelerated(false);
     setKeyboardTracking(true);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-    setRawText(QString::number(kMinimum));
+    SetRawText(QString::number(kMinimum));
 }
 
-QString DelaySpinBox::rawText() const {
+QString DelaySpinBox::RawText() const {
     return lineEdit()->text();
 }
 
-void DelaySpinBox::setRawText(const QString& text) {
+void DelaySpinBox::SetRawText(const QString& text) {
     lineEdit()->setText(text);
 }
 
-int DelaySpinBox::value() const {
-    return IntegerValue(rawText()).value_or(kMinimum);
+int DelaySpinBox::Value() const {
+    return IntegerValue(RawText()).value_or(kMinimum);
 }
 
 void DelaySpinBox::stepBy(int steps) {
     const long long next =
-        static_cast<long long>(value()) + static_cast<long long>(steps) * kIncrement;
-    setRawText(QString::number(std::clamp<long long>(next, kMinimum, kMaximum)));
+        static_cast<long long>(Value()) + static_cast<long long>(steps) * kIncrement;
+    SetRawText(QString::number(std::clamp<long long>(next, kMinimum, kMaximum)));
     lineEdit()->selectAll();
 }
 
@@ -66,7 +66,7 @@ QValidator::State DelaySpinBox::validate(QString&, int&) const {
 
 void DelaySpinBox::fixup(QString&) const {}
 
-bool DelaySpinBox::isAcceptedChar(QChar c) const {
+bool DelaySpinBox::IsAcceptedChar(QChar c) const {
     return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == decimalSeparator_;
 }
 
@@ -79,7 +79,7 @@ void DelaySpinBox::keyPressEvent(QKeyEvent* event) {
         for (const QChar c : typed) {
             if (c.isPrint()) {
                 printable = true;
-                accepted = accepted && isAcceptedChar(c);
+                accepted = accepted && IsAcceptedChar(c);
             }
         }
         if (printable && !accepted) {
@@ -91,15 +91,15 @@ void DelaySpinBox::keyPressEvent(QKeyEvent* event) {
     QAbstractSpinBox::keyPressEvent(event);
 }
 
-void DelaySpinBox::clampToRange() {
-    const std::optional<int> number = IntegerValue(rawText());
+void DelaySpinBox::ClampToRange() {
+    const std::optional<int> number = IntegerValue(RawText());
     if (number && (*number < kMinimum || *number > kMaximum)) {
-        setRawText(QString::number(std::clamp(*number, kMinimum, kMaximum)));
+        SetRawText(QString::number(std::clamp(*number, kMinimum, kMaximum)));
     }
 }
 
 void DelaySpinBox::focusOutEvent(QFocusEvent* event) {
-    clampToRange();
+    ClampToRange();
     QAbstractSpinBox::focusOutEvent(event);
 }
 

@@ -23,15 +23,15 @@ public:
     explicit DelaySpinBox(QWidget* parent = nullptr);
 
     // The text as it stands (QAbstractSpinBox::text() gives the same).
-    QString rawText() const;
-    void setRawText(const QString& text);
+    QString RawText() const;
+    void SetRawText(const QString& text);
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
 
     // Whether typing `c` is allowed.
-    bool isAcceptedChar(QChar c) const;
+    bool IsAcceptedChar(QChar c) const;
 
 protected:
     StepEnabled stepEnabled() const override;
@@ -40,8 +40,8 @@ protected:
 
 private:
     // The value of the text as an integer text, or the minimum when it is none.
-    int value() const;
-    void clampToRange();
+    int Value() const;
+    void ClampToRange();
 
     QChar decimalSeparator_;
 };

@@ -29,7 +29,7 @@ MonthCalendar::MonthCalendar(const SystemTime& date, const std::array<QString, 7
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QString MonthCalendar::cellText(int column, int row) const {
+QString MonthCalendar::CellText(int column, int row) const {
     if (column < 0 || column >= kColumns || row < 0 || row >= kRows) {
         return {};
     }
@@ -40,7 +40,7 @@ QString MonthCalendar::cellText(int column, int row) const {
     return d == 0 ? QString() : QString::number(d);
 }
 
-QRect MonthCalendar::cellRect(int column, int row) const {
+QRect MonthCalendar::CellRect(int column, int row) const {
     const int left = column * width() / kColumns;
     const int right = (column + 1) * width() / kColumns;
     const int top = row * height() / kRows;
@@ -54,7 +54,7 @@ void MonthCalendar::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), pal.color(QPalette::Base));
     for (int row = 0; row < kRows; ++row) {
         for (int column = 0; column < kColumns; ++column) {
-            const QRect cell = cellRect(column, row);
+            const QRect cell = CellRect(column, row);
             QColor text = pal.color(QPalette::Text);
             if (row == 0) {
                 painter.fillRect(cell, pal.color(QPalette::Button));
@@ -64,7 +64,7 @@ void MonthCalendar::paintEvent(QPaintEvent*) {
                 text = pal.color(QPalette::HighlightedText);
             }
             painter.setPen(text);
-            painter.drawText(cell, Qt::AlignCenter, cellText(column, row));
+            painter.drawText(cell, Qt::AlignCenter, CellText(column, row));
         }
     }
     // Lines between all cells.

@@ -27,18 +27,18 @@ public:
                   QWidget* parent = nullptr);
 
     // The text of a cell: a weekday name in row 0, a day number or "" below.
-    QString cellText(int column, int row) const;
+    QString CellText(int column, int row) const;
     // The cell of the day given at creation.
-    QPoint highlightedCell() const { return highlighted_; }
-    int year() const { return year_; }
-    int month() const { return month_; }
-    int day() const { return day_; }
+    QPoint HighlightedCell() const { return highlighted_; }
+    int Year() const { return year_; }
+    int Month() const { return month_; }
+    int Day() const { return day_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QRect cellRect(int column, int row) const;
+    QRect CellRect(int column, int row) const;
 
     int year_;
     int month_;

@@ -1,57 +1,36 @@
-// The main window of the program, `dc`: a status line and eight tab pages,
-// the General page with the date, the calendar, the script delay, the save
-// button and the two links, and one page per weekday with its day grid. The
-// window owns the schedule store (the day lists and the settings), the
-// scheduler and the minute timer.
+// The main window of the program, `dc`, in Qt: a status line and eight tab
+// pages, the General page with the date, the calendar, the script delay, the
+// save button and the two links, and one page per weekday with its day grid.
 //
-// Every handler runs inside a guard: an error ends the handler, and its
-// message is shown in the error box after the handler has returned. No
-// exception leaves a handler.
+// This is a view: it makes the widgets, lays them out and forwards every
+// event to the handler of the same name of the window logic (MainForm),
+// which decides what happens. Widgets carry their component names as object
+// names (`mongrid`, `spin1`, `BitBtn2`, ...).
 #pragma once
 
-#include <QHash>
-#include <QLabel>
-#include <QList>
 #include <QMainWindow>
-#include <QPointer>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTimer>
 #include <array>
 #include <memory>
+#include <string>
 
+#include "app/mainform.h"
+#include "app/mainview.h"
+#include "app/windowtexts.h"
 #include "desktop/desktop.h"
-#include "keys/keyoutput.h"
-#include "schedule/store.h"
-#include "scheduler/scheduler.h"
-#include "ui/delayspinbox.h"
-#include "ui/gridview.h"
-#include "ui/monthcalendar.h"
-#include "ui/pagecontrol.h"
 
-class QMessageBox;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class QTimer;
 
 namespace orvanel {
 
-// The application title: the caption of the window and of the error box.
-inline constexpr const char* kApplicationTitle = "Orvanel";
-// The vendor's web site, as the link shows it and the address it opens.
-inline constexpr const char* kVendorSiteName = "www.orvanel.example";
-inline constexpr const char* kVendorAddress = "http://www.orvanel.example/";
-// The manual, opened from the working directory.
-inline constexpr const char* kManualFileName = "schedule.html";
-inline constexpr const char* kStatusText =
-    "Click the GENERAL Tab and choose SAVE to save your data!!!";
-inline constexpr const char* kVersionText = "Ver. 1.0";
-inline constexpr int kTimerInterval = 60000;
+class DayGrid;
+class DelaySpinBox;
+class MonthCalendar;
+class PageControl;
 
-// Pure blue and pure red of the links.
-inline const QColor kLinkBlue{0, 0, 255};
-inline const QColor kLinkRed{255, 0, 0};
-
-class Tdc : public QMainWindow {
+class Tdc : public QMainWindow, private MainView {
     Q_OBJECT
 public:
     // Creates the window with all its components and runs FormCreate. The
@@ -59,44 +38,7 @@ public:
     explicit Tdc(DesktopServices& desktop, QWidget* parent = nullptr);
     ~Tdc() override;
 
-    // ---- Components ----
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusBar1Panel = nullptr; // the status line's one panel
-    PageControl* pagectrl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QWidget* TabSheet4 = nullptr;
-    QWidget* TabSheet5 = nullptr;
-    QWidget* Tabsheet6 = nullptr;
-    QWidget* tabsheet7 = nullptr;
-    QWidget* TabSheet8 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    MonthCalendar* Calendar1 = nullptr;
-    QLabel* Image1 = nullptr;
-    DelaySpinBox* spin1 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QTableWidget* mongrid = nullptr;
-    QTableWidget* tuegrid = nullptr;
-    QTableWidget* wedgrid = nullptr;
-    QTableWidget* thugrid = nullptr;
-    QTableWidget* frigrid = nullptr;
-    QTableWidget* satgrid = nullptr;
-    QTableWidget* sungrid = nullptr;
-    QTimer* Timer1 = nullptr;
-
-    // The day grids, Monday first.
-    std::array<QTableWidget*, kDayCount> DayGrids() const;
-
-    // ---- Handlers ----
-    void FormCreate();
+    // ---- Handlers: each hands the event to the window logic ----
     void FormActivate();
     void FormClose();
     void BitBtn1Click();
@@ -109,45 +51,46 @@ public:
     void Label9Click();
     void Label10Click();
 
-    // ---- State ----
-    const ScheduleStore& Store() const { return *store_; }
-    Scheduler& TheScheduler() { return *scheduler_; }
-    bool FirstActivation() const { return firstActivation_; }
-    // The error boxes now open, oldest first.
-    QList<QMessageBox*> ErrorBoxes() const;
-
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateComponents();
-    void CreateGeneralPage();
-    QTableWidget* CreateDayPage(QWidget*& page, const char* pageName, const char* caption,
-                                const char* gridName);
-    void SetLabel2(const std::string& text);
+    void CreateComponents(DesktopServices& desktop);
+    void CreateStatusLine();
+    void CreateGeneralPage(DesktopServices& desktop);
+    void CreateTimer();
     void PlaceAtScreenCentre();
+    bool MouseEvent(QObject* watched, QEvent* event);
 
-    // Runs one handler; an error it raises is reported, never passed on.
-    template <class Handler> void Guard(Handler&& handler);
-    // Shows `message` + "." in an error box once the running handler has
-    // returned, unless a box with the same message is open already.
-    void ReportError(const QString& message);
-    void ShowErrorBox(const QString& message);
+    // ---- MainView ----
+    std::string Cell(int day, int column, int row) const override;
+    void SetCell(int day, int column, int row, const std::string& text) override;
+    std::string SpinText() const override;
+    void SetSpinText(const std::string& text) override;
+    void SetColumnWidth(int day, int column, int width) override;
+    void SetDateText(const std::string& text) override;
+    void SetManualCaption(const std::string& text) override;
+    void SetLinkColour(Link link, LinkColour colour) override;
+    void StartTimer(std::uint32_t milliseconds) override;
+    void StopTimer() override;
+    void ShowErrorBox(const std::string& text) override;
+    void OpenErrorBox(const std::string& text);
 
-    DesktopServices& desktop_;
-    LocaleInfo locale_; // read once, at start-up
-    KeyOutput keys_;
-    std::unique_ptr<WidgetScheduleView> view_;
-    std::unique_ptr<ScheduleStore> store_;
-    std::unique_ptr<Scheduler> scheduler_;
-    WindowHandle owner_ = kNoWindow;
-    bool firstActivation_ = false;
+    std::unique_ptr<MainForm> form_;
+
+    QStatusBar* statusBar_ = nullptr;
+    PageControl* pageControl_ = nullptr;
+    std::array<QWidget*, kPageCount> pages_{};
+    std::array<DayGrid*, kDayCount> grids_{};
+    QLabel* dateLabel_ = nullptr;
+    QLabel* versionLabel_ = nullptr;
+    QLabel* siteLink_ = nullptr;
+    QLabel* manualLink_ = nullptr;
+    DelaySpinBox* delayBox_ = nullptr;
+    QTimer* timer_ = nullptr;
     QLabel* pressedLink_ = nullptr;
-    // Messages reported and not yet dismissed, with their box once shown.
-    QHash<QString, QPointer<QMessageBox>> reports_;
-    QList<QString> reportOrder_;
 };
 
 } // namespace orvanel

@@ -90,6 +90,12 @@ TEST(RecordingDesktop, HeldKeysCountsPressesNotYetReleased) {
     desktop.keybd_event(65, 30, kKeyEventKeyUp, 0);
     desktop.keybd_event(16, 42, kKeyEventKeyUp, 0);
     EXPECT_TRUE(desktop.HeldKeys().empty());
+    // The extended-key flag changes neither a press nor a release.
+    constexpr std::uint32_t kExtendedKey = 1; // KEYEVENTF_EXTENDEDKEY
+    desktop.keybd_event(45, 82, kKeyEventKeyDown | kExtendedKey, 0);
+    EXPECT_EQ(desktop.HeldKeys(), (std::map<int, int>{{45, 1}}));
+    desktop.keybd_event(45, 82, kKeyEventKeyUp | kExtendedKey, 0);
+    EXPECT_TRUE(desktop.HeldKeys().empty());
     // A release without a press shows as a negative count.
     desktop.keybd_event(17, 29, kKeyEventKeyUp, 0);
     EXPECT_EQ(desktop.HeldKeys(), (std::map<int, int>{{17, -1}}));

@@ -1,5 +1,6 @@
 // The key script language: each step against the whole record it produces.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "keys/keyscript.h"
@@ -197,6 +198,15 @@ TEST_F(KeyScriptTest, UnclosedAndEmptyBraces) {
         {"{}x", K("x")},
         {"{ }", ""},
     });
+    // A group never consumes past the end of its step.
+    const struct {
+        std::string_view step;
+        std::size_t open;
+        std::size_t next;
+    } ends[] = {{"{", 0, 1}, {"a{", 1, 2}, {"{TAB", 0, 4}, {"{}", 0, 2}, {"{}}", 0, 3}};
+    for (const auto& e : ends) {
+        EXPECT_EQ(PlayBraceGroup(out, e.step, e.open), e.next) << e.step;
+    }
 }
 
 TEST_F(KeyScriptTest, TildeAndNewline) {

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "schedule/files.h"
 
@@ -25,6 +26,9 @@ public:
     std::size_t bytesBeforeFailure = 0; // for Step::Write: bytes written before the disk is full
     int reads = 0;
     int replacements = 0;
+    // The system calls of every replacement, in order: "write", "sync file",
+    // "close", "rename", "sync directory DIR".
+    std::vector<std::string> calls;
 
     ReadResult ReadWhole(const std::filesystem::path& path, std::string& content) override {
         ++reads;
@@ -58,6 +62,7 @@ protected:
             }
             size = std::min(size, bytesBeforeFailure - written_);
         }
+        calls.emplace_back("write");
         const long n = ScheduleFiles::WriteSome(fd, data, size);
         if (n > 0) {
             written_ += static_cast<std::size_t>(n);
@@ -65,18 +70,28 @@ protected:
         return n;
     }
     int SyncFile(int fd) override {
+        calls.emplace_back("sync file");
         if (Failing(Step::Sync)) {
             errno = EIO;
             return -1;
         }
         return ScheduleFiles::SyncFile(fd);
     }
+    int CloseFile(int fd) override {
+        calls.emplace_back("close");
+        return ScheduleFiles::CloseFile(fd);
+    }
     int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        calls.emplace_back("rename");
         if (Failing(Step::Rename)) {
             errno = EIO;
             return -1;
         }
         return ScheduleFiles::RenameFile(from, to);
+    }
+    int SyncDirectory(const std::filesystem::path& directory) override {
+        calls.push_back("sync directory " + directory.filename().string());
+        return ScheduleFiles::SyncDirectory(directory);
     }
 
 private:

@@ -2,7 +2,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
+#include "schedule/faultyfiles.h"
 #include "schedule/files.h"
 #include "support/tempdir.h"
 
@@ -40,6 +42,18 @@ TEST_F(FilesTest, ReadsEveryByte) {
     test::WriteBytes(dir / "empty.ini", "");
     EXPECT_EQ(files.ReadWhole(dir / "empty.ini", content), Result::Ok);
     EXPECT_EQ(content, "");
+}
+
+// The new bytes are on the disk before the name points at them, and the
+// name is on the disk before the save is done.
+TEST_F(FilesTest, ReplacementFlushesFileThenNameInOrder) {
+    test::FaultyFiles watched;
+    const fs::path sub = dir / "week";
+    fs::create_directory(sub);
+    ASSERT_TRUE(watched.ReplaceWhole(sub / "a.ini", "new"));
+    EXPECT_EQ(watched.calls, (std::vector<std::string>{"write", "sync file", "close", "rename",
+                                                       "sync directory week"}));
+    EXPECT_EQ(test::ReadBytes(sub / "a.ini"), "new");
 }
 
 TEST_F(FilesTest, WhatIsNotAFileIsMissing) {

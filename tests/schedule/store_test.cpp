@@ -635,19 +635,23 @@ TEST_F(StoreTest, UnreadableDayFileIsHeldNotOverwritten) {
     // typed on its page, and does not report success.
     SetRow(kMonday, 2, {"m2", "", "", "", ""});
     SetRow(kTuesday, 1, {"typed", "", "3", "4", ""});
+    SetRow(kTuesday, 2, {"typed2", "", "", "", ""});
+    SetRow(kTuesday, 5, {"", "t5", "", "", ""});
     view.SetSpinText("60");
     EXPECT_EQ(ErrorOf([&] { store->Save(); }), "Cannot open file tuelist.ini");
     EXPECT_EQ(DayFile(kTuesday), oldTuesday);
     EXPECT_EQ(DayFile(kMonday), "m|M|1|1|m\r\nm2||||\r\n");
     EXPECT_EQ(DayFile(kSunday), "");
     EXPECT_EQ(Read("schedule.ini"), "Script Delay (mSecs):\r\n60\r\n");
-    EXPECT_EQ(FilledRows(kTuesday), (std::vector<std::string>{"1:typed||3|4|"}));
+    EXPECT_EQ(FilledRows(kTuesday),
+              (std::vector<std::string>{"1:typed||3|4|", "2:typed2||||", "5:|t5|||"}));
     EXPECT_TRUE(store->IsDayHeld(kTuesday));
     EXPECT_TRUE(store->DayList(kTuesday).empty());
     EXPECT_EQ(store->DayList(kMonday).size(), 2u);
 
     // Once the file can be read again, the read-back of a save loads it (the
-    // day was still not written by that save, which says so).
+    // day was still not written by that save, which says so); no typed row
+    // stays behind on the page, to be saved unseen over the file later.
     files.unreadable.clear();
     EXPECT_EQ(ErrorOf([&] { store->Save(); }), "Cannot open file tuelist.ini");
     EXPECT_EQ(DayFile(kTuesday), oldTuesday);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -15,6 +17,10 @@
 
 #include "desktop/recording/recording.h"
 #include "support/tempdir.h"
+#include "ui/daygrid.h"
+#include "ui/delayspinbox.h"
+#include "ui/monthcalendar.h"
+#include "ui/pagecontrol.h"
 #include "ui/tdc.h"
 
 // Readable QStrings in test messages.
@@ -61,6 +67,17 @@ protected:
 
     Tdc& W() { return *window_; }
 
+    // The window's component of that name (`mongrid`, `spin1`, `BitBtn2`, ...).
+    template <class T = QWidget> T* Find(const char* name) {
+        T* found = window_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QLabel* Label(const char* name) { return Find<QLabel>(name); }
+    DayGrid* Grid(const char* name) { return Find<DayGrid>(name); }
+    PageControl* Pages() { return Find<PageControl>("pagectrl1"); }
+    DelaySpinBox* Spin() { return Find<DelaySpinBox>("spin1"); }
+
     std::filesystem::path File(const char* name) const { return dir_ / name; }
     std::string Bytes(const char* name) const { return ReadBytes(dir_ / name); }
 
@@ -85,9 +102,10 @@ protected:
     }
 
     void ShowPageOf(QWidget* widget) {
-        for (int i = 0; i < W().pagectrl1->count(); ++i) {
-            if (W().pagectrl1->widget(i)->isAncestorOf(widget)) {
-                W().pagectrl1->setCurrentIndex(i);
+        PageControl* pages = Pages();
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages->widget(i)->isAncestorOf(widget)) {
+                pages->setCurrentIndex(i);
             }
         }
         QApplication::processEvents();
@@ -95,25 +113,32 @@ protected:
 
     // Presses "Save Data" with the mouse, on the General page.
     void ClickSave() {
-        W().pagectrl1->setCurrentIndex(0);
+        Pages()->setCurrentIndex(0);
         QApplication::processEvents();
-        QTest::mouseClick(W().BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>("BitBtn2"), Qt::LeftButton);
         QApplication::processEvents();
     }
 
-    // The texts of the error boxes now open.
+    // The error boxes now open.
+    QList<QMessageBox*> OpenErrorBoxes() {
+        QList<QMessageBox*> boxes;
+        for (QMessageBox* box : W().findChildren<QMessageBox*>(QStringLiteral("ErrorBox"))) {
+            if (box->isVisible()) {
+                boxes.append(box);
+            }
+        }
+        return boxes;
+    }
     QStringList OpenErrorTexts() {
         QStringList texts;
-        for (QMessageBox* box : W().ErrorBoxes()) {
-            if (box->isVisible()) {
-                texts.append(box->text());
-            }
+        for (QMessageBox* box : OpenErrorBoxes()) {
+            texts.append(box->text());
         }
         return texts;
     }
 
     void DismissErrors() {
-        for (QMessageBox* box : W().ErrorBoxes()) {
+        for (QMessageBox* box : OpenErrorBoxes()) {
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         }
         QApplication::processEvents();

@@ -3,9 +3,9 @@
 #include <QLocale>
 
 #include "fixture.h"
-#include "ui/qcp1252.h"
 #include "ui/delayspinbox.h"
 #include "ui/monthcalendar.h"
+#include "ui/qcp1252.h"
 
 namespace orvanel::test {
 namespace {
@@ -53,18 +53,18 @@ protected:
         Start();
         W().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&W()));
-        W().spin1->setFocus(Qt::TabFocusReason);
+        Spin()->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
     }
 
     void Type(const QString& text) {
-        W().spin1->selectAll();
-        QTest::keyClick(W().spin1, Qt::Key_Delete);
-        QTest::keyClicks(W().spin1, text);
+        Spin()->selectAll();
+        QTest::keyClick(Spin(), Qt::Key_Delete);
+        QTest::keyClicks(Spin(), text);
     }
 
     void LeaveSpinBox() {
-        W().BitBtn2->setFocus(Qt::TabFocusReason);
+        Find<QPushButton>("BitBtn2")->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
     }
 };
@@ -79,25 +79,25 @@ TEST_F(SpinBoxTest, NumberOutsideTheRangeIsClampedWhenTheFocusLeaves) {
         {"+15", "+15"},   {"", ""},          {"--", "--"}, {"1-", "1-"},
     };
     for (const Case& c : cases) {
-        W().spin1->setFocus(Qt::TabFocusReason);
+        Spin()->setFocus(Qt::TabFocusReason);
         Type(QString::fromLatin1(c.typed));
-        EXPECT_EQ(W().spin1->text(), QString::fromLatin1(c.typed));
+        EXPECT_EQ(Spin()->text(), QString::fromLatin1(c.typed));
         LeaveSpinBox();
-        EXPECT_EQ(W().spin1->text(), QString::fromLatin1(c.afterFocusOut)) << c.typed;
+        EXPECT_EQ(Spin()->text(), QString::fromLatin1(c.afterFocusOut)) << c.typed;
     }
 }
 
 TEST_F(SpinBoxTest, LettersCannotBeTyped) {
     Type(QStringLiteral("12ab 3x"));
-    EXPECT_EQ(W().spin1->text(), QStringLiteral("123"));
+    EXPECT_EQ(Spin()->text(), QStringLiteral("123"));
     Type(QStringLiteral("+-7"));
-    EXPECT_EQ(W().spin1->text(), QStringLiteral("+-7"));
+    EXPECT_EQ(Spin()->text(), QStringLiteral("+-7"));
     const QString separator = QLocale::system().decimalPoint();
     Type(QStringLiteral("1") + separator + QStringLiteral("5"));
-    EXPECT_EQ(W().spin1->text(), QStringLiteral("1") + separator + QStringLiteral("5"));
+    EXPECT_EQ(Spin()->text(), QStringLiteral("1") + separator + QStringLiteral("5"));
     // Text that is no number stays as typed when the focus leaves.
     LeaveSpinBox();
-    EXPECT_EQ(W().spin1->text(), QStringLiteral("1") + separator + QStringLiteral("5"));
+    EXPECT_EQ(Spin()->text(), QStringLiteral("1") + separator + QStringLiteral("5"));
 }
 
 TEST_F(SpinBoxTest, ArrowsStepByTenWithinTheRange) {
@@ -112,9 +112,9 @@ TEST_F(SpinBoxTest, ArrowsStepByTenWithinTheRange) {
         {"abc", Qt::Key_Up, "10"},    {"4000", Qt::Key_Down, "3000"},
     };
     for (const Case& c : cases) {
-        W().spin1->setRawText(QString::fromLatin1(c.start));
-        QTest::keyClick(W().spin1, c.key);
-        EXPECT_EQ(W().spin1->text(), QString::fromLatin1(c.result))
+        Spin()->SetRawText(QString::fromLatin1(c.start));
+        QTest::keyClick(Spin(), c.key);
+        EXPECT_EQ(Spin()->text(), QString::fromLatin1(c.result))
             << c.start << (c.key == Qt::Key_Up ? " up" : " down");
     }
 }
@@ -124,23 +124,23 @@ TEST_F(SpinBoxTest, ArrowsStepByTenWithinTheRange) {
 TEST_F(UiTest, CalendarShowsTheMonthOfStartUp) {
     desktop_.SetLocalTime(2026, 1, 5, 12, 0); // a Monday; January 1st is a Thursday
     Tdc& w = Start();
-    MonthCalendar* calendar = w.Calendar1;
+    MonthCalendar* calendar = Find<MonthCalendar>("Calendar1");
     EXPECT_EQ(calendar->objectName(), QStringLiteral("Calendar1"));
     const QStringList names = {QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"),
                                QStringLiteral("Wed"), QStringLiteral("Thu"), QStringLiteral("Fri"),
                                QStringLiteral("Sat")};
     for (int column = 0; column < 7; ++column) {
-        EXPECT_EQ(calendar->cellText(column, 0), names[column]);
+        EXPECT_EQ(calendar->CellText(column, 0), names[column]);
     }
     for (int column = 0; column < 4; ++column) {
-        EXPECT_EQ(calendar->cellText(column, 1), QString()) << column;
+        EXPECT_EQ(calendar->CellText(column, 1), QString()) << column;
     }
-    EXPECT_EQ(calendar->cellText(4, 1), QStringLiteral("1"));
-    EXPECT_EQ(calendar->cellText(6, 1), QStringLiteral("3"));
-    EXPECT_EQ(calendar->cellText(0, 2), QStringLiteral("4"));
-    EXPECT_EQ(calendar->cellText(6, 5), QStringLiteral("31"));
-    EXPECT_EQ(calendar->cellText(0, 6), QString());
-    EXPECT_EQ(calendar->highlightedCell(), QPoint(1, 2)); // Monday the 5th
+    EXPECT_EQ(calendar->CellText(4, 1), QStringLiteral("1"));
+    EXPECT_EQ(calendar->CellText(6, 1), QStringLiteral("3"));
+    EXPECT_EQ(calendar->CellText(0, 2), QStringLiteral("4"));
+    EXPECT_EQ(calendar->CellText(6, 5), QStringLiteral("31"));
+    EXPECT_EQ(calendar->CellText(0, 6), QString());
+    EXPECT_EQ(calendar->HighlightedCell(), QPoint(1, 2)); // Monday the 5th
 
     // Read-only: no focus, no navigation, the not-allowed cursor.
     EXPECT_EQ(calendar->focusPolicy(), Qt::NoFocus);
@@ -148,13 +148,13 @@ TEST_F(UiTest, CalendarShowsTheMonthOfStartUp) {
     QTest::mouseClick(calendar, Qt::LeftButton, {}, QPoint(200, 140));
     QTest::keyClick(calendar, Qt::Key_Right);
     QTest::keyClick(calendar, Qt::Key_Down);
-    EXPECT_EQ(calendar->highlightedCell(), QPoint(1, 2));
+    EXPECT_EQ(calendar->HighlightedCell(), QPoint(1, 2));
 
     // Nothing changes it afterwards.
     desktop_.Advance(30LL * 24 * 3600 * 1000);
     w.Timer1Timer();
-    EXPECT_EQ(calendar->month(), 1);
-    EXPECT_EQ(calendar->highlightedCell(), QPoint(1, 2));
+    EXPECT_EQ(calendar->Month(), 1);
+    EXPECT_EQ(calendar->HighlightedCell(), QPoint(1, 2));
 }
 
 TEST_F(UiTest, CalendarMonthsOfEveryShape) {
@@ -180,13 +180,13 @@ TEST_F(UiTest, CalendarMonthsOfEveryShape) {
                                       QStringLiteral("W"), QStringLiteral("T"), QStringLiteral("F"),
                                       QStringLiteral("S")});
         SCOPED_TRACE(c.year * 100 + c.month);
-        EXPECT_EQ(calendar.cellText(c.first.x(), c.first.y()), QStringLiteral("1"));
-        EXPECT_EQ(calendar.cellText(c.last.x(), c.last.y()), QString::number(c.day));
-        EXPECT_EQ(calendar.highlightedCell(), c.today);
+        EXPECT_EQ(calendar.CellText(c.first.x(), c.first.y()), QStringLiteral("1"));
+        EXPECT_EQ(calendar.CellText(c.last.x(), c.last.y()), QString::number(c.day));
+        EXPECT_EQ(calendar.HighlightedCell(), c.today);
         int numbers = 0;
         for (int row = 1; row < 7; ++row) {
             for (int column = 0; column < 7; ++column) {
-                numbers += calendar.cellText(column, row).isEmpty() ? 0 : 1;
+                numbers += calendar.CellText(column, row).isEmpty() ? 0 : 1;
             }
         }
         EXPECT_EQ(numbers, c.day);
@@ -200,10 +200,10 @@ TEST_F(UiTest, CalendarUsesTheLocaleWeekdayNames) {
     locale.longTimeFormat = "HH:mm:ss";
     desktop_.SetLocaleInfo(locale);
     Tdc& w = Start();
-    EXPECT_EQ(w.Calendar1->cellText(0, 0), QStringLiteral("So"));
-    EXPECT_EQ(w.Calendar1->cellText(6, 0), QStringLiteral("Sa"));
+    EXPECT_EQ(Find<MonthCalendar>("Calendar1")->CellText(0, 0), QStringLiteral("So"));
+    EXPECT_EQ(Find<MonthCalendar>("Calendar1")->CellText(6, 0), QStringLiteral("Sa"));
     w.Timer1Timer();
-    EXPECT_EQ(w.Label2->text(), QStringLiteral("05.01.2026 07:00:30"));
+    EXPECT_EQ(Label("Label2")->text(), QStringLiteral("05.01.2026 07:00:30"));
 }
 
 } // namespace

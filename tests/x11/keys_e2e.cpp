@@ -5,6 +5,7 @@
 // afterwards no key and no modifier may still be down in the server.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,45 @@ TEST_P(KeyScriptE2eTest, BracedSymbolsAndApostrophesAreTypedAsThemselves) {
     for (const Case& c : cases) {
         ExpectStep(c.step, c.expected);
     }
+}
+
+// One table, typed while the window is stopped and read when it wakes 3 s
+// later: a window that reads its input late (a program that has just
+// started, a loaded machine) must still get every key right.
+TEST_P(KeyScriptE2eTest, StepsTypedIntoAStoppedWindowArriveRightWhenItWakes) {
+    struct Row {
+        const char* step;
+        const char* expected; // code page 1252
+    };
+    const Row rows[] = {
+        {"x+ y", "x y"},                                          // SHIFT with a blank
+        {"+(ab cd)+1", "AB CD!"},                                 // a blank in a SHIFT group
+        {"\xE9 \xFC \xDF \x80 \xC4", "\xE9 \xFC \xDF \x80 \xC4"}, // on borrowed keycodes
+        {"a{PRTSC}b{PRINTSCREEN}c", "abc"},                       // never the screenshot key
+    };
+    target = TargetWindow::Start(std::string("Orvanel late reader ") + GetParam(),
+                                 {.keymapOnRead = true});
+    ASSERT_TRUE(target);
+    desktop->ShowWindow(target->Window(), kShowNormal);
+    desktop->SetForegroundWindow(target->Window());
+    desktop->SendMessageA(target->Window(), kWmSetFocus, 0, 0);
+    target->Signal(SIGSTOP);
+    std::string expected;
+    for (const Row& row : rows) {
+        PlayStep(*keys, row.step);
+        PlayStep(*keys, "{TAB}");
+        expected += Utf8FromCp1252(row.expected) + "<Tab>";
+    }
+    desktop->Sleep(3000);
+    target->Signal(SIGCONT);
+    const std::string got = target->WaitForOutput(expected);
+    std::size_t at = 0;
+    for (const Row& row : rows) {
+        const std::size_t end = got.find("<Tab>", at);
+        EXPECT_EQ(got.substr(at, end - at), Utf8FromCp1252(row.expected)) << "step: " << row.step;
+        at = end == std::string::npos ? got.size() : end + 5;
+    }
+    EXPECT_EQ(PressedKeycodes(), std::vector<int>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, KeyScriptE2eTest, ::testing::Values("us", "de"),

@@ -1,7 +1,7 @@
 // targetwin: a plain X window that writes down every key it receives.
 //
 //   targetwin --title TITLE --out FILE [--ready FILE] [--minimized]
-//             [--maximized] [--wm-name-only]
+//             [--maximized] [--wm-name-only] [--keymap-on-read]
 //
 // The window's title is TITLE (UTF-8) in _NET_WM_NAME and in WM_NAME
 // (--wm-name-only: WM_NAME alone, as Latin-1 STRING). Each key press is
@@ -16,6 +16,9 @@
 // the ready file (default FILE.ready): after it is mapped, or for
 // --minimized after the window manager has iconified it (with no window
 // manager a minimised window simply stays unmapped).
+// --keymap-on-read: applies every keymap change it has received before it
+// looks a key up, as toolkits do that take in keymap changes as they read
+// them: a key is then read with the keymap of the moment it is read.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -133,7 +136,7 @@ std::string Token(KeySym keysym, unsigned state) {
 
 int Usage() {
     std::fprintf(stderr, "usage: targetwin --title TITLE --out FILE [--ready FILE] [--minimized] "
-                         "[--maximized] [--wm-name-only]\n");
+                         "[--maximized] [--wm-name-only] [--keymap-on-read]\n");
     return 2;
 }
 
@@ -141,7 +144,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::string title, outPath, readyPath;
-    bool minimized = false, maximized = false, wmNameOnly = false;
+    bool minimized = false, maximized = false, wmNameOnly = false, keymapOnRead = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--title" && i + 1 < argc) {
@@ -156,6 +159,8 @@ int main(int argc, char** argv) {
             maximized = true;
         } else if (arg == "--wm-name-only") {
             wmNameOnly = true;
+        } else if (arg == "--keymap-on-read") {
+            keymapOnRead = true;
         } else {
             return Usage();
         }
@@ -275,6 +280,10 @@ int main(int argc, char** argv) {
         case KeyPress: {
             char buffer[64];
             KeySym keysym = NoSymbol;
+            XEvent change;
+            while (keymapOnRead && XCheckTypedEvent(dpy, MappingNotify, &change)) {
+                XRefreshKeyboardMapping(&change.xmapping);
+            }
             XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
             if (keysym != NoSymbol && !IsModifier(keysym)) {
                 WriteAll(out, Token(keysym, event.xkey.state));

@@ -156,6 +156,9 @@ std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
     if (options.wmNameOnly) {
         argv.emplace_back("--wm-name-only");
     }
+    if (options.keymapOnRead) {
+        argv.emplace_back("--keymap-on-read");
+    }
     target->process_ = Child::Spawn(argv);
     if (!target->process_) {
         ADD_FAILURE() << "cannot start " << TargetWinPath();

@@ -52,9 +52,10 @@ private:
 };
 
 struct TargetOptions {
-    bool minimized = false;  // iconic at start (no window manager: unmapped)
-    bool maximized = false;  // maximised at start (window manager needed)
-    bool wmNameOnly = false; // title in WM_NAME only
+    bool minimized = false;    // iconic at start (no window manager: unmapped)
+    bool maximized = false;    // maximised at start (window manager needed)
+    bool wmNameOnly = false;   // title in WM_NAME only
+    bool keymapOnRead = false; // reads keys with the keymap of the moment it reads them
 };
 
 // One targetwin process: a window with a given title that writes every key
@@ -76,6 +77,9 @@ public:
     std::string WaitForOutput(const std::string& expected,
                               milliseconds timeout = milliseconds(5000)) const;
     void ClearOutput() const;
+    // Sends a signal to the window's process (SIGSTOP: it reads nothing
+    // until SIGCONT).
+    void Signal(int sig) const { process_->Signal(sig); }
 
 private:
     TargetWindow() = default;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "desktop/localtime.h"
 #include "desktop/uslayout.h"
 
 namespace orvanel {
@@ -184,28 +185,7 @@ void RecordingDesktop::Sleep(std::uint32_t milliseconds) {
 }
 
 SystemTime RecordingDesktop::GetLocalTime() {
-    std::int64_t seconds = now_ / 1000;
-    std::int64_t milliseconds = now_ % 1000;
-    if (milliseconds < 0) {
-        milliseconds += 1000;
-        --seconds;
-    }
-    const auto clock = static_cast<std::time_t>(seconds);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &clock);
-#else
-    localtime_r(&clock, &local);
-#endif
-    SystemTime time;
-    time.year = local.tm_year + 1900;
-    time.month = local.tm_mon + 1;
-    time.dayOfWeek = local.tm_wday;
-    time.day = local.tm_mday;
-    time.hour = local.tm_hour;
-    time.minute = local.tm_min;
-    time.second = local.tm_sec;
-    time.milliseconds = static_cast<int>(milliseconds);
+    const SystemTime time = LocalTimeFromEpoch(now_);
     if (recordQueries_) {
         char text[64];
         std::snprintf(text, sizeof text, "localtime %04d-%02d-%02d %02d:%02d:%02d.%03d wday %d",

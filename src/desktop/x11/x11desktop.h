@@ -15,8 +15,9 @@
 // from the ranges Windows leaves unassigned (0x88-0x8F, 0x97-0x9F, 0xD8-0xDA,
 // 0xE8) from VkKeyScanA, bound to that character until the range wraps round.
 // A character the live layout lacks is typed on a spare keycode bound to its
-// keysym; spare keycodes go back to empty when they have been idle for a
-// second, when the backend closes, and on a terminating signal.
+// keysym, which keeps it for as long as the backend lives (a window may read
+// its keys late); spare keycodes go back to empty when the backend closes, at
+// exit and on a terminating signal.
 //
 // No stuck keys: every key the backend holds is released, and every spare
 // keycode restored, when the object is destroyed, at exit(), and on SIGINT,

@@ -11,7 +11,7 @@
 
 #include "desktop/desktop.h"
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 // What the C library's locale says, as strftime formats and texts.
 struct PosixLocaleTexts {
@@ -36,4 +36,4 @@ LocaleInfo LocaleInfoFromTexts(const PosixLocaleTexts& texts, bool cLocale);
 PosixLocaleTexts CurrentLocaleTexts();
 bool CurrentTimeLocaleIsC();
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix

@@ -8,19 +8,33 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
-#include "desktop/x11/shell.h"
-#include "x11testing.h"
+#include "desktop/posix/shell.h"
+#include "support/tempdir.h"
 
 namespace orvanel {
 namespace {
 
-using namespace x11test;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Polls `condition` until it holds or `timeout` has passed.
+bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return condition();
+        }
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+    return true;
+}
 
 void WriteScript(const fs::path& path, const std::string& body) {
     test::WriteBytes(path, "#!/bin/sh\n" + body);
@@ -90,7 +104,7 @@ TEST(ShellTest, AProgramRunsDetachedInItsDirectoryAndTheCallReturnsAtOnce) {
                                  "sleep 1\n"
                                  "echo done > done.txt\n");
     const auto start = Clock::now();
-    const std::intptr_t result = x11::RunShellPlan(x11::PlanShellOpen("job.sh", work.c_str()));
+    const std::intptr_t result = posix::RunShellPlan(posix::PlanShellOpen("job.sh", work.c_str()));
     const auto took = Clock::now() - start;
     EXPECT_GT(result, 32);
     EXPECT_LT(took, std::chrono::milliseconds(500));
@@ -116,7 +130,7 @@ TEST(ShellTest, NoWordOfTheProgramNameIsReadByAShell) {
     const fs::path work = fs::canonical(dir.Path());
     const std::string name = "it's $(touch hacked) & `touch hacked2`; run.sh";
     WriteScript(work / name, "pwd -P > ran.txt\n");
-    EXPECT_GT(x11::RunShellPlan(x11::PlanShellOpen(name.c_str(), work.c_str())), 32);
+    EXPECT_GT(posix::RunShellPlan(posix::PlanShellOpen(name.c_str(), work.c_str())), 32);
     EXPECT_EQ(ReadWhenThere(work / "ran.txt"), work.string());
     EXPECT_FALSE(fs::exists(work / "hacked"));
     EXPECT_FALSE(fs::exists(work / "hacked2"));
@@ -130,7 +144,7 @@ TEST(ShellTest, WhereTheProgramIsLookedFor) {
     WriteScript(work / "plain.sh", "true\n");
     test::WriteBytes(work / "notes.txt", "text");
 
-    using Kind = x11::ShellPlan::Kind;
+    using Kind = posix::ShellPlan::Kind;
     struct Case {
         std::string file;
         std::string directory;
@@ -150,7 +164,7 @@ TEST(ShellTest, WhereTheProgramIsLookedFor) {
         {"", w, Kind::Fail, "", ""},
     };
     for (const Case& c : cases) {
-        const x11::ShellPlan plan = x11::PlanShellOpen(c.file.c_str(), c.directory.c_str());
+        const posix::ShellPlan plan = posix::PlanShellOpen(c.file.c_str(), c.directory.c_str());
         EXPECT_EQ(plan.kind, c.kind) << c.file << " in " << c.directory;
         if (c.kind == Kind::Execute && !c.program.empty()) {
             EXPECT_EQ(plan.program, c.program) << c.file;
@@ -160,10 +174,10 @@ TEST(ShellTest, WhereTheProgramIsLookedFor) {
             EXPECT_EQ(fs::path(plan.program).filename(), "sh");
         }
     }
-    EXPECT_EQ(x11::PlanShellOpen("missing.sh", w.c_str()).error, x11::kShellFileNotFound);
-    EXPECT_EQ(x11::PlanShellOpen("plain.sh", (w + "/nowhere").c_str()).error,
-              x11::kShellPathNotFound);
-    EXPECT_LE(x11::RunShellPlan(x11::PlanShellOpen("missing.sh", w.c_str())), 32);
+    EXPECT_EQ(posix::PlanShellOpen("missing.sh", w.c_str()).error, posix::kShellFileNotFound);
+    EXPECT_EQ(posix::PlanShellOpen("plain.sh", (w + "/nowhere").c_str()).error,
+              posix::kShellPathNotFound);
+    EXPECT_LE(posix::RunShellPlan(posix::PlanShellOpen("missing.sh", w.c_str())), 32);
 }
 
 TEST(ShellTest, DocumentsAndAddressesGoToXdgOpen) {
@@ -177,37 +191,31 @@ TEST(ShellTest, DocumentsAndAddressesGoToXdgOpen) {
     const std::string savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
     setenv("PATH", ((work / "bin").string() + ":" + savedPath).c_str(), 1);
 
-    EXPECT_GT(x11::RunShellPlan(x11::PlanShellOpen("schedule.html", work.c_str())), 32);
+    EXPECT_GT(posix::RunShellPlan(posix::PlanShellOpen("schedule.html", work.c_str())), 32);
     EXPECT_EQ(ReadWhenThere(work / "opened.txt"), (work / "schedule.html").string());
     EXPECT_EQ(ReadWhenThere(work / "where.txt"), work.string());
     fs::remove(work / "opened.txt");
 
-    const x11::ShellPlan web = x11::PlanShellOpen("https://example.org/orvanel", nullptr);
-    EXPECT_EQ(web.kind, x11::ShellPlan::Kind::Open);
+    // A text file with execute bits (every file on a vfat or SMB mount) is a
+    // document: opened, never run as shell commands.
+    test::WriteBytes(work / "job.bat", "touch ran.txt\n");
+    chmod((work / "job.bat").c_str(), 0755);
+    EXPECT_GT(posix::RunShellPlan(posix::PlanShellOpen("job.bat", work.c_str())), 32);
+    EXPECT_EQ(ReadWhenThere(work / "opened.txt"), (work / "job.bat").string());
+    EXPECT_FALSE(fs::exists(work / "ran.txt"));
+    fs::remove(work / "opened.txt");
+
+    const posix::ShellPlan web = posix::PlanShellOpen("https://example.org/orvanel", nullptr);
+    EXPECT_EQ(web.kind, posix::ShellPlan::Kind::Open);
     EXPECT_EQ(web.argument, "https://example.org/orvanel");
-    EXPECT_EQ(x11::PlanShellOpen("www.example.org", nullptr).argument, "http://www.example.org");
-    EXPECT_GT(x11::RunShellPlan(web), 32);
+    EXPECT_EQ(posix::PlanShellOpen("www.example.org", nullptr).argument, "http://www.example.org");
+    EXPECT_GT(posix::RunShellPlan(web), 32);
     EXPECT_EQ(ReadWhenThere(work / "opened.txt"), "https://example.org/orvanel");
 
     setenv("PATH", (work / "nothing-here").c_str(), 1);
-    EXPECT_EQ(x11::PlanShellOpen("schedule.html", work.c_str()).error, x11::kShellNoAssociation);
+    EXPECT_EQ(posix::PlanShellOpen("schedule.html", work.c_str()).error,
+              posix::kShellNoAssociation);
     setenv("PATH", savedPath.c_str(), 1);
-}
-
-TEST(ShellTest, TheDesktopStartsProgramsThroughTheSameRoad) {
-    if (!HaveDisplay()) {
-        GTEST_SKIP() << "no X display";
-    }
-    std::string error;
-    auto desktop = X11Desktop::Open(nullptr, error);
-    ASSERT_TRUE(desktop) << error;
-    test::TempDir dir;
-    const fs::path work = fs::canonical(dir.Path());
-    WriteScript(work / "app", "pwd -P > cwd.txt\n");
-    EXPECT_GT(desktop->ShellExecuteA(kNoWindow, "open", "app", nullptr, work.c_str(), kShowNormal),
-              32);
-    EXPECT_EQ(ReadWhenThere(work / "cwd.txt"), work.string());
-    EXPECT_LE(desktop->ShellExecuteA(kNoWindow, "open", "", nullptr, nullptr, kShowNormal), 32);
 }
 
 } // namespace

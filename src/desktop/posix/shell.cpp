@@ -1,4 +1,4 @@
-#include "desktop/x11/shell.h"
+#include "desktop/posix/shell.h"
 
 #include <cerrno>
 #include <csignal>
@@ -14,7 +14,7 @@
 #include <linux/close_range.h>
 #endif
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 namespace {
 
@@ -31,6 +31,29 @@ bool Exists(const std::string& path) {
 bool IsExecutableFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// A program file proper: a binary, or a script that names its interpreter
+// with "#!". On vfat, NTFS, exFAT and SMB mounts every file has execute bits,
+// so the bits alone do not make a text file a program.
+bool IsProgramFile(const std::string& path) {
+    if (!IsExecutableFile(path)) {
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    char head[4] = {};
+    ssize_t got;
+    do {
+        got = read(fd, head, sizeof head);
+    } while (got < 0 && errno == EINTR);
+    close(fd);
+    return (got >= 2 && head[0] == '#' && head[1] == '!') || (got == 4 && std::memcmp(head,
+                                                                                      "\x7F"
+                                                                                      "ELF",
+                                                                                      4) == 0);
 }
 
 std::string Join(const std::string& directory, const std::string& name) {
@@ -178,7 +201,7 @@ ShellPlan PlanShellOpen(const char* file, const char* directory) {
         }
     }
 
-    if (IsExecutableFile(path)) {
+    if (IsProgramFile(path)) {
         ShellPlan plan;
         plan.kind = ShellPlan::Kind::Execute;
         plan.program = path;
@@ -207,14 +230,6 @@ std::intptr_t RunShellPlan(const ShellPlan& plan) {
         argv.push_back(w.data());
     }
     argv.push_back(nullptr);
-    // A program file without "#!" is run by /bin/sh as a script, as execvp does;
-    // its name is only an argument there, never read as shell words.
-    std::string sh = "sh";
-    std::vector<char*> shArgv = {sh.data()};
-    for (std::string& w : words) {
-        shArgv.push_back(w.data());
-    }
-    shArgv.push_back(nullptr);
     const char* dir = plan.directory.empty() ? nullptr : plan.directory.c_str();
 
     int report[2];
@@ -262,9 +277,6 @@ std::intptr_t RunShellPlan(const ShellPlan& plan) {
         close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
 #endif
         execv(argv[0], argv.data());
-        if (errno == ENOEXEC) {
-            execv("/bin/sh", shArgv.data());
-        }
         e = errno;
         [[maybe_unused]] ssize_t n = write(report[1], &e, sizeof e);
         _exit(127);
@@ -283,9 +295,10 @@ std::intptr_t RunShellPlan(const ShellPlan& plan) {
         return e == ENOENT                   ? kShellFileNotFound
                : (e == EACCES || e == EPERM) ? kShellAccessDenied
                : e == ENOTDIR                ? kShellPathNotFound
+               : e == ENOEXEC                ? kShellBadFormat
                                              : 0;
     }
     return kShellSuccess;
 }
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix

@@ -1,10 +1,10 @@
-#include "desktop/x11/localeinfo.h"
+#include "desktop/posix/localeinfo.h"
 
 #include <clocale>
 #include <cstring>
 #include <langinfo.h>
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 namespace {
 
@@ -236,4 +236,4 @@ bool CurrentTimeLocaleIsC() {
            std::strncmp(name, "C.", 2) == 0;
 }
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix

@@ -1,20 +1,22 @@
 // Starting programs and opening documents the way the shell's "open" does,
-// on a POSIX system: an executable file is started directly (fork and exec,
-// no shell ever reads its name), detached in its own session with standard
-// input from /dev/null and no zombie left behind; any other file, a folder or
-// a web address goes to xdg-open.
+// on a POSIX system: a program file (a binary or a "#!" script, with an
+// execute bit) is started directly (fork and exec, no shell ever reads its
+// name), detached in its own session with standard input from /dev/null and
+// no zombie left behind; any other file, a folder or a web address goes to
+// xdg-open.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 // Results as ShellExecuteA gives them: greater than 32 for success.
 constexpr std::intptr_t kShellSuccess = 42;
 constexpr std::intptr_t kShellFileNotFound = 2;
 constexpr std::intptr_t kShellPathNotFound = 3;
 constexpr std::intptr_t kShellAccessDenied = 5;
+constexpr std::intptr_t kShellBadFormat = 11;
 constexpr std::intptr_t kShellNoAssociation = 31;
 
 // What "open" does with a file and a working directory, worked out before
@@ -45,4 +47,4 @@ ShellPlan PlanShellOpen(const char* file, const char* directory);
 // kShellSuccess when it was started (its exec succeeded), else an error code.
 std::intptr_t RunShellPlan(const ShellPlan& plan);
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix

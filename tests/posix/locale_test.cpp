@@ -3,14 +3,14 @@
 
 #include <clocale>
 
-#include "desktop/x11/localeinfo.h"
+#include "desktop/posix/localeinfo.h"
 
 namespace orvanel {
 namespace {
 
-x11::PosixLocaleTexts Texts(const char* date, const char* time, const char* ampm = "%I:%M:%S %p",
-                            const char* am = "AM", const char* pm = "PM") {
-    x11::PosixLocaleTexts t;
+posix::PosixLocaleTexts Texts(const char* date, const char* time, const char* ampm = "%I:%M:%S %p",
+                              const char* am = "AM", const char* pm = "PM") {
+    posix::PosixLocaleTexts t;
     t.dateFormat = date;
     t.timeFormat = time;
     t.timeFormatAmPm = ampm;
@@ -52,14 +52,14 @@ TEST(LocalePictureTest, StrftimeFormatsBecomeWindowsPictures) {
         {"%", ""},                   // a lone % at the end
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(x11::PictureFromStrftime(c.format, texts), c.picture) << c.format;
+        EXPECT_EQ(posix::PictureFromStrftime(c.format, texts), c.picture) << c.format;
     }
     // A format that names itself does not loop.
-    EXPECT_EQ(x11::PictureFromStrftime("%x", Texts("%x", "%X")), "");
+    EXPECT_EQ(posix::PictureFromStrftime("%x", Texts("%x", "%X")), "");
 }
 
 TEST(LocalePictureTest, LocaleInfoFromTheLocalesTexts) {
-    const LocaleInfo us = x11::LocaleInfoFromTexts(Texts("%m/%d/%Y", "%r"), false);
+    const LocaleInfo us = posix::LocaleInfoFromTexts(Texts("%m/%d/%Y", "%r"), false);
     EXPECT_EQ(us.shortDateFormat, "MM/dd/yyyy");
     EXPECT_EQ(us.dateSeparator, "/");
     EXPECT_EQ(us.longTimeFormat, "hh:mm:ss tt");
@@ -68,7 +68,7 @@ TEST(LocalePictureTest, LocaleInfoFromTheLocalesTexts) {
 
     auto germanTexts = Texts("%d.%m.%Y", "%T", "", "", "");
     germanTexts.abbreviatedDays = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    const LocaleInfo de = x11::LocaleInfoFromTexts(germanTexts, false);
+    const LocaleInfo de = posix::LocaleInfoFromTexts(germanTexts, false);
     EXPECT_EQ(de.shortDateFormat, "dd.MM.yyyy");
     EXPECT_EQ(de.dateSeparator, ".");
     EXPECT_EQ(de.longTimeFormat, "HH:mm:ss");
@@ -76,7 +76,7 @@ TEST(LocalePictureTest, LocaleInfoFromTheLocalesTexts) {
     EXPECT_EQ(de.abbreviatedDayNames[0], "So");
     EXPECT_EQ(de.abbreviatedDayNames[6], "Sa");
 
-    const LocaleInfo iso = x11::LocaleInfoFromTexts(Texts("%Y-%m-%d", "%H.%M.%S"), false);
+    const LocaleInfo iso = posix::LocaleInfoFromTexts(Texts("%Y-%m-%d", "%H.%M.%S"), false);
     EXPECT_EQ(iso.dateSeparator, "-");
     EXPECT_EQ(iso.timeSeparator, ".");
 }
@@ -85,9 +85,9 @@ TEST(LocalePictureTest, TheCLocaleGivesTheDefaults) {
     const char* saved = std::setlocale(LC_ALL, nullptr);
     const std::string keep = saved != nullptr ? saved : "C";
     std::setlocale(LC_ALL, "C");
-    ASSERT_TRUE(x11::CurrentTimeLocaleIsC());
+    ASSERT_TRUE(posix::CurrentTimeLocaleIsC());
     const LocaleInfo info =
-        x11::LocaleInfoFromTexts(x11::CurrentLocaleTexts(), x11::CurrentTimeLocaleIsC());
+        posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
     EXPECT_EQ(info.shortDateFormat, "M/d/yyyy");
     EXPECT_EQ(info.longTimeFormat, "h:mm:ss tt");
     EXPECT_EQ(info.abbreviatedDayNames[1], "Mon");

@@ -1,0 +1,102 @@
+// The window logic of the main window `dc`, apart from any toolkit: start-up,
+// the first activation and the date label, the minute tick, "Save Data", the
+// hidden "Test" button, the links, the error box and the close. It owns the
+// schedule store and the scheduler, and talks to the window only through a
+// MainView; the view forwards each event to the handler of the same name.
+//
+// Every handler runs guarded: an error ends the handler and is reported in
+// the error box, and no exception leaves it. Reports are shown once the
+// outermost running handler has returned (a handler can run inside another
+// one, for instance a timer event let through while a task waits), one box
+// at a time, and a message whose box is open or waiting to open is not
+// reported a second time.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/mainview.h"
+#include "desktop/desktop.h"
+#include "keys/keyoutput.h"
+#include "schedule/files.h"
+#include "schedule/store.h"
+#include "scheduler/scheduler.h"
+
+namespace orvanel {
+
+class MainForm {
+public:
+    // The files live in the working directory. `view` and `desktop` must
+    // outlive the form. Reads the locale; touches neither the view nor the
+    // files until FormCreate.
+    MainForm(MainView& view, DesktopServices& desktop);
+    // The same with the files in `directory`, accessed through `files`
+    // (tests pass one that fails on demand); `files` must outlive the form.
+    MainForm(MainView& view, DesktopServices& desktop, std::filesystem::path directory,
+             ScheduleFiles& files);
+
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // The window, handed to the shell as the owner of what it opens.
+    void SetOwner(WindowHandle owner);
+
+    // ---- Handlers ----
+
+    // The window has been created: the day grids' header rows, the minute
+    // timer, the documentation link's caption, then the files read into the
+    // lists and the grids. A failure to read or create a file is reported
+    // once everything that can be loaded has been.
+    void FormCreate();
+    // The window becomes active; the first time, the date label is filled.
+    void FormActivate();
+    // The window closes: the timer stops and the lists are freed. Nothing is
+    // saved.
+    void FormClose();
+    void BitBtn1Click(); // "Test": runs the first Tuesday line
+    void BitBtn2Click(); // "Save Data"
+    void Timer1Timer();  // the date label, then the minute tick
+    void Label9Click();  // opens the vendor's web site
+    void Label10Click(); // opens "schedule.html"
+    void Label9MouseMove();
+    void Label10MouseMove();
+    void TabSheet1MouseMove();
+    void Label5MouseMove();
+
+    // The view's report that the error box showing `text` has been closed.
+    void ErrorBoxClosed(const std::string& text);
+
+    // ---- State ----
+    const LocaleInfo& Locale() const { return locale_; }
+    const ScheduleStore& Store() const { return store_; }
+    Scheduler& TheScheduler() { return scheduler_; }
+    bool FirstActivation() const { return firstActivation_; }
+    // Whether a handler is running.
+    bool InHandler() const { return depth_ > 0; }
+    // The texts of the error boxes open or waiting to open, oldest first.
+    const std::vector<std::string>& ReportedErrors() const { return reported_; }
+
+private:
+    // Runs the work of one handler; an error it raises is reported.
+    template <class Work> void Run(Work&& work);
+    void Report(const std::string& message);
+    void ShowWaitingBoxes();
+
+    MainView& view_;
+    DesktopServices& desktop_;
+    LocaleInfo locale_; // read once, at start-up
+    KeyOutput keys_;
+    ScheduleStore store_;
+    Scheduler scheduler_;
+    WindowHandle owner_ = kNoWindow;
+    bool firstActivation_ = false;
+    int depth_ = 0;                     // handlers running, one inside another
+    bool showingBox_ = false;           // inside MainView::ShowErrorBox
+    std::vector<std::string> reported_; // open or waiting
+    std::deque<std::string> waiting_;   // reported, not yet shown
+};
+
+} // namespace orvanel

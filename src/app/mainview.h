@@ -1,0 +1,59 @@
+// The main window as the window logic (MainForm) sees it. A view is one
+// toolkit's window: it owns the widgets, lays them out, and forwards the
+// user's events to the form's handlers; the form decides what they do and
+// talks back only through this interface.
+//
+// Everything is called on the thread of the view's event loop, one call at a
+// time. Texts are 8-bit: grid cells, the spin box and error messages are code
+// page 1252 bytes as they stand in the files; the date-time text is in the
+// character set of the user's locale (on Windows the same code page).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "schedule/store.h"
+
+namespace orvanel {
+
+// The two links of the General page.
+enum class Link {
+    Site,   // the vendor's web site
+    Manual, // the documentation, "schedule.html"
+};
+
+// The colours of a link: Blue is pure blue (0, 0, 255), Red pure red (255, 0, 0).
+enum class LinkColour { Blue, Red };
+
+// The inherited ScheduleView gives the store the day grids (day 0 Monday to 6
+// Sunday, column 0 to 4, row 0 the header row and rows 1 to 24 the task
+// rows) and the text of the script delay spin box, kept exactly as typed.
+class MainView : public ScheduleView {
+public:
+    // The width of a day grid's column, in pixels at 96 dpi (a view scales
+    // it to its screen).
+    virtual void SetColumnWidth(int day, int column, int width) = 0;
+
+    // The date label; it sizes itself to its text.
+    virtual void SetDateText(const std::string& text) = 0;
+
+    // The caption of the documentation link; the link sizes itself to it.
+    virtual void SetManualCaption(const std::string& text) = 0;
+
+    virtual void SetLinkColour(Link link, LinkColour colour) = 0;
+
+    // Starts the minute timer: every `milliseconds` it calls the form's
+    // Timer1Timer. StopTimer stops it for good.
+    virtual void StartTimer(std::uint32_t milliseconds) = 0;
+    virtual void StopTimer() = 0;
+
+    // Opens the error box: captioned with the application title, `text`, a
+    // stop icon and an OK button. It may return at once (a box that stays
+    // open) or when the box is closed. Either way, when the user dismisses the
+    // box the view calls the form's ErrorBoxClosed with the same `text`. The
+    // form never calls this while one of its handlers is running, nor while
+    // an earlier call has not returned.
+    virtual void ShowErrorBox(const std::string& text) = 0;
+};
+
+} // namespace orvanel

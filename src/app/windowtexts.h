@@ -1,0 +1,43 @@
+// The fixed texts and numbers of the main window, the same in every view.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "schedule/store.h"
+
+namespace orvanel {
+
+// The application title: the caption of the window and of the error box.
+inline constexpr const char* kApplicationTitle = "Orvanel";
+// The vendor's web site, as the link shows it and the address it opens.
+inline constexpr const char* kVendorSiteName = "www.orvanel.example";
+inline constexpr const char* kVendorAddress = "http://www.orvanel.example/";
+// The manual, opened from the working directory, and its link's caption.
+inline constexpr const char* kManualFileName = "schedule.html";
+inline constexpr const char* kManualCaption = "Documentation";
+inline constexpr const char* kStatusText =
+    "Click the GENERAL Tab and choose SAVE to save your data!!!";
+inline constexpr const char* kVersionText = "Ver. 1.0";
+inline constexpr const char* kDateCaption = "Current Date:";
+inline constexpr const char* kDelayCaption = "Script Delay (mSec)";
+inline constexpr const char* kSaveCaption = "Save Data";
+inline constexpr const char* kTestCaption = "Test";
+inline constexpr std::uint32_t kTimerInterval = 60000;
+
+// The pages of the tab control in their order, and the day grids' names.
+inline constexpr int kPageCount = 8;
+inline constexpr std::array<const char*, kPageCount> kPageNames = {
+    "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4",
+    "TabSheet5", "Tabsheet6", "tabsheet7", "TabSheet8"};
+inline constexpr std::array<const char*, kPageCount> kPageCaptions = {
+    "General", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+inline constexpr std::array<const char*, kDayCount> kGridNames = {
+    "mongrid", "tuegrid", "wedgrid", "thugrid", "frigrid", "satgrid", "sungrid"};
+
+// The header row and column widths (pixels at 96 dpi) of the day grids.
+inline constexpr std::array<const char*, kGridColumns> kColumnCaptions = {
+    "EXE name", "Window Title", "Hour", "Min.", "Script"};
+inline constexpr std::array<int, kGridColumns> kColumnWidths = {128, 128, 60, 60, 156};
+
+} // namespace orvanel

@@ -1,0 +1,358 @@
+#include "desktop/x11/x11keyboard.h"
+
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "desktop/posix/sleepfor.h"
+#include "desktop/uslayout.h"
+#include "desktop/x11/keysyms.h"
+#include "desktop/x11/vkkeysyms.h"
+
+namespace orvanel::x11 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using posix::SleepFor;
+
+// Before a binding is given back, clients get this long to read the keys
+// typed on it.
+constexpr Clock::duration kBindingGrace = std::chrono::milliseconds(200);
+// A plain Xlib client asks to hear of keymap changes only after its first key
+// lookup; the keys sent so far get this long to be read before a remap.
+constexpr Clock::duration kQuietBeforeRemap = std::chrono::milliseconds(40);
+// A borrowed keycode used within this time is never taken over.
+constexpr Clock::duration kBindingKept = std::chrono::minutes(1);
+
+} // namespace
+
+void X11Keyboard::KeyEvent(std::uint8_t vk, bool up) {
+    Refresh();
+    if (up) {
+        KeyUp(vk);
+    } else {
+        KeyDown(vk);
+    }
+    XFlush(display_);
+}
+
+std::int16_t X11Keyboard::LendVk(unsigned char c) {
+    std::uint8_t chosen = 0;
+    for (std::uint8_t vk : kLentVks) {
+        if (lentCharacter_[vk] == c) {
+            chosen = vk;
+            break;
+        }
+    }
+    if (chosen == 0) {
+        std::uint64_t oldest = UINT64_MAX;
+        for (std::uint8_t vk : kLentVks) {
+            if (heldKeys_.count(vk) != 0) {
+                continue;
+            }
+            if (lentCharacter_[vk] == 0) {
+                chosen = vk;
+                break;
+            }
+            if (lentStamp_[vk] < oldest) {
+                oldest = lentStamp_[vk];
+                chosen = vk;
+            }
+        }
+        if (chosen == 0) {
+            return -1;
+        }
+        lentCharacter_[chosen] = c;
+    }
+    lentStamp_[chosen] = ++lentClock_;
+    return chosen;
+}
+
+void X11Keyboard::Refresh() {
+    for (KeyCode kc : keymap_.Refresh(BoundKeysyms())) {
+        bindings_.erase(kc);
+        registration_.bound[kc].store(false);
+    }
+}
+
+std::map<KeyCode, KeySym> X11Keyboard::BoundKeysyms() const {
+    std::map<KeyCode, KeySym> bound;
+    for (const auto& [kc, binding] : bindings_) {
+        bound.emplace(kc, binding.keysym);
+    }
+    return bound;
+}
+
+bool X11Keyboard::ScriptShiftDown() const {
+    return std::any_of(scriptModifiers_.begin(), scriptModifiers_.end(),
+                       [](const auto& held) { return IsShiftVk(held.first); });
+}
+
+void X11Keyboard::FakeKey(KeyCode kc, bool press) {
+    if (kc == 0) {
+        return;
+    }
+    int& count = pressCount_[kc];
+    if (press) {
+        if (count++ == 0) {
+            registration_.pressed[kc].store(1);
+            XTestFakeKeyEvent(display_, kc, True, CurrentTime);
+            lastKeyEvent_ = Clock::now();
+        }
+    } else if (count > 0) {
+        if (--count == 0) {
+            XTestFakeKeyEvent(display_, kc, False, CurrentTime);
+            lastKeyEvent_ = Clock::now();
+            registration_.pressed[kc].store(0);
+        }
+    }
+}
+
+// Binds a spare keycode to `keysym`; 0 when there is none to spare.
+KeyCode X11Keyboard::BindSpare(KeySym keysym) {
+    KeyCode chosen = 0;
+    Clock::time_point oldest = Clock::now() - kBindingKept;
+    for (KeyCode kc : keymap_.SpareKeycodes()) {
+        if (pressCount_[kc] > 0) {
+            continue;
+        }
+        auto it = bindings_.find(kc);
+        if (it == bindings_.end()) {
+            chosen = kc;
+            break;
+        }
+        if (it->second.lastUse < oldest) {
+            oldest = it->second.lastUse;
+            chosen = kc;
+        }
+    }
+    if (chosen == 0) {
+        return 0;
+    }
+    // A plain Xlib client reads its keymap only when it looks up its first
+    // key, and asks to hear of keymap changes in a request that leaves only
+    // when it next waits for events: a change made in between never reaches
+    // it. Let the keys sent so far be handled before remapping.
+    XSync(display_, False);
+    SleepFor(lastKeyEvent_ + kQuietBeforeRemap - Clock::now());
+    KeySym syms[2] = {keysym, keysym};
+    XChangeKeyboardMapping(display_, chosen, 2, syms, 1);
+    bindings_[chosen] = Binding{keysym, Clock::now()};
+    registration_.bound[chosen].store(true);
+    std::vector<KeyCode> lost;
+    keymap_.Reload(BoundKeysyms(), &lost);
+    for (KeyCode kc : lost) {
+        bindings_.erase(kc);
+        registration_.bound[kc].store(false);
+    }
+    return chosen;
+}
+
+void X11Keyboard::Unbind(KeyCode kc) {
+    KeySym none = NoSymbol;
+    XChangeKeyboardMapping(display_, kc, 1, &none, 1);
+    bindings_.erase(kc);
+    registration_.bound[kc].store(false);
+    keymap_.MapChanged();
+}
+
+// Gives back every borrowed keycode that no key holds.
+void X11Keyboard::RestoreBindings() {
+    std::vector<KeyCode> idle;
+    for (const auto& [kc, binding] : bindings_) {
+        if (pressCount_[kc] == 0) {
+            idle.push_back(kc);
+        }
+    }
+    for (KeyCode kc : idle) {
+        Unbind(kc);
+    }
+    if (!idle.empty()) {
+        XFlush(display_);
+    }
+}
+
+void X11Keyboard::TouchBinding(KeyCode kc) {
+    auto it = bindings_.find(kc);
+    if (it != bindings_.end()) {
+        it->second.lastUse = Clock::now();
+    }
+}
+
+// Puts the modifiers back as the script holds them.
+void X11Keyboard::Settle() {
+    for (auto it = adjustments_.rbegin(); it != adjustments_.rend(); ++it) {
+        FakeKey(it->keycode, !it->pressed);
+    }
+    adjustments_.clear();
+    adjustedVk_ = 0;
+}
+
+void X11Keyboard::ModifierDown(std::uint8_t vk) {
+    if (scriptModifiers_.count(vk) != 0) {
+        return;
+    }
+    for (KeySym ks : ModifierKeysyms(vk)) {
+        const KeyCode kc = keymap_.FindModifierKey(ks, nullptr);
+        if (kc != 0) {
+            FakeKey(kc, true);
+            scriptModifiers_[vk] = kc;
+            return;
+        }
+    }
+}
+
+void X11Keyboard::ModifierUp(std::uint8_t vk) {
+    auto it = scriptModifiers_.find(vk);
+    if (it == scriptModifiers_.end()) {
+        return;
+    }
+    FakeKey(it->second, false);
+    scriptModifiers_.erase(it);
+}
+
+// The key that types what the US layout gives for `vk` with the SHIFT the
+// script holds, bound to a spare keycode when the live layout lacks it.
+// `character` gets the character typed (0 for a named key).
+std::optional<KeyChoice> X11Keyboard::ChooseKey(std::uint8_t vk, char32_t& character) {
+    const bool capsLocked = keymap_.CapsLocked();
+    const bool shiftDown = ScriptShiftDown();
+    character = 0;
+    KeySym named = NoSymbol;
+    if (lentCharacter_[vk] != 0) {
+        const unsigned char c = lentCharacter_[vk];
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? Upper1252(c) : c);
+    } else if (const bool letter = vk >= 'A' && vk <= 'Z';
+               UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {
+        character = static_cast<unsigned char>(
+            UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown));
+    } else {
+        named = NamedKeysym(vk);
+    }
+
+    std::optional<KeyChoice> choice;
+    bool noSpare = false;
+    if (character != 0) {
+        const KeysymChoices keysyms = KeysymsForCharacter(character);
+        for (std::uint32_t ks : keysyms.keysym) {
+            if (ks != 0 && !choice) {
+                choice = keymap_.Find(ks, true, shiftDown, pressCount_);
+            }
+        }
+        if (!choice && keysyms.keysym[0] != 0) {
+            noSpare = BindSpare(keysyms.keysym[0]) == 0;
+            choice = keymap_.Find(keysyms.keysym[0], true, shiftDown, pressCount_);
+        }
+    } else if (named != NoSymbol) {
+        choice = keymap_.Find(named, false, shiftDown, pressCount_);
+        if (!choice) {
+            noSpare = BindSpare(named) == 0;
+            choice = keymap_.Find(named, false, shiftDown, pressCount_);
+        }
+    }
+    if (!choice && noSpare && character != 0) {
+        std::fprintf(stderr, "Orvanel: no free X keycode to type U+%04X on: not sent.\n",
+                     static_cast<unsigned>(character));
+    } else if (!choice && noSpare) {
+        std::fprintf(stderr, "Orvanel: no free X keycode to type virtual key %u on: not sent.\n",
+                     static_cast<unsigned>(vk));
+    }
+    return choice;
+}
+
+// Presses or lifts Shift and AltGr as the live layout needs them for a
+// character.
+void X11Keyboard::AdjustModifiers(const KeyChoice& choice) {
+    const bool shiftDown = ScriptShiftDown();
+    const bool needShift = (choice.mods & keymap_.ShiftBits()) != 0;
+    if (needShift && !shiftDown) {
+        FakeKey(keymap_.ShiftKey(), true);
+        adjustments_.push_back({keymap_.ShiftKey(), true});
+    } else if (!needShift && shiftDown) {
+        for (const auto& [modVk, kc] : scriptModifiers_) {
+            if (IsShiftVk(modVk)) {
+                FakeKey(kc, false);
+                adjustments_.push_back({kc, false});
+            }
+        }
+    }
+    if ((choice.mods & keymap_.Level3Bits()) != 0 && keymap_.Level3Bits() != 0) {
+        FakeKey(keymap_.Level3Key(), true);
+        adjustments_.push_back({keymap_.Level3Key(), true});
+    }
+}
+
+void X11Keyboard::KeyDown(std::uint8_t vk) {
+    if (heldKeys_.count(vk) != 0) {
+        KeyUp(vk); // pressed again without a release: type it again
+    }
+    Settle();
+    if (IsModifierVk(vk)) {
+        ModifierDown(vk);
+        return;
+    }
+    char32_t character = 0;
+    const std::optional<KeyChoice> choice = ChooseKey(vk, character);
+    if (!choice) {
+        return;
+    }
+    if (character != 0) {
+        AdjustModifiers(*choice);
+        adjustedVk_ = vk;
+    } else {
+        keymap_.StateChanged(); // a lock key or a group switch may change the state
+    }
+    FakeKey(choice->keycode, true);
+    heldKeys_[vk] = choice->keycode;
+    TouchBinding(choice->keycode);
+}
+
+void X11Keyboard::KeyUp(std::uint8_t vk) {
+    if (IsModifierVk(vk)) {
+        Settle();
+        ModifierUp(vk);
+        return;
+    }
+    auto it = heldKeys_.find(vk);
+    if (it == heldKeys_.end()) {
+        return;
+    }
+    FakeKey(it->second, false);
+    TouchBinding(it->second);
+    heldKeys_.erase(it);
+    if (adjustedVk_ == vk) {
+        Settle();
+    }
+}
+
+void X11Keyboard::ReleaseEverything() {
+    Settle();
+    for (const auto& [vk, kc] : heldKeys_) {
+        FakeKey(kc, false);
+    }
+    heldKeys_.clear();
+    for (const auto& [vk, kc] : scriptModifiers_) {
+        FakeKey(kc, false);
+    }
+    scriptModifiers_.clear();
+    for (int kc = 0; kc < 256; ++kc) {
+        while (pressCount_[kc] > 0) {
+            FakeKey(static_cast<KeyCode>(kc), false);
+        }
+    }
+    if (!bindings_.empty()) {
+        Clock::time_point last{};
+        for (const auto& [kc, binding] : bindings_) {
+            last = std::max(last, binding.lastUse);
+        }
+        XSync(display_, False);
+        SleepFor(last + kBindingGrace - Clock::now());
+        RestoreBindings();
+    }
+    XSync(display_, False);
+}
+
+} // namespace orvanel::x11

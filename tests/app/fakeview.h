@@ -1,0 +1,78 @@
+// A window view for the form tests: grids and spin box in memory, and the
+// rest of the window as plain fields. It checks the error box rules as a
+// real view would meet them: a box opened while a handler runs, or while
+// another box is still opening, is counted in `nestedBoxes`.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/mainform.h"
+#include "app/mainview.h"
+
+namespace orvanel::test {
+
+class FakeView : public MainView {
+public:
+    // ---- MainView ----
+    std::string Cell(int day, int column, int row) const override {
+        return grids.Cell(day, column, row);
+    }
+    void SetCell(int day, int column, int row, const std::string& text) override {
+        grids.SetCell(day, column, row, text);
+    }
+    std::string SpinText() const override { return grids.SpinText(); }
+    void SetSpinText(const std::string& text) override { grids.SetSpinText(text); }
+    void SetColumnWidth(int day, int column, int width) override {
+        widths.at(static_cast<std::size_t>(day)).at(static_cast<std::size_t>(column)) = width;
+    }
+    void SetDateText(const std::string& text) override { date = text; }
+    void SetManualCaption(const std::string& text) override { manualCaption = text; }
+    void SetLinkColour(Link link, LinkColour colour) override {
+        (link == Link::Site ? siteColour : manualColour) = colour;
+    }
+    void StartTimer(std::uint32_t milliseconds) override {
+        timerInterval = milliseconds;
+        if (onStartTimer) {
+            onStartTimer();
+        }
+    }
+    void StopTimer() override { timerInterval = 0; }
+    void ShowErrorBox(const std::string& text) override {
+        if (opening || (form != nullptr && form->InHandler())) {
+            ++nestedBoxes;
+        }
+        boxes.push_back(text);
+        opening = true;
+        if (whileBoxOpens) {
+            whileBoxOpens(); // a modal box's own event loop
+        }
+        opening = false;
+    }
+
+    // The user closes the oldest open box.
+    void DismissBox() {
+        const std::string text = boxes.front();
+        boxes.erase(boxes.begin());
+        form->ErrorBoxClosed(text);
+    }
+
+    MemoryScheduleView grids;
+    std::array<std::array<int, kGridColumns>, kDayCount> widths{};
+    std::string date;
+    std::string manualCaption;
+    LinkColour siteColour = LinkColour::Blue;
+    LinkColour manualColour = LinkColour::Blue;
+    std::uint32_t timerInterval = 0; // 0: stopped
+    std::function<void()> onStartTimer;
+    std::vector<std::string> boxes; // open error boxes, oldest first
+    std::function<void()> whileBoxOpens;
+    bool opening = false;
+    int nestedBoxes = 0;
+    MainForm* form = nullptr;
+};
+
+} // namespace orvanel::test
