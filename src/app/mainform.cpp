@@ -47,7 +47,7 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, HistoryAccess histo
     ConnectHistory();
 }
 
-MainForm::MainForm(MainView& view, DesktopServices& desktop, std::filesystem::path directory,
+MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesystem::path& directory,
                    ScheduleFiles& files, HistoryAccess history)
     : view_(view), desktop_(desktop), locale_(desktop.GetLocaleInfoA()), keys_(desktop),
       store_(view, directory, files), scheduler_(keys_, store_),
