@@ -58,6 +58,7 @@ void Check(bool holds, const char* what) {
 class UnflushedFiles : public ScheduleFiles {
 protected:
     int SyncFile(int /*fd*/) override { return 0; }
+    int SyncDirectory(const fs::path& /*directory*/) override { return 0; }
 };
 
 const fs::path& WorkDirectory() {
@@ -250,11 +251,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "start-up created a wrong settings file");
     }
     // A file without a caption or value line counts as having empty ones.
-    if (settings.empty()) {
-        settings.emplace_back(kScriptDelayCaption);
-    }
     if (settings.size() < 2) {
-        settings.emplace_back();
+        settings = {kScriptDelayCaption, ""}; // no value line: the caption and an empty value
     }
     Check(store.SettingsList() == settings, "the settings list differs from the settings file");
     const std::string delay = settings[1].substr(0, 255);

@@ -1,11 +1,20 @@
 # Debian packages that Orvanel needs, and a function that installs the ones
-# that are missing. Sourced by scripts/run.sh and scripts/test.sh.
+# that are missing. Sourced by scripts/run.sh, scripts/test.sh and
+# scripts/package.sh.
 
 # To build and run the program.
 ORVANEL_RUN_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev libx11-dev libxtst-dev
+    qt6-base-dev qt6-svg-dev libgl-dev libx11-dev libxtst-dev
     xvfb xauth fonts-dejavu-core xdg-utils
+)
+
+# To build the packages (scripts/package.sh): the Debian package with its
+# checks, and the Windows programs and installer.
+ORVANEL_PACKAGE_PACKAGES=(
+    "${ORVANEL_RUN_PACKAGES[@]}"
+    dpkg-dev file lintian desktop-file-utils appstream wixl msitools
+    googletest g++-mingw-w64-x86-64-posix
 )
 
 # To build and run every test, and the benchmarks.
@@ -14,7 +23,8 @@ ORVANEL_TEST_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang-format openbox x11-xkb-utils xkb-data xdotool x11-utils
     clang clang-tidy libclang-rt-14-dev python3
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine fonts-wine
+    "${ORVANEL_PACKAGE_PACKAGES[@]}"
 )
 
 orvanel_install_missing() {

@@ -2,7 +2,9 @@
 # Installs what is missing, builds Orvanel with every test, and runs them all:
 # the tests of every layer (those that need X start their own Xvfb), the
 # sanitizer build, the fuzz targets, the static checks, then the Windows build
-# and its tests under Wine.
+# and its tests under Wine, and last the packages: the Debian package is
+# installed on this machine and removed again (run as root), the Windows
+# installer is tried under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -22,3 +24,6 @@ bash scripts/checks/tidy.sh
 
 echo "== Windows build and tests under Wine"
 bash tests/win32/run-wine-tests.sh
+
+echo "== Packages: build, install and remove the .deb, the installer under Wine"
+bash tests/package/run-package-tests.sh

@@ -132,7 +132,7 @@ public:
     // Tuesday list is empty.
     void TestFirstTuesdayLine();
 
-    // The last minute examined, if any.
+    // The last minute examined or passed over (see onMissed), if any.
     std::optional<std::int64_t> LastExamined() const { return lastExamined_; }
 
     // Called for every minute examined, before its lines are looked at.

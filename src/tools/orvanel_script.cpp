@@ -23,6 +23,7 @@
 #include "desktop/recording/recording.h"
 #include "keys/keyoutput.h"
 #include "keys/playscript.h"
+#include "orvanel_version.h"
 #include "schedule/taskline.h"
 
 #if defined(ORVANEL_HAVE_X11)
@@ -35,7 +36,8 @@ namespace orvanel {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: orvanel-script [--type] [--delay TEXT] [--countdown SECONDS] SCRIPT\n";
+    "usage: orvanel-script [--type] [--delay TEXT] [--countdown SECONDS] SCRIPT\n"
+    "       orvanel-script --help | --version\n";
 
 constexpr std::string_view kHelp =
     "Shows the keyboard events of a key script as the scheduler would send them,\n"
@@ -47,6 +49,7 @@ constexpr std::string_view kHelp =
     "  --type               type the script for real on the X display\n"
     "  --countdown SECONDS  with --type: seconds to wait first (default 3)\n"
     "  --help               show this help\n"
+    "  --version            show the version of Orvanel\n"
     "\n"
     "Without --type it prints one line per event: \"down VK SCAN\", \"up VK SCAN\"\n"
     "(decimal virtual-key and scan codes of the US layout) and \"sleep MS\".\n";
@@ -105,7 +108,8 @@ bool ParseCountdown(std::string_view text, int& seconds) {
     return true;
 }
 
-// 0: options read; 1: help asked for; 2: wrong usage (with a message in `error`).
+// 0: options read; 1: help asked for; 2: wrong usage (with a message in `error`);
+// 3: version asked for.
 int ParseArguments(const std::vector<std::string>& args, Options& options, std::string& error) {
     bool haveScript = false;
     bool optionsEnd = false;
@@ -138,6 +142,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options, std::
                 optionsEnd = true;
             } else if (name == "--help" && !hasValue) {
                 return 1;
+            } else if (name == "--version" && !hasValue) {
+                return 3;
             } else if (name == "--type" && !hasValue) {
                 options.type = true;
             } else if (name == "--delay") {
@@ -244,6 +250,9 @@ int RunScriptTool(const std::vector<std::string>& args, std::ostream& out, std::
     case 2:
         err << "orvanel-script: " << error << '\n' << kUsage;
         return 2;
+    case 3:
+        out << "orvanel-script " << ORVANEL_VERSION_STRING << '\n';
+        return 0;
     default:
         break;
     }

@@ -104,11 +104,17 @@ QPixmap Blank(int size) {
 
 } // namespace
 
+void PaintStopwatch(QPainter& painter, int size) {
+    painter.save();
+    painter.scale(size / 32.0, size / 32.0);
+    DrawStopwatch(painter);
+    painter.restore();
+}
+
 QPixmap StopwatchPixmap(int size) {
     QPixmap pixmap = Blank(size);
     QPainter p(&pixmap);
-    p.scale(size / 32.0, size / 32.0);
-    DrawStopwatch(p);
+    PaintStopwatch(p, size);
     return pixmap;
 }
 

@@ -6,8 +6,12 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QPainter;
+
 namespace orvanel {
 
+// Draws the stopwatch into the box (0, 0, size, size) of any paint device.
+void PaintStopwatch(QPainter& painter, int size);
 QPixmap StopwatchPixmap(int size = 32);
 QIcon StopwatchIcon();
 QPixmap SaveGlyph(bool greyed);

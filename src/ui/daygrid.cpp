@@ -1,8 +1,11 @@
 #include "ui/daygrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <algorithm>
 #include <stdexcept>
 
@@ -37,8 +40,10 @@ DayGrid::DayGrid(QWidget* parent) : QTableWidget(parent) {
     setTabKeyNavigation(false);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    // A click on the current cell is handled here, at once: the view's own
+    // delayed editing after such a click turns keys typed meanwhile away.
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -113,6 +118,123 @@ void DayGrid::SetCellText(int column, int row, const std::string& text) {
         cell->setText(value);
     } else if (!value.isEmpty()) {
         setItem(row - 1, column, new QTableWidgetItem(value));
+    }
+}
+
+// ---- Editing ----
+
+namespace {
+
+// Text that a key types into a cell: printable, with no command modifier.
+bool TypesText(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers command = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if ((event->modifiers() & command) != 0 || event->text().isEmpty()) {
+        return false;
+    }
+    for (const QChar c : event->text()) {
+        if (!c.isPrint()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void DayGrid::keyboardSearch(const QString&) {
+    // No jumping to a row by its first letter: typed keys edit the cell.
+}
+
+void DayGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (current.isValid() && state() != EditingState) {
+        if (TypesText(event)) {
+            // The editor opens with the key; nothing else moves.
+            edit(current, AnyKeyPressed, event);
+            event->accept();
+            return;
+        }
+        if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+            edit(current);
+            event->accept();
+            return;
+        }
+        if (plain && event->key() == Qt::Key_Delete) {
+            model()->setData(current, QString());
+            event->accept();
+            return;
+        }
+        if (plain && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End)) {
+            GoToColumn(event->key() == Qt::Key_Home ? 0 : model()->columnCount() - 1);
+            event->accept();
+            return;
+        }
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+void DayGrid::GoToColumn(int column) {
+    const QModelIndex target = model()->index(currentIndex().row(), column);
+    setCurrentIndex(target);
+    ShowWhole(target);
+}
+
+bool DayGrid::ShowWhole(const QModelIndex& index) {
+    const int left = horizontalScrollBar()->value();
+    const int top = verticalScrollBar()->value();
+    scrollTo(index, EnsureVisible);
+    return horizontalScrollBar()->value() != left || verticalScrollBar()->value() != top;
+}
+
+void DayGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    pressed_ = at;
+    pressedCurrent_ = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+                      at.isValid() && at == currentIndex() && selectionModel()->isSelected(at);
+    QTableWidget::mousePressEvent(event);
+}
+
+void DayGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    const QModelIndex at = indexAt(event->position().toPoint());
+    scrolledByClick_ = false;
+    if (!pressed_.isValid() || at != pressed_ || event->button() != Qt::LeftButton) {
+        return;
+    }
+    if (pressedCurrent_ && state() != EditingState) {
+        edit(at);
+    } else {
+        scrolledByClick_ = ShowWhole(at);
+    }
+}
+
+void DayGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (scrolledByClick_ && currentIndex().isValid()) {
+        scrolledByClick_ = false;
+        edit(currentIndex());
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseDoubleClickEvent(event);
+}
+
+bool DayGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opened = QTableWidget::edit(index, trigger, event);
+    if (opened && state() == EditingState) {
+        ShowWhole(index); // the editor moves along
+    }
+    return opened;
+}
+
+void DayGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Tab and Shift+Tab in the editor (the text is kept already) go on to
+    // the next or previous control, not to the next cell.
+    const bool next = hint == QAbstractItemDelegate::EditNextItem;
+    const bool previous = hint == QAbstractItemDelegate::EditPreviousItem;
+    QTableWidget::closeEditor(editor, next || previous ? QAbstractItemDelegate::NoHint : hint);
+    if (next || previous) {
+        focusNextPrevChild(next);
     }
 }
 

@@ -1,9 +1,22 @@
 // A day grid: the table of one weekday's tasks. Row 0 is the header row (the
 // column captions), rows 1 to 24 are the task rows (rows 0 to 23 of the
-// table widget); five columns, every row 24 pixels high, editable in place,
-// with a rectangular selection, columns that can be widened, and a Tab key
-// that leaves the grid, and a context menu on the task rows with "Run now".
-// Cell texts are converted between Unicode and code page 1252 here.
+// table widget); five columns, every row 24 pixels high, with a rectangular
+// selection and columns that can be widened. Cell texts are converted
+// between Unicode and code page 1252 here. A right click on a task row
+// opens its context menu with "Run now".
+//
+// Editing, made for fast typing:
+// - a printable key opens the current cell's editor at once with that
+//   character, however soon after a click it comes; there is no search for
+//   a row by its first letter;
+// - a click on the current cell, a double-click, F2 or Enter opens the editor
+//   (with the cell's text selected); Enter in the editor keeps the text,
+//   Escape drops it;
+// - Tab and Shift+Tab leave the grid for the next or previous control; in
+//   the editor they keep the text first;
+// - Delete empties the current cell; Home and End go to the first and the
+//   last column of the row;
+// - the current cell is always scrolled fully into view.
 #pragma once
 
 #include <QTableWidget>
@@ -31,11 +44,33 @@ public:
     // right click on the row; "Run now" asks for the row to be run.
     QMenu* MakeRowMenu(int row);
 
+    void keyboardSearch(const QString& search) override;
+    using QTableWidget::edit; // edit(index), beside the override below
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
 signals:
     void RunNowRequested(int row);
 
 private:
     void OpenRowMenu(const QPoint& position);
+    // Scrolls the cell fully into view; true when the view moved.
+    bool ShowWhole(const QModelIndex& index);
+    void GoToColumn(int column);
+
+    // The cell under the last press, and whether it was the current,
+    // selected cell before the press.
+    QPersistentModelIndex pressed_;
+    bool pressedCurrent_ = false;
+    // The last click scrolled the view: a double-click that follows belongs
+    // to the cell that was clicked, not to the one now under the pointer.
+    bool scrolledByClick_ = false;
 };
 
 } // namespace orvanel

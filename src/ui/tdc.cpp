@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -50,7 +51,13 @@ Tdc::Tdc(DesktopServices& desktop, QWidget* parent, HistoryAccess history)
     form_->FormCreate();
 }
 
-Tdc::~Tdc() = default;
+Tdc::~Tdc() {
+    // The form goes before the widgets: an error box must not report its
+    // closing to it while the window takes its children down.
+    for (QMessageBox* box : findChildren<QMessageBox*>()) {
+        box->disconnect(this);
+    }
+}
 
 void Tdc::CreateComponents(DesktopServices& desktop) {
     setObjectName(QStringLiteral("dc"));

@@ -101,5 +101,18 @@ TEST_F(FormTest, MinuteThatBeginsWhileTheFilesAreReadIsExamined) {
     EXPECT_NE(desktop_.Record().find("find Editor"), std::string::npos) << desktop_.Record();
 }
 
+TEST_F(FormTest, EveryStartUpFailureIsShownInOneBox) {
+    Write("schedule.ini", "Script Delay (mSecs):\r\n250\r\n");
+    Write("tuelist.ini", "t||||\r\n");
+    files_.unreadable = {"schedule.ini", "tuelist.ini"};
+    Write("wedlist.ini", "w||||\r\n");
+    MainForm& form = Start();
+    EXPECT_EQ(view_->boxes, Boxes{"Cannot open file schedule.ini.\nCannot open file tuelist.ini."});
+    EXPECT_EQ(CellOf(2, 1, 0), "w");
+    EXPECT_EQ(view_->manualCaption, "Documentation");
+    EXPECT_EQ(view_->timerInterval, 60000u);
+    EXPECT_TRUE(form.Store().HasLists());
+}
+
 } // namespace
 } // namespace orvanel::test

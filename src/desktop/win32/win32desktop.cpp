@@ -42,7 +42,14 @@ std::string LocaleText(LCID locale, LCTYPE type, const std::string& fallback) {
 
 void Win32Desktop::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                                std::uintptr_t extraInfo) {
+    const bool up = (flags & KEYEVENTF_KEYUP) != 0;
+    if (!up) {
+        guard_.KeyDown(virtualKey); // marked before it goes down
+    }
     ::keybd_event(virtualKey, scanCode, flags, extraInfo);
+    if (up) {
+        guard_.KeyUp(virtualKey); // cleared once it is up
+    }
 }
 
 std::int16_t Win32Desktop::VkKeyScanA(char character) {

@@ -1,9 +1,11 @@
 // The desktop services on Windows: every operation is the Windows call of the
 // same name, passed what the caller gives. Window handles are the HWND values
-// themselves.
+// themselves. Each backend runs a release guard (releaseguard.h), so that no
+// key it pressed stays down however the program ends.
 #pragma once
 
 #include "desktop/desktop.h"
+#include "desktop/win32/releaseguard.h"
 
 namespace orvanel {
 
@@ -35,6 +37,12 @@ public:
     // The formats of the system default locale; a value the locale does not
     // give keeps the default of LocaleInfo.
     LocaleInfo GetLocaleInfoA() override;
+
+    // True when the release guard runs.
+    bool ReleaseGuardRunning() const { return guard_.Running(); }
+
+private:
+    win32::ReleaseGuard guard_;
 };
 
 } // namespace orvanel

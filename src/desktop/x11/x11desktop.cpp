@@ -45,7 +45,10 @@ struct X11Desktop::Impl {
     Impl& operator=(const Impl&) = delete;
     // Whichever way the backend goes, a failed open included, the exit and
     // signal handlers must no longer find it.
-    ~Impl() { x11::Unregister(registration); }
+    ~Impl() {
+        x11::Unregister(registration);
+        x11::StopReleaseGuard(registration);
+    }
 
     // After exit() or a signal ended the connection, nothing may touch it.
     bool Dead() const { return registration.dead.load(); }
@@ -78,6 +81,7 @@ std::unique_ptr<X11Desktop> X11Desktop::Open(const char* displayName, std::strin
         return nullptr;
     }
     impl->registration.display = dpy;
+    x11::StartReleaseGuard(impl->registration, name);
     // Registered before the first request that may fail.
     if (!x11::Register(impl->registration)) {
         error = "Too many X desktop connections are open.";
@@ -109,6 +113,7 @@ X11Desktop::~X11Desktop() {
         impl_->keyboard->ReleaseEverything();
     }
     x11::Unregister(impl_->registration);
+    x11::StopReleaseGuard(impl_->registration);
     impl_->display.reset();
 }
 
@@ -264,6 +269,10 @@ bool X11Desktop::WindowManagerRunning() {
 WindowHandle X11Desktop::FocusWindow() {
     XGuard guard;
     return impl_->Dead() ? kNoWindow : impl_->windows->Focus();
+}
+
+int X11Desktop::ReleaseGuardProcess() const {
+    return static_cast<int>(impl_->registration.guardPid);
 }
 
 int X11Desktop::BoundSpareKeycodes() const {

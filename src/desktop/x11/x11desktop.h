@@ -23,6 +23,8 @@
 // keycode restored, when the object is destroyed, at exit(), and on SIGINT,
 // SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM and SIGPIPE
 // (for those whose disposition was the default when the first backend opened).
+// Whatever else ends the program (SIGKILL, a crash), the backend's release
+// guard process releases them (x11session.h).
 #pragma once
 
 #include <memory>
@@ -72,6 +74,8 @@ public:
     WindowHandle FocusWindow();
     // How many spare keycodes are bound to a keysym right now.
     int BoundSpareKeycodes() const;
+    // The process id of the release guard (-1 when none could start).
+    int ReleaseGuardProcess() const;
 
 private:
     struct Impl;

@@ -74,7 +74,7 @@ std::int16_t X11Keyboard::LendVk(unsigned char c) {
 void X11Keyboard::Refresh() {
     for (KeyCode kc : keymap_.Refresh(BoundKeysyms())) {
         bindings_.erase(kc);
-        registration_.bound[kc].store(false);
+        registration_.NoteUnbound(kc);
     }
 }
 
@@ -98,7 +98,7 @@ void X11Keyboard::FakeKey(KeyCode kc, bool press) {
     int& count = pressCount_[kc];
     if (press) {
         if (count++ == 0) {
-            registration_.pressed[kc].store(1);
+            registration_.NotePress(kc);
             XTestFakeKeyEvent(display_, kc, True, CurrentTime);
             lastKeyEvent_ = Clock::now();
         }
@@ -106,7 +106,7 @@ void X11Keyboard::FakeKey(KeyCode kc, bool press) {
         if (--count == 0) {
             XTestFakeKeyEvent(display_, kc, False, CurrentTime);
             lastKeyEvent_ = Clock::now();
-            registration_.pressed[kc].store(0);
+            registration_.NoteRelease(kc);
         }
     }
 }
@@ -138,15 +138,15 @@ KeyCode X11Keyboard::BindSpare(KeySym keysym) {
     // it. Let the keys sent so far be handled before remapping.
     XSync(display_, False);
     SleepFor(lastKeyEvent_ + kQuietBeforeRemap - Clock::now());
+    registration_.NoteBound(chosen, keysym);
     KeySym syms[2] = {keysym, keysym};
     XChangeKeyboardMapping(display_, chosen, 2, syms, 1);
     bindings_[chosen] = Binding{keysym, Clock::now()};
-    registration_.bound[chosen].store(true);
     std::vector<KeyCode> lost;
     keymap_.Reload(BoundKeysyms(), &lost);
     for (KeyCode kc : lost) {
         bindings_.erase(kc);
-        registration_.bound[kc].store(false);
+        registration_.NoteUnbound(kc);
     }
     return chosen;
 }
@@ -155,7 +155,7 @@ void X11Keyboard::Unbind(KeyCode kc) {
     KeySym none = NoSymbol;
     XChangeKeyboardMapping(display_, kc, 1, &none, 1);
     bindings_.erase(kc);
-    registration_.bound[kc].store(false);
+    registration_.NoteUnbound(kc);
     keymap_.MapChanged();
 }
 

@@ -10,24 +10,65 @@
 // as it leaves the section. The release itself only queues requests and
 // writes them out (no reply is awaited, no memory is allocated); the X server
 // carries out what it has received before it sees the connection close.
+//
+// SIGKILL and crashes (SIGSEGV, SIGBUS, an abort inside a library) leave no
+// handler a chance, and the X server keeps a key pressed through XTEST down
+// after its client is gone. For those each backend starts a release guard: a
+// small process of its own (this program run again, see releaseguard.cpp) that
+// shares the backend's key page and holds the reading end of a pipe whose
+// writing end only the backend holds. When the program ends in any way, the
+// guard reads the end of the file, releases on a connection of its own every
+// key the page still shows down (and every key the program pressed that the
+// server still shows down), gives the borrowed keycodes back and exits. When
+// the backend closes normally it marks the page closed first, and the guard
+// just exits.
 #pragma once
 
 #include <X11/Xlib.h>
+#include <sys/types.h>
 
 #include <atomic>
 #include <cstdint>
 
 namespace orvanel::x11 {
 
-// What one backend holds, as the handlers see it.
+// The keys of one backend, shared with its release guard.
+struct KeyPage {
+    std::atomic<std::uint8_t> pressed[256];     // down now (set before the press)
+    std::atomic<std::uint8_t> everPressed[256]; // pressed at some time
+    std::atomic<std::uint8_t> bound[256];       // a borrowed keycode
+    std::atomic<std::uint32_t> boundKeysym[256];
+    std::atomic<std::uint8_t> closed; // the backend has closed normally
+};
+
+// What one backend holds, as the handlers and its guard see it.
 struct Registration {
+    Registration() : keys(&ownKeys) {}
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+
+    void NotePress(KeyCode kc) {
+        keys->everPressed[kc].store(1);
+        keys->pressed[kc].store(1);
+    }
+    void NoteRelease(KeyCode kc) { keys->pressed[kc].store(0); }
+    void NoteBound(KeyCode kc, KeySym keysym) {
+        keys->boundKeysym[kc].store(static_cast<std::uint32_t>(keysym));
+        keys->bound[kc].store(1);
+    }
+    void NoteUnbound(KeyCode kc) { keys->bound[kc].store(0); }
+
     Display* display = nullptr;
-    std::atomic<std::uint8_t> pressed[256] = {};
-    std::atomic<bool> bound[256] = {};
+    KeyPage ownKeys{};
+    KeyPage* keys; // ownKeys, or the page shared with the guard
     std::atomic<int> lastError{0};
     // Set once the connection has been ended for good (exit, signal).
     std::atomic<bool> dead{false};
     int slot = -1; // where it is registered; -1 when it is not
+    // The release guard: its process, the pipe end whose closing it waits
+    // for, and the shared page (-1 and null when it runs none).
+    pid_t guardPid = -1;
+    int guardPipe = -1;
 };
 
 // Makes the exit and signal handlers and the X error handler know
@@ -38,6 +79,15 @@ bool Register(Registration& registration);
 // Forgets `registration`; nothing happens when it is not registered. Every
 // backend that registered calls this before it goes, however it goes.
 void Unregister(Registration& registration);
+
+// Starts the release guard of `registration` for the display `displayName`
+// (null: $DISPLAY). When it cannot, the program goes on without one and says
+// so once on standard error.
+void StartReleaseGuard(Registration& registration, const char* displayName);
+
+// Tells the guard that the backend closes normally (every key is up) and lets
+// it go.
+void StopReleaseGuard(Registration& registration);
 
 // Holds the right to talk on the backends' connections for as long as it
 // lives; nests within one thread.

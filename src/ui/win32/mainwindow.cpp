@@ -1,0 +1,346 @@
+#include "mainwindow.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "controls.h"
+#include "stringgrid.h"
+#include "wintext.h"
+
+namespace orvanel::win32ui {
+
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+
+bool Pressed(int key) {
+    return (::GetKeyState(key) & 0x8000) != 0;
+}
+
+} // namespace
+
+Win32MainView::Win32MainView(HINSTANCE instance) : instance_(instance) {}
+
+Win32MainView::~Win32MainView() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+    DeleteFonts();
+    if (glyphs_ != nullptr) {
+        ImageList_Destroy(glyphs_);
+    }
+    for (HICON icon : {icon_, smallIcon_, pictureIcon_}) {
+        if (icon != nullptr) {
+            ::DestroyIcon(icon);
+        }
+    }
+}
+
+bool Win32MainView::Create(MainForm& form) {
+    form_ = &form;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Win32MainView::WindowProc;
+    wc.hInstance = instance_;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(kIconResource));
+    wc.lpszClassName = kMainClassName;
+    ::RegisterClassExW(&wc);
+    wc.lpfnWndProc = &Win32MainView::PageProc;
+    wc.hIcon = nullptr;
+    wc.lpszClassName = kPageClassName;
+    ::RegisterClassExW(&wc);
+    StringGrid::Register(instance_);
+
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
+    ::CreateWindowExW(exStyle, kMainClassName, Widen(kApplicationTitle).c_str(), style,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                      instance_, this);
+    if (window_ == nullptr) {
+        return false;
+    }
+    PlaceAtScreenCentre();
+    form.SetOwner(static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window_)));
+    form.FormCreate();
+    return true;
+}
+
+HWND Win32MainView::Grid(int day) const {
+    return grids_.at(static_cast<std::size_t>(day));
+}
+
+// ---- Messages ----
+
+LRESULT CALLBACK Win32MainView::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+    auto* view = reinterpret_cast<Win32MainView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        view =
+            static_cast<Win32MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        view->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+    }
+    if (view == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return view->Handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainView::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+        return ::SendMessageW(::GetAncestor(page, GA_ROOT), message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        ::SendMessageW(::GetAncestor(page, GA_ROOT), kPointerMovedMessage,
+                       static_cast<WPARAM>(::GetDlgCtrlID(page)), 0);
+        return 0;
+    default:
+        return ::DefWindowProcW(page, message, wParam, lParam);
+    }
+}
+
+LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        dpi_ = DpiOf(window_);
+        CreateComponents();
+        return 0;
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            lastFocus_ = ::GetFocus(); // given back when the user returns
+        } else {
+            RestoreFocus();
+            if (form_ != nullptr) {
+                form_->FormActivate();
+            }
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimer1 && form_ != nullptr) {
+            form_->Timer1Timer();
+        }
+        return 0;
+    case WM_CLOSE:
+        if (form_ != nullptr) {
+            form_->FormClose();
+        }
+        ::DestroyWindow(window_);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        window_ = nullptr;
+        break;
+    case WM_DPICHANGED: {
+        const int old = dpi_.dpi;
+        dpi_ = Dpi{HIWORD(wParam)};
+        statusMinHeight_ = 0;
+        for (HWND grid : grids_) {
+            StringGrid* g = StringGrid::From(grid);
+            for (int column = 0; column < kGridColumns; ++column) {
+                g->SetColumnWidth(column, MulDiv(g->ColumnWidth(column), dpi_.dpi, old));
+            }
+        }
+        CreateFonts();
+        LoadPictures();
+        const auto* rect = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(window_, nullptr, rect->left, rect->top, rect->right - rect->left,
+                       rect->bottom - rect->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout();
+        return 0;
+    }
+    case kPointerMovedMessage:
+        OnPointerMoved(static_cast<int>(wParam));
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CTLCOLORSTATIC:
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Win32MainView::RestoreFocus() {
+    // A click may have put the focus somewhere already; otherwise it goes back
+    // where it was, and from a cell editor closed meanwhile to its grid.
+    HWND current = ::GetFocus();
+    if (current != nullptr && current != window_) {
+        return;
+    }
+    HWND focus = lastFocus_;
+    while (focus != nullptr && ::IsChild(window_, focus) && !::IsWindowVisible(focus)) {
+        focus = ::GetParent(focus);
+    }
+    const bool known = focus != nullptr && ::IsChild(window_, focus);
+    ::SetFocus(known ? focus : tabs_);
+}
+
+void Win32MainView::OnCommand(int id, int code) {
+    if (form_ == nullptr) {
+        return;
+    }
+    if (id == kBitBtn2 && code == BN_CLICKED) {
+        form_->BitBtn2Click();
+    } else if (id == kBitBtn1 && code == BN_CLICKED) {
+        form_->BitBtn1Click();
+    } else if (id == kLabel9 && code == STN_CLICKED) {
+        form_->Label9Click();
+    } else if (id == kLabel10 && code == STN_CLICKED) {
+        form_->Label10Click();
+    }
+}
+
+LRESULT Win32MainView::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == tabs_ && header.code == TCN_SELCHANGE) {
+        ShowPage(TabCtrl_GetCurSel(tabs_));
+        return 0;
+    }
+    return spin_.OnNotify(header) ? TRUE : 0;
+}
+
+void Win32MainView::OnPointerMoved(int id) {
+    if (form_ == nullptr) {
+        return;
+    }
+    switch (id) {
+    case kLabel9:
+        form_->Label9MouseMove();
+        break;
+    case kLabel10:
+        form_->Label10MouseMove();
+        break;
+    case kLabel5:
+        form_->Label5MouseMove();
+        break;
+    case kFirstPage:
+        form_->TabSheet1MouseMove();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT Win32MainView::OnControlColour(HDC dc, HWND control) {
+    ::SetBkMode(dc, TRANSPARENT);
+    COLORREF colour = ::GetSysColor(COLOR_BTNTEXT);
+    const auto linkColour = [](LinkColour c) {
+        return c == LinkColour::Red ? RGB(255, 0, 0) : RGB(0, 0, 255);
+    };
+    if (control == label4_) {
+        colour = linkColour(LinkColour::Red); // the title is the same pure red
+    } else if (control == label9_ || control == label10_) {
+        colour = linkColour(linkColours_[control == label9_ ? 0 : 1]);
+    }
+    ::SetTextColor(dc, colour);
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool Win32MainView::HandleTabKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || Pressed(VK_MENU) ||
+        (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) {
+        return false;
+    }
+    const int page = TabCtrl_GetCurSel(tabs_);
+    if (Pressed(VK_CONTROL)) { // Ctrl+Tab: the next page, Ctrl+Shift+Tab the one before
+        const int next = (page + (Pressed(VK_SHIFT) ? kPageCount - 1 : 1)) % kPageCount;
+        TabCtrl_SetCurSel(tabs_, next);
+        ShowPage(next);
+        return true;
+    }
+    // The stops: the tab control, then the spin box and the save button of
+    // the General page or the grid of a day page.
+    std::array<HWND, 3> stops{tabs_, spin_.Edit(), bitBtn2_};
+    std::size_t count = 3;
+    if (page > 0) {
+        stops[1] = Grid(page - 1);
+        count = 2;
+    }
+    HWND focus = ::GetFocus();
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (focus == stops[i] || ::IsChild(stops[i], focus)) {
+            at = i;
+        }
+    }
+    const std::size_t next = (at + (Pressed(VK_SHIFT) ? count - 1 : 1)) % count;
+    ::SetFocus(stops[next]); // a cell being edited commits as it loses the focus
+    if (stops[next] == spin_.Edit()) {
+        ::SendMessageW(stops[next], EM_SETSEL, 0, -1);
+    }
+    return true;
+}
+
+// ---- The view ----
+
+std::string Win32MainView::Cell(int day, int column, int row) const {
+    return ToCp1252(StringGrid::From(Grid(day))->Cell(column, row));
+}
+
+void Win32MainView::SetCell(int day, int column, int row, const std::string& text) {
+    StringGrid::From(Grid(day))->SetCell(column, row, FromCp1252(text));
+}
+
+std::string Win32MainView::SpinText() const {
+    return ToCp1252(spin_.Text());
+}
+
+void Win32MainView::SetSpinText(const std::string& text) {
+    spin_.SetText(FromCp1252(text));
+}
+
+void Win32MainView::SetColumnWidth(int day, int column, int width) {
+    StringGrid::From(Grid(day))->SetColumnWidth(column, dpi_(width));
+}
+
+void Win32MainView::SetDateText(const std::string& text) {
+    ::SetWindowTextW(label2_, FromAnsi(text).c_str());
+    SizeLabelToText(label2_);
+    KeepDateBesideCaption();
+}
+
+void Win32MainView::SetManualCaption(const std::string& text) {
+    ::SetWindowTextW(label10_, FromCp1252(text).c_str());
+    SizeLabelToText(label10_);
+}
+
+void Win32MainView::SetLinkColour(Link link, LinkColour colour) {
+    const std::size_t index = link == Link::Site ? 0 : 1;
+    if (linkColours_[index] != colour) {
+        linkColours_[index] = colour;
+        ::InvalidateRect(link == Link::Site ? label9_ : label10_, nullptr, TRUE);
+    }
+}
+
+void Win32MainView::StartTimer(std::uint32_t milliseconds) {
+    timerRunning_ = ::SetTimer(window_, kTimer1, milliseconds, nullptr) != 0;
+}
+
+void Win32MainView::StopTimer() {
+    if (timerRunning_) {
+        ::KillTimer(window_, kTimer1);
+        timerRunning_ = false;
+    }
+}
+
+void Win32MainView::ShowErrorBox(const std::string& text) {
+    ::MessageBoxW(window_, FromCp1252(text).c_str(), Widen(kApplicationTitle).c_str(),
+                  MB_OK | MB_ICONSTOP);
+    if (form_ != nullptr) {
+        form_->ErrorBoxClosed(text);
+    }
+}
+
+} // namespace orvanel::win32ui

@@ -1,0 +1,106 @@
+// The day grid control (window class "OrvanelGrid"): 5 columns and 25 rows of
+// text, row 0 a fixed header row, lines between all cells, both scroll bars,
+// columns widened or narrowed by dragging their borders in the header row,
+// and any cell of rows 1 to 24 edited in place.
+//
+// Editing: a click on the current cell, F2, Enter or a double click opens the
+// cell's editor; a printable key opens it with that character at once, so
+// that fast typing lands in the cell that was selected. Enter commits, Escape
+// cancels, and the editor commits whenever it loses the focus (the Tab key,
+// a click elsewhere). Delete clears the current cell. Home and End go to the
+// first and last column of the row. The current cell is always scrolled
+// fully into view. The Tab key is not the grid's: the window moves the focus
+// to the next control.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+namespace orvanel::win32ui {
+
+inline constexpr const wchar_t* kGridClassName = L"OrvanelGrid";
+
+class StringGrid {
+public:
+    static constexpr int kColumns = 5;
+    static constexpr int kRows = 25; // row 0 is the header row
+
+    // Registers the window class once per process.
+    static bool Register(HINSTANCE instance);
+    // Creates a grid as a child of `parent`.
+    static HWND Create(HWND parent, int id, const RECT& rect);
+    // The grid object of a grid window, or null.
+    static StringGrid* From(HWND window);
+
+    const std::wstring& Cell(int column, int row) const;
+    void SetCell(int column, int row, std::wstring text);
+
+    void SetRowHeight(int pixels);
+    void SetColumnWidth(int column, int pixels);
+    int ColumnWidth(int column) const;
+
+    int CurrentColumn() const { return column_; }
+    int CurrentRow() const { return row_; }
+    bool Editing() const { return editor_ != nullptr && ::IsWindowVisible(editor_); }
+
+private:
+    explicit StringGrid(HWND window) : window_(window) {}
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK EditorProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR data);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // ---- Geometry and drawing (stringgrid.cpp) ----
+    int TotalWidth() const;
+    int ColumnLeft(int column) const; // in content pixels
+    int VisibleRows() const;          // task rows fully in view
+    RECT CellRect(int column, int row) const;
+    // The cell under a client point: false outside the cells.
+    bool CellAt(POINT point, int& column, int& row) const;
+    // The column whose right border is under a point of the header row, or -1.
+    int BorderAt(POINT point) const;
+    void UpdateScrollBars();
+    void ScrollTo(int left, int topRow);
+    void ScrollIntoView(int column, int row);
+    void OnScroll(int bar, WORD request);
+    void Paint(HDC target) const;
+    void PaintCell(HDC dc, int column, int row) const;
+
+    // ---- Input and editing (gridinput.cpp) ----
+    void MoveTo(int column, int row, bool extend);
+    void OnKeyDown(WPARAM key);
+    void OnChar(wchar_t character);
+    void OnButtonDown(POINT point, bool shift, bool doubleClick);
+    void OnMouseMove(POINT point);
+    void BeginEdit(const std::wstring* typed);
+    void EndEdit(bool commit);
+    void PlaceEditor();
+    LRESULT HandleEditor(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    HWND window_;
+    HWND editor_ = nullptr;
+    HFONT font_ = nullptr;
+    std::array<std::array<std::wstring, kColumns>, kRows> cells_{};
+    std::array<int, kColumns> widths_{64, 64, 64, 64, 64};
+    int rowHeight_ = 24;
+    int column_ = 0;       // current cell
+    int row_ = 1;          // current cell, 1 to 24
+    int anchorColumn_ = 0; // the other corner of the selected range
+    int anchorRow_ = 1;
+    int left_ = 0;   // horizontal scroll position in pixels
+    int topRow_ = 1; // first task row in view
+    int dragColumn_ = -1;
+    int dragStart_ = 0;
+    int dragWidth_ = 0;
+    bool selecting_ = false;
+};
+
+} // namespace orvanel::win32ui

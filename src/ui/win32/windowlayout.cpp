@@ -1,0 +1,269 @@
+// The controls of the main window, their fonts and pictures, and their
+// places for the monitor's DPI.
+#include "mainwindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "controls.h"
+#include "stringgrid.h"
+#include "wintext.h"
+
+namespace orvanel::win32ui {
+
+namespace {
+
+constexpr int kClientWidth = 580;
+constexpr int kClientHeight = 249;
+constexpr int kStatusHeight = 24;
+constexpr int kRowHeight = 24;
+// The system's dialog font, the successor of "MS Sans Serif".
+constexpr const wchar_t* kDialogFace = L"MS Shell Dlg 2";
+constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+
+HFONT MakeFont(const wchar_t* face, int points, Dpi dpi, bool bold, bool underline) {
+    return ::CreateFontW(-MulDiv(points, dpi.dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                         underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+}
+
+HICON LoadIconSized(HINSTANCE instance, int resource, int size) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_ICON, size,
+                                           size, LR_DEFAULTCOLOR));
+}
+
+BOOL CALLBACK SetFontProc(HWND child, LPARAM font) {
+    ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+} // namespace
+
+void Win32MainView::CreateComponents() {
+    status_ = CreateChild(window_, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, kStatusBar1);
+    int whole = -1; // one undivided panel
+    ::SendMessageW(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole));
+    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(kStatusText).c_str()));
+
+    tabs_ = CreateChild(window_, WC_TABCONTROLW, L"",
+                        WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, kPagectrl1);
+    for (int i = 0; i < kPageCount; ++i) {
+        std::wstring caption = Widen(kPageCaptions[static_cast<std::size_t>(i)]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        ::SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(i),
+                       reinterpret_cast<LPARAM>(&item));
+        HWND page =
+            CreateChild(window_, kPageClassName, Widen(kPageNames[static_cast<std::size_t>(i)]),
+                        WS_CLIPCHILDREN | WS_CLIPSIBLINGS, kFirstPage + i, WS_EX_CONTROLPARENT);
+        // Above the tab control, which paints around them.
+        ::SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        pages_[static_cast<std::size_t>(i)] = page;
+    }
+    CreateGeneralPage(pages_[0]);
+    for (int day = 0; day < kDayCount; ++day) {
+        HWND grid = StringGrid::Create(pages_[static_cast<std::size_t>(day) + 1], kFirstGrid + day,
+                                       dpi_.Rect(10, 12, 489, 171));
+        ::SetWindowTextW(grid, Widen(kGridNames[static_cast<std::size_t>(day)]).c_str());
+        StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
+        grids_[static_cast<std::size_t>(day)] = grid;
+    }
+    CreateFonts();
+    LoadPictures();
+    ShowPage(0);
+}
+
+void Win32MainView::CreateGeneralPage(HWND page) {
+    label1_ = CreateChild(page, L"STATIC", Widen(kDateCaption), kLabelStyle, kLabel1);
+    label2_ = CreateChild(page, L"STATIC", L"", kLabelStyle, kLabel2);
+    calendar_ = CreateChild(page, MONTHCAL_CLASSW, L"", WS_VISIBLE | MCS_NOTODAY, kCalendar1);
+    SetUpReadOnlyCalendar(calendar_);
+    image_ = CreateChild(page, L"STATIC", L"",
+                         WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, kImage1);
+    label4_ = CreateChild(page, L"STATIC", Widen(kApplicationTitle), kLabelStyle, kLabel4);
+    label5_ = CreateChild(page, L"STATIC", Widen(kVersionText), kLabelStyle, kLabel5);
+    WatchPointer(label5_, IDC_ARROW);
+    label9_ = CreateChild(page, L"STATIC", Widen(kVendorSiteName), kLabelStyle, kLabel9);
+    label10_ = CreateChild(page, L"STATIC", L"", kLabelStyle, kLabel10);
+    WatchPointer(label9_, IDC_HAND);
+    WatchPointer(label10_, IDC_HAND);
+    label3_ = CreateChild(page, L"STATIC", Widen(kDelayCaption), kLabelStyle, kLabel3);
+    spin_.Create(page, kSpin1, dpi_.Rect(332, 132, 57, 22));
+    bitBtn2_ = CreateChild(page, L"BUTTON", Widen(kSaveCaption),
+                           WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kBitBtn2);
+    // "Test" is hidden and never takes the focus.
+    bitBtn1_ = CreateChild(page, L"BUTTON", Widen(kTestCaption), BS_PUSHBUTTON, kBitBtn1);
+}
+
+void Win32MainView::DeleteFonts() {
+    for (HFONT* font : {&font_, &linkFont_, &titleFont_}) {
+        if (*font != nullptr) {
+            ::DeleteObject(*font);
+            *font = nullptr;
+        }
+    }
+}
+
+void Win32MainView::CreateFonts() {
+    const HFONT oldFonts[] = {font_, linkFont_, titleFont_};
+    font_ = MakeFont(kDialogFace, 8, dpi_, false, false);
+    linkFont_ = MakeFont(kDialogFace, 8, dpi_, true, true);
+    titleFont_ = MakeFont(L"Times New Roman", 16, dpi_, true, false);
+    ::EnumChildWindows(window_, &SetFontProc, reinterpret_cast<LPARAM>(font_));
+    ::SendMessageW(label4_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), TRUE);
+    ::SendMessageW(label9_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
+    ::SendMessageW(label10_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
+    for (HFONT old : oldFonts) {
+        if (old != nullptr) {
+            ::DeleteObject(old);
+        }
+    }
+}
+
+void Win32MainView::LoadPictures() {
+    const HICON oldIcons[] = {icon_, smallIcon_, pictureIcon_};
+    icon_ = LoadIconSized(instance_, kIconResource, dpi_(32));
+    smallIcon_ = LoadIconSized(instance_, kIconResource, dpi_(16));
+    pictureIcon_ = LoadIconSized(instance_, kIconResource, dpi_(32));
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    ::SendMessageW(image_, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
+    for (HICON old : oldIcons) {
+        if (old != nullptr) {
+            ::DestroyIcon(old);
+        }
+    }
+
+    // The glyph of "Save Data": one image per button state, the greyed one
+    // for the disabled button.
+    const int size = dpi_(16);
+    HIMAGELIST glyphs = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 6, 0);
+    HICON normal = LoadIconSized(instance_, kSaveGlyphResource, size);
+    HICON greyed = LoadIconSized(instance_, kSaveGlyphGreyedResource, size);
+    // The states in the order of the list: normal, hot, pressed, disabled,
+    // defaulted, stylus hot.
+    constexpr int kStates = 6;
+    constexpr int kDisabledState = 3;
+    for (int state = 0; state < kStates; ++state) {
+        ImageList_AddIcon(glyphs, state == kDisabledState ? greyed : normal);
+    }
+    ::DestroyIcon(normal);
+    ::DestroyIcon(greyed);
+    BUTTON_IMAGELIST list{};
+    list.himl = glyphs;
+    list.margin = RECT{dpi_(2), 0, 0, 0};
+    list.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+    ::SendMessageW(bitBtn2_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+    if (glyphs_ != nullptr) {
+        ImageList_Destroy(glyphs_);
+    }
+    glyphs_ = glyphs;
+}
+
+void Win32MainView::Layout() {
+    if (status_ == nullptr) {
+        return;
+    }
+    RECT client;
+    ::GetClientRect(window_, &client);
+    // The status line is 24 pixels high (scaled); its least height leaves out
+    // borders that differ between systems, so it is measured and corrected.
+    RECT status;
+    if (statusMinHeight_ == 0) {
+        statusMinHeight_ = dpi_(kStatusHeight);
+        ::SendMessageW(status_, SB_SETMINHEIGHT, static_cast<WPARAM>(statusMinHeight_), 0);
+    }
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        ::SendMessageW(status_, WM_SIZE, 0, 0);
+        ::GetWindowRect(status_, &status);
+        const int missing = dpi_(kStatusHeight) - (status.bottom - status.top);
+        if (missing == 0) {
+            break;
+        }
+        statusMinHeight_ = std::max(0, statusMinHeight_ + missing);
+        ::SendMessageW(status_, SB_SETMINHEIGHT, static_cast<WPARAM>(statusMinHeight_), 0);
+    }
+    const int top = client.bottom - (status.bottom - status.top);
+    ::MoveWindow(tabs_, 0, 0, client.right, top, TRUE);
+    RECT display{0, 0, client.right, top};
+    ::SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    for (HWND page : pages_) {
+        ::MoveWindow(page, display.left, display.top, display.right - display.left,
+                     display.bottom - display.top, TRUE);
+    }
+    PlaceGeneralPage();
+    for (HWND grid : grids_) {
+        const RECT rect = dpi_.Rect(10, 12, 489, 171);
+        ::MoveWindow(grid, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     TRUE);
+        StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
+    }
+}
+
+void Win32MainView::PlaceGeneralPage() {
+    const auto place = [this](HWND control, int left, int top, int width, int height) {
+        const RECT rect = dpi_.Rect(left, top, width, height);
+        ::MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     TRUE);
+    };
+    place(label1_, 54, 10, 63, 13);
+    place(label2_, 122, 10, 123, 15);
+    place(calendar_, 42, 36, 241, 151);
+    place(image_, 324, 4, 32, 32);
+    place(label4_, 362, 16, 136, 24);
+    place(label5_, 366, 40, 150, 13);
+    place(label9_, 368, 60, 90, 13);
+    place(label10_, 368, 82, 129, 13);
+    place(label3_, 330, 114, 93, 13);
+    spin_.Place(dpi_.Rect(332, 132, 57, 22));
+    place(bitBtn2_, 446, 128, 107, 29);
+    place(bitBtn1_, 482, 0, 89, 23);
+    for (HWND label : {label1_, label2_, label3_, label4_, label5_, label9_, label10_}) {
+        SizeLabelToText(label);
+    }
+    KeepDateBesideCaption();
+}
+
+void Win32MainView::KeepDateBesideCaption() {
+    // With a font wider than the design's, "Current Date:" would run under
+    // the date; the date then moves right to leave a small gap.
+    RECT caption;
+    RECT date;
+    ::GetWindowRect(label1_, &caption);
+    ::GetWindowRect(label2_, &date);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&caption), 2);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&date), 2);
+    const int left = std::max<int>(dpi_(122), caption.right + dpi_(4));
+    ::SetWindowPos(label2_, nullptr, left, date.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainView::PlaceAtScreenCentre() {
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE));
+    const SIZE outer = OuterSize(style, exStyle, dpi_(kClientWidth), dpi_(kClientHeight), dpi_);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    ::SetWindowPos(window_, nullptr, work.left + (work.right - work.left - outer.cx) / 2,
+                   work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainView::ShowPage(int index) {
+    HWND focus = ::GetFocus();
+    for (int i = 0; i < kPageCount; ++i) {
+        HWND page = pages_[static_cast<std::size_t>(i)];
+        if (i != index && focus != nullptr && ::IsChild(page, focus)) {
+            ::SetFocus(tabs_); // a cell being edited commits here
+        }
+    }
+    for (int i = 0; i < kPageCount; ++i) {
+        ::ShowWindow(pages_[static_cast<std::size_t>(i)], i == index ? SW_SHOW : SW_HIDE);
+    }
+}
+
+} // namespace orvanel::win32ui
