@@ -2,7 +2,8 @@
 // column captions), rows 1 to 24 are the task rows (rows 0 to 23 of the
 // table widget); five columns, every row 24 pixels high, with a rectangular
 // selection and columns that can be widened. Cell texts are converted
-// between Unicode and code page 1252 here.
+// between Unicode and code page 1252 here. A right click on a task row
+// opens its context menu with "Run now".
 //
 // Editing, made for fast typing:
 // - a printable key opens the current cell's editor at once with that
@@ -21,6 +22,8 @@
 #include <QTableWidget>
 #include <string>
 
+class QMenu;
+
 namespace orvanel {
 
 class DayGrid : public QTableWidget {
@@ -33,6 +36,14 @@ public:
     std::string CellText(int column, int row) const;
     void SetCellText(int column, int row, const std::string& text);
 
+    // Ends an edit in progress, keeping what was typed, so that the row reads
+    // as the grid shows it.
+    void CommitEdit();
+
+    // The context menu of task row `row` (1 to 24), opened at the mouse by a
+    // right click on the row; "Run now" asks for the row to be run.
+    QMenu* MakeRowMenu(int row);
+
     void keyboardSearch(const QString& search) override;
     using QTableWidget::edit; // edit(index), beside the override below
 
@@ -44,7 +55,11 @@ protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
+signals:
+    void RunNowRequested(int row);
+
 private:
+    void OpenRowMenu(const QPoint& position);
     // Scrolls the cell fully into view; true when the view moved.
     bool ShowWhole(const QModelIndex& index);
     void GoToColumn(int column);
