@@ -2,21 +2,66 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "schedule/taskline.h"
+#include "scheduler/runner.h"
 
 namespace orvanel {
 
-MainForm::MainForm(MainView& view, DesktopServices& desktop)
+namespace {
+
+// The saved week as the history reads it; empty days before start-up and
+// after the close.
+history::DayListReader SavedWeek(const ScheduleStore& store) {
+    return [&store](int day) -> const std::vector<std::string>& {
+        static const std::vector<std::string> none;
+        return store.HasLists() ? store.DayList(day) : none;
+    };
+}
+
+// A grid row as a task line, as "Save Data" makes it.
+std::string RowLine(const ScheduleView& view, int day, int row) {
+    std::string line = view.Cell(day, kExeNameField, row);
+    for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
+        line += kFieldSeparator;
+        line += view.Cell(day, column, row);
+    }
+    return line.substr(0, kMaxTextLength);
+}
+
+std::string RowName(int day, int row) {
+    return "Row " + std::to_string(row) + " of " +
+           kPageCaptions.at(static_cast<std::size_t>(day) + 1);
+}
+
+} // namespace
+
+MainForm::MainForm(MainView& view, DesktopServices& desktop, HistoryAccess history)
     : view_(view), desktop_(desktop), locale_(desktop.GetLocaleInfoA()), keys_(desktop),
-      store_(view), scheduler_(keys_, store_) {}
+      store_(view), scheduler_(keys_, store_), history_(".", SavedWeek(store_), history) {
+    ConnectHistory();
+}
 
 MainForm::MainForm(MainView& view, DesktopServices& desktop, std::filesystem::path directory,
-                   ScheduleFiles& files)
+                   ScheduleFiles& files, HistoryAccess history)
     : view_(view), desktop_(desktop), locale_(desktop.GetLocaleInfoA()), keys_(desktop),
-      store_(view, std::move(directory), files), scheduler_(keys_, store_) {}
+      store_(view, directory, files), scheduler_(keys_, store_),
+      history_(directory, SavedWeek(store_), history) {
+    ConnectHistory();
+}
+
+void MainForm::ConnectHistory() {
+    history_.Attach(scheduler_);
+    history_.onStatus = [this](const std::string& message) { view_.SetStatusText(message); };
+    history_.onRecords = [this](std::size_t added, std::size_t dropped) {
+        view_.HistoryChanged(added, dropped);
+    };
+}
 
 void MainForm::SetOwner(WindowHandle owner) {
     owner_ = owner;
@@ -100,6 +145,33 @@ void MainForm::FormCreate() {
         view_.SetManualCaption(kManualCaption);
         store_.StartUp();
     });
+    Run([this] {
+        history_.Load();
+        UpdateNextTask();
+    });
+}
+
+void MainForm::UpdateNextTask() {
+    if (history_.UpdateNextTask(desktop_.GetLocalTime())) {
+        view_.HistoryChanged(0, 0);
+    }
+}
+
+void MainForm::RunNow(int day, int row) {
+    Run([this, day, row] {
+        if (day < 0 || day >= kDayCount || row < 1 || row > kTaskRows) {
+            return;
+        }
+        const std::string line = RowLine(view_, day, row);
+        if (ExtractField(line, kFieldSeparator, kExeNameField).empty()) {
+            view_.SetStatusText(RowName(day, row) + " has no EXE name: it is not a task, and "
+                                                    "nothing was run");
+            return;
+        }
+        if (!scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line)) {
+            view_.SetStatusText(RowName(day, row) + " was not run: another task is running");
+        }
+    });
 }
 
 void MainForm::FormActivate() {
@@ -124,6 +196,7 @@ void MainForm::BitBtn1Click() {
 
 void MainForm::BitBtn2Click() {
     Run([this] { store_.Save(); });
+    Run([this] { UpdateNextTask(); });
 }
 
 void MainForm::Timer1Timer() {
@@ -131,6 +204,7 @@ void MainForm::Timer1Timer() {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();
     });
+    Run([this] { UpdateNextTask(); });
 }
 
 void MainForm::Label9Click() {

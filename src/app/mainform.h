@@ -1,8 +1,9 @@
 // The window logic of the main window `dc`, apart from any toolkit: start-up,
 // the first activation and the date label, the minute tick, "Save Data", the
-// hidden "Test" button, the links, the error box and the close. It owns the
-// schedule store and the scheduler, and talks to the window only through a
-// MainView; the view forwards each event to the handler of the same name.
+// hidden "Test" button, the links, the error box, the close, the run history
+// and "Run now". It owns the schedule store, the scheduler and the history,
+// and talks to the window only through a MainView; the view forwards each
+// event to the handler of the same name.
 //
 // Every handler runs guarded: an error ends the handler and is reported in
 // the error box, and no exception leaves it. Reports are shown once the
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "app/mainview.h"
+#include "app/windowhistory.h"
 #include "desktop/desktop.h"
 #include "keys/keyoutput.h"
 #include "schedule/files.h"
@@ -31,12 +33,13 @@ class MainForm {
 public:
     // The files live in the working directory. `view` and `desktop` must
     // outlive the form. Reads the locale; touches neither the view nor the
-    // files until FormCreate.
-    MainForm(MainView& view, DesktopServices& desktop);
+    // files until FormCreate. The history goes to "history.log" beside the
+    // files and to the system log (see HistoryAccess for tests).
+    MainForm(MainView& view, DesktopServices& desktop, HistoryAccess history = {});
     // The same with the files in `directory`, accessed through `files`
     // (tests pass one that fails on demand); `files` must outlive the form.
     MainForm(MainView& view, DesktopServices& desktop, std::filesystem::path directory,
-             ScheduleFiles& files);
+             ScheduleFiles& files, HistoryAccess history = {});
 
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -69,6 +72,13 @@ public:
     // The view's report that the error box showing `text` has been closed.
     void ErrorBoxClosed(const std::string& text);
 
+    // "Run now" (a day grid row's context menu, Ctrl+R): task row `row` (1 to
+    // 24) of day `day` (0 Monday to 6 Sunday) as the grid shows it, saved or
+    // not, run exactly as a due task runs and recorded with due "now". A row
+    // without an EXE name is not a task: the status line says so and nothing
+    // runs; so it does while another run or tick is in progress.
+    void RunNow(int day, int row);
+
     // ---- State ----
     const LocaleInfo& Locale() const { return locale_; }
     const ScheduleStore& Store() const { return store_; }
@@ -79,11 +89,20 @@ public:
     // The texts of the error boxes open or waiting to open, oldest first.
     const std::vector<std::string>& ReportedErrors() const { return reported_; }
 
+    // ---- The History page (texts in UTF-8) ----
+    // The latest records, newest first: read at start-up, growing as records
+    // are written (MainView::HistoryChanged tells the view).
+    const std::deque<history::HistoryEntry>& HistoryRecords() const { return history_.Records(); }
+    const std::string& NextTaskText() const { return history_.NextTaskText(); }
+    std::string LastRunText() const { return history_.LastRunText(); }
+
 private:
     // Runs the work of one handler; an error it raises is reported.
     template <class Work> void Run(Work&& work);
     void Report(const std::string& message);
     void ShowWaitingBoxes();
+    void ConnectHistory();
+    void UpdateNextTask();
 
     MainView& view_;
     DesktopServices& desktop_;
@@ -91,6 +110,7 @@ private:
     KeyOutput keys_;
     ScheduleStore store_;
     Scheduler scheduler_;
+    WindowHistory history_;
     WindowHandle owner_ = kNoWindow;
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another

@@ -9,6 +9,7 @@
 // character set of the user's locale (on Windows the same code page).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -54,6 +55,22 @@ public:
     // form never calls this while one of its handlers is running, nor while
     // an earlier call has not returned.
     virtual void ShowErrorBox(const std::string& text) = 0;
+
+    // ---- The run history (texts in UTF-8); a view without a History page
+    // may leave these as they are ----
+
+    // Shows `text` in the status line in place of its reminder, until the
+    // next call: that the history cannot be written, or why "Run now" ran
+    // nothing.
+    virtual void SetStatusText(const std::string& text) { (void)text; }
+
+    // The form's HistoryRecords() gained `added` records at the front and
+    // lost `dropped` at the back (both 0: only NextTaskText() changed); its
+    // NextTaskText() and LastRunText() are to be shown again.
+    virtual void HistoryChanged(std::size_t added, std::size_t dropped) {
+        (void)added;
+        (void)dropped;
+    }
 };
 
 } // namespace orvanel

@@ -35,6 +35,15 @@ inline constexpr std::array<const char*, kPageCount> kPageCaptions = {
 inline constexpr std::array<const char*, kDayCount> kGridNames = {
     "mongrid", "tuegrid", "wedgrid", "thugrid", "frigrid", "satgrid", "sungrid"};
 
+// The History page, the ninth, after Sunday, and its table's columns.
+inline constexpr const char* kHistoryPageName = "TabSheet9";
+inline constexpr const char* kHistoryCaption = "History";
+inline constexpr std::array<const char*, 8> kHistoryColumns = {
+    "Due", "Started", "Day", "Row", "Outcome", "EXE name", "Window Title", "Detail"};
+// The day grid rows' context menu command, and its key.
+inline constexpr const char* kRunNowCaption = "Run now";
+inline constexpr const char* kRunNowKey = "Ctrl+R";
+
 // The header row and column widths (pixels at 96 dpi) of the day grids.
 inline constexpr std::array<const char*, kGridColumns> kColumnCaptions = {
     "EXE name", "Window Title", "Hour", "Min.", "Script"};

@@ -12,6 +12,7 @@ std::uint8_t ScanCodeOf(DesktopServices& desktop, std::uint8_t virtualKey) {
 
 void TapKey(KeyOutput& out, std::uint8_t virtualKey, std::uint8_t scanCode) {
     out.actions += 2;
+    out.keyEvents += 2;
     out.desktop.keybd_event(virtualKey, scanCode, kKeyEventKeyDown, 0);
     out.desktop.keybd_event(virtualKey, scanCode, kKeyEventKeyUp, 0);
 }
@@ -48,11 +49,13 @@ void TypeShiftedChar(KeyOutput& out, char character) {
 
 void PressModifier(KeyOutput& out, std::uint8_t virtualKey) {
     ++out.actions;
+    ++out.keyEvents;
     out.desktop.keybd_event(virtualKey, ScanCodeOf(out.desktop, virtualKey), kKeyEventKeyDown, 0);
 }
 
 void ReleaseModifier(KeyOutput& out, std::uint8_t virtualKey) {
     ++out.actions;
+    ++out.keyEvents;
     out.desktop.keybd_event(virtualKey, ScanCodeOf(out.desktop, virtualKey), kKeyEventKeyUp, 0);
 }
 

@@ -25,6 +25,9 @@ struct KeyOutput {
     // Keyboard events sent and waits begun through this output, so that the
     // interpreter can tell a play that did nothing at all.
     std::uint64_t actions = 0;
+    // Keyboard events sent through this output (a tap is two: press and
+    // release), for the run history.
+    std::uint64_t keyEvents = 0;
 };
 
 void TapKey(KeyOutput& out, std::uint8_t virtualKey, std::uint8_t scanCode);

@@ -12,16 +12,17 @@ std::uint32_t ScriptDelayMilliseconds(std::string_view delayText) {
     return delay < 0 ? 0u : static_cast<std::uint32_t>(delay);
 }
 
-void PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText) {
+std::int32_t PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText) {
     script = script.substr(0, std::min({script.find('\0'), script.size(), kMaxTextLength}));
     if (script.empty()) {
-        return;
+        return 0;
     }
     const std::int32_t steps = CountChar(script, kStepSeparator) + 1;
     for (std::int32_t i = 0; i < steps; ++i) {
         PlayStep(out, ExtractField(script, kStepSeparator, i));
         out.desktop.Sleep(ScriptDelayMilliseconds(delayText));
     }
+    return steps;
 }
 
 } // namespace orvanel

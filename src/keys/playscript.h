@@ -23,7 +23,7 @@ std::uint32_t ScriptDelayMilliseconds(std::string_view delayText);
 // Sleep of ScriptDelayMilliseconds(delayText), the last and empty steps
 // included. The delay text is converted afresh after every step. Like every
 // text operation on a task line, the script is read up to a NUL and no
-// further than its first 255 characters.
-void PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText);
+// further than its first 255 characters. Returns the number of steps played.
+std::int32_t PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText);
 
 } // namespace orvanel

@@ -34,17 +34,22 @@ ExeNameParts SplitExeName(std::string_view exeName) {
     return {std::string(exeName.substr(0, divider + 1)), std::string(exeName.substr(divider + 1))};
 }
 
-void RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-             WindowHandle owner) {
+RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
+                  WindowHandle owner) {
     DesktopServices& desktop = keys.desktop;
+    RunResult result;
+    result.started = desktop.GetLocalTime();
+    const std::uint64_t keyEventsBefore = keys.keyEvents;
     line = line.substr(0, std::min(line.size(), kMaxTextLength));
     const std::string exeName = ExtractField(line, kFieldSeparator, kExeNameField);
     const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
 
     WindowHandle window = FindByTitle(desktop, title);
-    if (window != kNoWindow) {
+    result.windowFound = window != kNoWindow;
+    if (result.windowFound) {
         Activate(desktop, window);
     } else {
+        result.programStarted = true;
         const ExeNameParts parts = SplitExeName(exeName);
         desktop.ShellExecuteA(owner, kShellVerb, parts.file.c_str(), nullptr,
                               parts.directory.c_str(), kShowNormal);
@@ -54,11 +59,15 @@ void RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDela
         // happens to hold the focus.
         window = FindByTitle(desktop, title);
         if (window != kNoWindow) {
+            result.windowAfterStart = true;
             Activate(desktop, window);
         }
     }
 
-    PlayScript(keys, ExtractField(line, kFieldSeparator, kScriptField), scriptDelay);
+    result.steps = PlayScript(keys, ExtractField(line, kFieldSeparator, kScriptField), scriptDelay);
+    result.keyEvents = keys.keyEvents - keyEventsBefore;
+    result.finished = desktop.GetLocalTime();
+    return result;
 }
 
 } // namespace orvanel

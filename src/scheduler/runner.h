@@ -27,14 +27,25 @@ struct ExeNameParts {
 };
 ExeNameParts SplitExeName(std::string_view exeName);
 
+// What one run did, for the run history.
+struct RunResult {
+    bool windowFound = false;      // a window with the Window Title was there before the run
+    bool programStarted = false;   // the EXE name was handed to the shell
+    bool windowAfterStart = false; // the started program's window was found and activated
+    std::int32_t steps = 0;        // script steps played
+    std::uint64_t keyEvents = 0;   // keyboard events sent (press and release each count)
+    SystemTime started;            // the clock when the run began
+    SystemTime finished;           // and when it ended
+};
+
 // Performs one task line (cut to its first 255 characters): fields 0 (EXE
 // name), 1 (Window Title) and 4 (Script) are read; Hour and Min. are not. The
 // script is played by PlayScript (keys/playscript.h): every step followed by
 // the script delay, 100 ms for a malformed delay text, 0 for a negative one.
 // `owner` is the main window, the owner of started programs. The keystrokes go
 // through `keys`, and every window, shell and wait call through keys.desktop.
-// Reports nothing and raises nothing of its own.
-void RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-             WindowHandle owner);
+// Raises nothing of its own; returns what it did.
+RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
+                  WindowHandle owner);
 
 } // namespace orvanel

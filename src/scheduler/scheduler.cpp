@@ -28,6 +28,30 @@ bool TooLate(std::int64_t minute, const SystemTime& now) {
     return sinceStart > kMaxCatchUpMinutes * 60000;
 }
 
+// Marks the scheduler busy for as long as it lives.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+// Calls a reporting hook; what it throws is dropped.
+template <typename Hook, typename Value> void Notify(const Hook& hook, const Value& value) {
+    if (!hook) {
+        return;
+    }
+    try {
+        hook(value);
+    } catch (...) {
+        // A report that fails must not stop a task or the tick.
+    }
+}
+
 // Gathers neighbouring missed minutes into one range for the onMissed hook.
 class MissedRun {
 public:
@@ -71,11 +95,14 @@ DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minu
             h = TextToInt(ExtractField(line, kFieldSeparator, kHourField));
             m = TextToInt(ExtractField(line, kFieldSeparator, kMinuteField));
         } catch (const Error& error) {
-            scan.error = error.what();
-            break;
+            if (!scan.error) {
+                scan.error = error.what();
+                scan.errorIndex = i;
+            }
+            continue;
         }
         if (h >= 0 && h <= 23 && m >= 0 && m <= 59 && h == hour && m == minute) {
-            scan.dueLines.emplace_back(line);
+            (scan.error ? scan.notRun : scan.due).push_back({i, std::string(line)});
         }
     }
     return scan;
@@ -102,14 +129,10 @@ void Scheduler::Start() {
 void Scheduler::Tick() {
     // A tick that comes while another one is still running (a desktop whose
     // waits let timer events through) leaves the minutes to the running one.
-    if (ticking_) {
+    if (busy_) {
         return;
     }
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(ticking_);
+    const BusyScope busy(busy_);
 
     ErrorList errors;
     MissedRun missed(onMissed);
@@ -144,20 +167,42 @@ void Scheduler::Examine(std::int64_t number, ErrorList& errors) {
     if (onExamine) {
         onExamine(minute);
     }
-    DayListScan scan =
-        ScanDayList(dayLists_(DayListIndex(minute.weekday)), minute.hour, minute.minute);
-    for (const std::string& line : scan.dueLines) {
+    const int day = DayListIndex(minute.weekday);
+    const std::vector<std::string>& list = dayLists_(day);
+    const DayListScan scan = ScanDayList(list, minute.hour, minute.minute);
+    const std::string errorLine = scan.error ? std::string(Cut(list[scan.errorIndex])) : "";
+    for (const DueLine& due : scan.due) {
         // Nothing in a task run raises by itself; should it, the other due
         // tasks of the minute still run.
-        errors.Run([&] { RunTask(line); });
+        errors.Run([&] { ReportRun({number, day, due.index, due.line, RunTask(due.line)}); });
     }
     if (scan.error) {
         errors.Add(*scan.error);
+        ReportLineError({number, day, scan.errorIndex, errorLine, *scan.error, scan.notRun});
     }
 }
 
-void Scheduler::RunTask(std::string_view line) {
-    orvanel::RunTask(keys_, line, scriptDelay_(), owner_);
+void Scheduler::ReportRun(const TaskRun& run) const {
+    Notify(onRun, run);
+}
+
+void Scheduler::ReportLineError(const LineError& error) const {
+    Notify(onLineError, error);
+}
+
+RunResult Scheduler::RunTask(std::string_view line) {
+    return orvanel::RunTask(keys_, line, scriptDelay_(), owner_);
+}
+
+std::optional<RunResult> Scheduler::RunNow(int day, std::size_t index, std::string_view line) {
+    if (busy_) {
+        return std::nullopt;
+    }
+    const BusyScope busy(busy_);
+    TaskRun run{std::nullopt, day, index, std::string(Cut(line)), {}};
+    run.result = RunTask(run.line);
+    ReportRun(run);
+    return run.result;
 }
 
 void Scheduler::TestFirstTuesdayLine() {

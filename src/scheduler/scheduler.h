@@ -9,6 +9,7 @@
 // task runs past the next minute.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,19 +32,49 @@ using DayListSource = std::function<const std::vector<std::string>&(int day)>;
 // The script delay text.
 using ScriptDelaySource = std::function<std::string()>;
 
+// A line that is due in a minute: its index in the day list (from 0) and its
+// text, cut to 255 characters.
+struct DueLine {
+    std::size_t index = 0;
+    std::string line;
+};
+
 // What one minute finds in a day list.
 struct DayListScan {
-    // The due lines, cut to 255 characters, in list order.
-    std::vector<std::string> dueLines;
-    // The message of the first malformed Hour or Min.; the lines after it
-    // were not examined.
+    // The due lines in list order.
+    std::vector<DueLine> due;
+    // The message of the first malformed Hour or Min., and the index of its
+    // line. The lines after it do not run; those of them that would have been
+    // due are in notRun.
     std::optional<std::string> error;
+    std::size_t errorIndex = 0;
+    std::vector<DueLine> notRun;
+};
+
+// One task line run, by the tick or by hand, for the run history.
+struct TaskRun {
+    std::optional<std::int64_t> due; // the local minute it was due; none: run by hand
+    int day = 0;                     // day list, 0 Monday to 6 Sunday
+    std::size_t index = 0;           // line index in that list, from 0
+    std::string line;                // as run, cut to 255 characters
+    RunResult result;
+};
+
+// A malformed Hour or Min. that ended the examination of a minute.
+struct LineError {
+    std::int64_t minute = 0;
+    int day = 0;
+    std::size_t index = 0;
+    std::string line; // cut to 255 characters
+    std::string message;
+    std::vector<DueLine> notRun; // due lines after it, which did not run
 };
 
 // Examines every line of `list` against the hour and minute of one minute:
 // Hour, then Min., read by TextToInt; a line is due when 0 <= Hour <= 23 and
-// 0 <= Min. <= 59 equal `hour` and `minute`. A malformed Hour or Min. ends the
-// examination with its message.
+// 0 <= Min. <= 59 equal `hour` and `minute`. A malformed Hour or Min. gives
+// the error: no line after it is due; those that would have been are listed
+// as not run.
 DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minute);
 
 class Scheduler {
@@ -73,10 +104,10 @@ public:
     // that came meanwhile in the same way; then it returns, and the next tick
     // carries on from the last minute examined. Without Start(), the first
     // tick examines the current minute. A Tick called while a Tick is running
-    // (from inside a task run) returns at once.
+    // (from inside a task run), or during a RunNow, returns at once.
     //
     // A malformed Hour or Min. ends the examination of its minute (its later
-    // lines are not looked at); the later minutes of the tick are still
+    // lines do not run, see onLineError); the later minutes of the tick are still
     // examined, and at the end the tick throws one Error with every distinct
     // message (see ErrorList), "'<text>' is not a valid integer value". An
     // Error thrown while a task runs is reported the same way; the other due
@@ -84,7 +115,17 @@ public:
     void Tick();
 
     // Performs one task line with the current script delay (see runner.h).
-    void RunTask(std::string_view line);
+    RunResult RunTask(std::string_view line);
+
+    // Runs line `index` of day list `day` (its text `line`, as the grid shows
+    // it) at once, exactly as a due task runs, and reports it to onRun with
+    // no due minute. Nothing runs, and none is returned, while a tick or
+    // another run by hand is in progress (a desktop whose waits let window
+    // events through): two scripts must never type into each other.
+    std::optional<RunResult> RunNow(int day, std::size_t index, std::string_view line);
+
+    // Whether a tick or a run by hand is in progress.
+    bool Busy() const { return busy_; }
 
     // The hidden "Test" button: the first line of the Tuesday list, cut to 255
     // characters, to RunTask; Error "List index out of bounds" when the
@@ -106,16 +147,26 @@ public:
     // misses nothing. The missed minutes count as examined.
     std::function<void(std::int64_t first, std::int64_t last)> onMissed;
 
+    // Called after every task run of a tick and every RunNow.
+    std::function<void(const TaskRun&)> onRun;
+    // Called for every malformed Hour or Min. that ends a minute's
+    // examination, at every minute it does so (before the tick throws).
+    std::function<void(const LineError&)> onLineError;
+    // onRun and onLineError only report: whatever they throw is dropped, so
+    // that keeping the history can never stop a task or the tick.
+
 private:
     // Examines one minute; keeps the messages of the errors that arose.
     void Examine(std::int64_t number, ErrorList& errors);
+    void ReportRun(const TaskRun& run) const;
+    void ReportLineError(const LineError& error) const;
 
     KeyOutput& keys_;
     DayListSource dayLists_;
     ScriptDelaySource scriptDelay_;
     WindowHandle owner_;
     std::optional<std::int64_t> lastExamined_;
-    bool ticking_ = false;
+    bool busy_ = false;
 };
 
 } // namespace orvanel

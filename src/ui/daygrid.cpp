@@ -4,8 +4,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QKeySequence>
+#include <QMenu>
+#include <algorithm>
 #include <stdexcept>
 
+#include "app/windowtexts.h"
 #include "schedule/store.h"
 #include "ui/qcp1252.h"
 
@@ -60,6 +64,40 @@ DayGrid::DayGrid(QWidget* parent) : QTableWidget(parent) {
     header->setHighlightSections(false);
     header->setSectionsClickable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &DayGrid::OpenRowMenu);
+}
+
+void DayGrid::CommitEdit() {
+    if (state() != QAbstractItemView::EditingState) {
+        return;
+    }
+    QWidget* editor = indexWidget(currentIndex());
+    if (editor != nullptr) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+QMenu* DayGrid::MakeRowMenu(int row) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("RowMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* run = menu->addAction(QString::fromLatin1(kRunNowCaption));
+    run->setShortcut(
+        QKeySequence(QString::fromLatin1(kRunNowKey))); // shown; the window has the key
+    connect(run, &QAction::triggered, this, [this, row] { emit RunNowRequested(row); });
+    return menu;
+}
+
+void DayGrid::OpenRowMenu(const QPoint& position) {
+    const int row = rowAt(position.y());
+    if (row < 0) {
+        return;
+    }
+    setCurrentCell(row, std::max(currentColumn(), 0));
+    MakeRowMenu(row + 1)->popup(viewport()->mapToGlobal(position));
 }
 
 std::string DayGrid::CellText(int column, int row) const {

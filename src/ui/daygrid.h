@@ -16,10 +16,14 @@
 // - Delete empties the current cell; Home and End go to the first and the
 //   last column of the row;
 // - the current cell is always scrolled fully into view.
+//
+// A right click on a task row opens its context menu with "Run now".
 #pragma once
 
 #include <QTableWidget>
 #include <string>
+
+class QMenu;
 
 namespace orvanel {
 
@@ -36,6 +40,17 @@ public:
     void keyboardSearch(const QString& search) override;
     using QTableWidget::edit; // edit(index), beside the override below
 
+    // Ends an edit in progress, keeping what was typed, so that the row reads
+    // as the grid shows it.
+    void CommitEdit();
+
+    // The context menu of task row `row` (1 to 24), opened at the mouse by a
+    // right click on the row; "Run now" asks for the row to be run.
+    QMenu* MakeRowMenu(int row);
+
+signals:
+    void RunNowRequested(int row);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -45,6 +60,7 @@ protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    void OpenRowMenu(const QPoint& position);
     // Scrolls the cell fully into view; true when the view moved.
     bool ShowWhole(const QModelIndex& index);
     void GoToColumn(int column);

@@ -14,6 +14,17 @@ WrappingTabBar::WrappingTabBar(QWidget* parent) : QTabBar(parent) {
     setDrawBase(false);
 }
 
+// A tab is as wide as its caption and a small margin on either side, as
+// tabs of the platform's own tab control are, rather than the roomier tabs of
+// the widget style: so the nine pages' tabs fit the window's width in one row.
+QSize WrappingTabBar::tabSizeHint(int index) const {
+    constexpr int kCaptionMargin = 7;
+    QSize size = QTabBar::tabSizeHint(index);
+    const int tight = fontMetrics().horizontalAdvance(tabText(index)) + 2 * kCaptionMargin;
+    size.setWidth(std::min(size.width(), tight));
+    return size;
+}
+
 int WrappingTabBar::AvailableWidth() const {
     const QWidget* control = parentWidget();
     return control != nullptr ? control->width() : width();

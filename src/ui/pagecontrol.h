@@ -25,6 +25,7 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
+    QSize tabSizeHint(int index) const override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,8 +1,10 @@
 // Building the main window: its components, their places, fonts and colours.
 #include "ui/tdc.h"
 
+#include <QAction>
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,6 +16,7 @@
 #include "ui/artwork.h"
 #include "ui/daygrid.h"
 #include "ui/delayspinbox.h"
+#include "ui/historypage.h"
 #include "ui/labels.h"
 #include "ui/monthcalendar.h"
 #include "ui/pagecontrol.h"
@@ -38,9 +41,9 @@ QString Latin1(const char* text) {
 
 } // namespace
 
-Tdc::Tdc(DesktopServices& desktop, QWidget* parent)
+Tdc::Tdc(DesktopServices& desktop, QWidget* parent, HistoryAccess history)
     : QMainWindow(parent),
-      form_(std::make_unique<MainForm>(static_cast<MainView&>(*this), desktop)) {
+      form_(std::make_unique<MainForm>(static_cast<MainView&>(*this), desktop, history)) {
     CreateComponents(desktop);
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         form_->SetOwner(static_cast<WindowHandle>(winId()));
@@ -78,7 +81,10 @@ void Tdc::CreateComponents(DesktopServices& desktop) {
         grids_[day] = new DayGrid(pages_[day + 1]);
         grids_[day]->setObjectName(Latin1(kGridNames[day]));
         grids_[day]->setGeometry(10, 12, 489, 171);
+        connect(grids_[day], &DayGrid::RunNowRequested, this,
+                [this, day](int row) { RunNow(static_cast<int>(day), row); });
     }
+    CreateHistoryPage();
     pageControl_->setCurrentIndex(0);
 
     // The Tab key goes round the tab control, the spin box and the save button.
@@ -87,6 +93,10 @@ void Tdc::CreateComponents(DesktopServices& desktop) {
 
     CreateTimer();
     resize(kClientWidth, kClientHeight);
+    // The tab control gets its width now, not only when the window is first
+    // laid out: until then it would count its tabs in rows for a control of
+    // the default width, one tab a row, and ask for a taller window.
+    pageControl_->resize(kClientWidth, kClientHeight - kStatusHeight);
     PlaceAtScreenCentre();
 }
 
@@ -95,11 +105,11 @@ void Tdc::CreateStatusLine() {
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
     statusBar_->setSizeGripEnabled(true);
     statusBar_->setFixedHeight(kStatusHeight);
-    auto* panel = new QLabel(Latin1(kStatusText), statusBar_);
-    panel->setObjectName(QStringLiteral("StatusBar1Panel"));
-    panel->setTextFormat(Qt::PlainText);
-    panel->setMinimumWidth(1); // a narrow window cuts the text
-    statusBar_->addWidget(panel, 1);
+    statusPanel_ = new QLabel(Latin1(kStatusText), statusBar_);
+    statusPanel_->setObjectName(QStringLiteral("StatusBar1Panel"));
+    statusPanel_->setTextFormat(Qt::PlainText);
+    statusPanel_->setMinimumWidth(1); // a narrow window cuts the text
+    statusBar_->addWidget(statusPanel_, 1);
     setStatusBar(statusBar_);
 }
 
@@ -166,6 +176,20 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     test->setFocusPolicy(Qt::NoFocus);
     test->hide();
     connect(test, &QPushButton::clicked, this, &Tdc::BitBtn1Click);
+}
+
+// The ninth page, after Sunday, and the key that runs the current row.
+void Tdc::CreateHistoryPage() {
+    historyPage_ = new HistoryPage(*form_);
+    historyPage_->setObjectName(Latin1(kHistoryPageName));
+    pageControl_->addTab(historyPage_, Latin1(kHistoryCaption));
+
+    auto* runNow = new QAction(Latin1(kRunNowCaption), this);
+    runNow->setObjectName(QStringLiteral("RunNowAction"));
+    runNow->setShortcut(QKeySequence(Latin1(kRunNowKey)));
+    runNow->setShortcutContext(Qt::WindowShortcut);
+    connect(runNow, &QAction::triggered, this, &Tdc::RunCurrentRow);
+    addAction(runNow);
 }
 
 void Tdc::CreateTimer() {

@@ -26,6 +26,7 @@ class QTimer;
 namespace orvanel {
 
 class DayGrid;
+class HistoryPage;
 class DelaySpinBox;
 class MonthCalendar;
 class PageControl;
@@ -34,8 +35,8 @@ class Tdc : public QMainWindow, private MainView {
     Q_OBJECT
 public:
     // Creates the window with all its components and runs FormCreate. The
-    // desktop services must outlive the window.
-    explicit Tdc(DesktopServices& desktop, QWidget* parent = nullptr);
+    // desktop services (and what `history` names) must outlive the window.
+    explicit Tdc(DesktopServices& desktop, QWidget* parent = nullptr, HistoryAccess history = {});
     ~Tdc() override;
 
     // ---- Handlers: each hands the event to the window logic ----
@@ -50,6 +51,10 @@ public:
     void Label5MouseMove();
     void Label9Click();
     void Label10Click();
+    // "Run now" for task row `row` (1 to 24) of day `day`; RunCurrentRow for
+    // the current row of the day page shown (Ctrl+R).
+    void RunNow(int day, int row);
+    void RunCurrentRow();
 
 protected:
     bool event(QEvent* event) override;
@@ -61,6 +66,7 @@ private:
     void CreateStatusLine();
     void CreateGeneralPage(DesktopServices& desktop);
     void CreateTimer();
+    void CreateHistoryPage();
     void PlaceAtScreenCentre();
     bool MouseEvent(QObject* watched, QEvent* event);
 
@@ -76,11 +82,15 @@ private:
     void StartTimer(std::uint32_t milliseconds) override;
     void StopTimer() override;
     void ShowErrorBox(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    void HistoryChanged(std::size_t added, std::size_t dropped) override;
     void OpenErrorBox(const std::string& text);
 
     std::unique_ptr<MainForm> form_;
 
     QStatusBar* statusBar_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    HistoryPage* historyPage_ = nullptr;
     PageControl* pageControl_ = nullptr;
     std::array<QWidget*, kPageCount> pages_{};
     std::array<DayGrid*, kDayCount> grids_{};

@@ -8,7 +8,9 @@
 
 #include "ui/daygrid.h"
 #include "ui/delayspinbox.h"
+#include "ui/historypage.h"
 #include "ui/labels.h"
+#include "ui/pagecontrol.h"
 #include "ui/qcp1252.h"
 #include "ui/tdc.h"
 
@@ -116,6 +118,21 @@ void Tdc::Label9Click() {
 void Tdc::Label10Click() {
     form_->Label10Click();
 }
+void Tdc::RunNow(int day, int row) {
+    grids_.at(static_cast<std::size_t>(day))->CommitEdit();
+    form_->RunNow(day, row);
+}
+void Tdc::RunCurrentRow() {
+    const int page = pageControl_->currentIndex();
+    if (page < 1 || page > kDayCount) {
+        return; // not a day page
+    }
+    DayGrid* grid = grids_.at(static_cast<std::size_t>(page) - 1);
+    grid->CommitEdit();
+    if (grid->currentRow() >= 0) {
+        RunNow(page - 1, grid->currentRow() + 1);
+    }
+}
 
 // ---- The view of the window logic ----
 
@@ -160,6 +177,14 @@ void Tdc::StartTimer(std::uint32_t milliseconds) {
 
 void Tdc::StopTimer() {
     timer_->stop();
+}
+
+void Tdc::SetStatusText(const std::string& text) {
+    statusPanel_->setText(QString::fromStdString(text));
+}
+
+void Tdc::HistoryChanged(std::size_t added, std::size_t dropped) {
+    historyPage_->Changed(added, dropped);
 }
 
 void Tdc::ShowErrorBox(const std::string& text) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/mainform.h"
@@ -53,6 +54,11 @@ public:
         opening = false;
     }
 
+    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
+    void HistoryChanged(std::size_t added, std::size_t dropped) override {
+        historyChanges.emplace_back(added, dropped);
+    }
+
     // The user closes the oldest open box.
     void DismissBox() {
         const std::string text = boxes.front();
@@ -73,6 +79,8 @@ public:
     bool opening = false;
     int nestedBoxes = 0;
     MainForm* form = nullptr;
+    std::vector<std::string> statusTexts;
+    std::vector<std::pair<std::size_t, std::size_t>> historyChanges; // added, dropped
 };
 
 } // namespace orvanel::test

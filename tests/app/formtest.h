@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/mainform.h"
 #include "desktop/datetimetext.h"
@@ -17,6 +18,16 @@
 
 namespace orvanel::test {
 
+// A system log that keeps its messages instead of sending them.
+class KeptSystemLog : public history::SystemLog {
+public:
+    using SystemLog::Send;
+    void Send(history::Severity, const std::string& message) noexcept override {
+        messages.push_back(message);
+    }
+    std::vector<std::string> messages;
+};
+
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override { desktop_.SetLocalTime(2026, 1, 5, 7, 0, 30); } // a Monday
@@ -25,7 +36,8 @@ protected:
     MainForm& Start() {
         form_.reset();
         view_ = std::make_unique<FakeView>();
-        form_ = std::make_unique<MainForm>(*view_, desktop_, dir_.Path(), files_);
+        form_ = std::make_unique<MainForm>(*view_, desktop_, dir_.Path(), files_,
+                                           HistoryAccess{logFiles_, &systemLog_});
         view_->form = form_.get();
         form_->FormCreate();
         return *form_;
@@ -43,6 +55,9 @@ protected:
     RecordingDesktop desktop_;
     TempDir dir_;
     FaultyFiles files_;
+    // The history's file access (null: the real one) and its system log.
+    history::LogFiles* logFiles_ = nullptr;
+    KeptSystemLog systemLog_;
     std::unique_ptr<FakeView> view_;
     std::unique_ptr<MainForm> form_;
 };

@@ -675,3 +675,42 @@ TEST(SchedulerOnStore, ReadsTheStoresListsAndScriptDelay) {
 
 } // namespace
 } // namespace orvanel
+
+namespace orvanel {
+namespace {
+
+TEST_F(TickTest, ReportHooksGetTheMinuteDayAndIndexAndCannotStopTheTick) {
+    AddTask(kTuesday, "one", 7, 5, "ab");
+    AddTask(kTuesday, "skip", 7, 6);
+    AddTask(kTuesday, "two", 7, 5);
+    AddTask(kTuesday, "bad", "x", "5");
+    std::vector<TaskRun> runs;
+    std::vector<LineError> lineErrors;
+    scheduler.onRun = [&](const TaskRun& run) {
+        runs.push_back(run);
+        throw std::runtime_error("history full");
+    };
+    scheduler.onLineError = [&](const LineError& error) {
+        lineErrors.push_back(error);
+        throw std::runtime_error("history full");
+    };
+    desktop.SetNow(Tuesday(7, 4));
+    scheduler.Start();
+    EXPECT_EQ(TickAt(Tuesday(7, 5, 20)), "'x' is not a valid integer value");
+    EXPECT_EQ(Ran(), (std::vector<std::string>{"one", "two"}));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].due, CivilMinute(2026, 1, 6, 7, 5));
+    EXPECT_EQ(runs[1].day, kTuesday);
+    EXPECT_EQ(runs[1].index, 2u);
+    EXPECT_EQ(runs[0].result.keyEvents, 4u);
+    EXPECT_EQ(runs[0].result.steps, 1);
+    EXPECT_EQ(runs[0].result.started.second, 20);
+    EXPECT_TRUE(runs[0].result.windowFound);
+    ASSERT_EQ(lineErrors.size(), 1u);
+    EXPECT_EQ(lineErrors[0].index, 3u);
+    EXPECT_EQ(lineErrors[0].line, "prog.exe|bad|x|5|");
+    EXPECT_EQ(lineErrors[0].message, "'x' is not a valid integer value");
+}
+
+} // namespace
+} // namespace orvanel

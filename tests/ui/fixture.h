@@ -14,6 +14,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "desktop/recording/recording.h"
 #include "support/tempdir.h"
@@ -30,6 +31,16 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace orvanel::test {
 
+// A system log that keeps its messages instead of sending them.
+class KeptSystemLog : public history::SystemLog {
+public:
+    using SystemLog::Send;
+    void Send(history::Severity, const std::string& message) noexcept override {
+        messages.push_back(message);
+    }
+    std::vector<std::string> messages;
+};
+
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,7 +56,7 @@ protected:
 
     // Creates the window (FormCreate runs) and shows it.
     Tdc& Start() {
-        window_ = std::make_unique<Tdc>(desktop_);
+        window_ = std::make_unique<Tdc>(desktop_, nullptr, HistoryAccess{nullptr, &systemLog_});
         window_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         QApplication::processEvents();
@@ -145,6 +156,7 @@ protected:
     }
 
     RecordingDesktop desktop_;
+    KeptSystemLog systemLog_;
     TempDir dir_;
     std::filesystem::path previous_;
     std::unique_ptr<Tdc> window_;

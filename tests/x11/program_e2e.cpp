@@ -352,8 +352,20 @@ TEST(ProgramE2eTest, TheMinuteTimerRunsTheDueTasksOfTheWeekAndReportsAMalformedH
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
 
     EXPECT_EQ(PressedKeycodes(), std::vector<int>{}) << "a key stayed down";
+    // The history holds a typed record for (a) with its title, and no
+    // script text anywhere: scripts may hold passwords.
+    auto files = DirectoryBytes(work.Path());
+    const std::string history = files["history.log"];
+    files.erase("history.log");
+    EXPECT_NE(history.find("\ttyped\t" + neverExe + "\t" + std::string(kTargetTitle) +
+                           "\twindow found; 1 step, "),
+              std::string::npos)
+        << history;
+    for (const char* script : {"hello", "world~", "second~", "after"}) {
+        EXPECT_EQ(history.find(script), std::string::npos) << script << " in " << history;
+    }
     // Closing saves nothing: the week is as it was written.
-    EXPECT_EQ(DirectoryBytes(work.Path()), filesBefore);
+    EXPECT_EQ(files, filesBefore);
 }
 
 } // namespace

@@ -1,0 +1,101 @@
+#include "app/windowhistory.h"
+
+#include <optional>
+#include <utility>
+
+#include "history/nextdue.h"
+
+namespace orvanel {
+
+namespace {
+
+std::unique_ptr<history::HistoryWriter> MakeWriter(const std::filesystem::path& directory,
+                                                   history::LogFiles* files) {
+    return files ? std::make_unique<history::HistoryWriter>(directory, *files)
+                 : std::make_unique<history::HistoryWriter>(directory);
+}
+
+} // namespace
+
+WindowHistory::WindowHistory(const std::filesystem::path& directory,
+                             history::DayListReader savedWeek, HistoryAccess access)
+    : savedWeek_(std::move(savedWeek)),
+      ownLog_(access.systemLog ? nullptr : history::MakePlatformSystemLog()),
+      writer_(MakeWriter(directory, access.files)),
+      recorder_(*writer_, access.systemLog ? *access.systemLog : *ownLog_),
+      tick_(recorder_, savedWeek_), directory_(directory),
+      nextTask_("Next task: " + history::DescribeNextTask(std::nullopt)) {
+    recorder_.onRecord = [this](const history::RunRecord& record) { Add(record); };
+    tick_.onStatus = [this](const std::string& message) {
+        if (onStatus) {
+            onStatus(message);
+        }
+    };
+}
+
+void WindowHistory::Attach(Scheduler& scheduler) {
+    tick_.Attach(scheduler);
+}
+
+void WindowHistory::Load() {
+    std::vector<history::HistoryEntry> latest = history::ReadLatestRecords(directory_);
+    const std::size_t dropped = records_.size();
+    records_.assign(std::make_move_iterator(latest.begin()), std::make_move_iterator(latest.end()));
+    if (onRecords) {
+        onRecords(records_.size(), dropped);
+    }
+}
+
+bool WindowHistory::UpdateNextTask(const SystemTime& now) {
+    std::string text =
+        "Next task: " + history::DescribeNextTask(history::NextTaskDue(now, savedWeek_));
+    if (text == nextTask_) {
+        return false;
+    }
+    nextTask_ = std::move(text);
+    return true;
+}
+
+std::string WindowHistory::LastRunText() const {
+    return "Last run: " +
+           (records_.empty() ? std::string("none recorded") : DescribeEntry(records_.front()));
+}
+
+void WindowHistory::Add(const history::RunRecord& record) {
+    std::string line = history::FormatRecord(record);
+    line.resize(line.size() - 2); // the CR LF
+    std::optional<history::HistoryEntry> entry = history::ParseRecordLine(line);
+    if (!entry) {
+        return;
+    }
+    records_.push_front(std::move(*entry));
+    std::size_t dropped = 0;
+    while (records_.size() > history::kShownRecords) {
+        records_.pop_back();
+        ++dropped;
+    }
+    if (onRecords) {
+        onRecords(1, dropped);
+    }
+}
+
+std::string DescribeEntry(const history::HistoryEntry& entry) {
+    std::string text = entry.started != "-" ? entry.started : "due " + entry.due;
+    text += ", ";
+    text += history::OutcomeName(entry.outcome);
+    if (entry.day != "-") {
+        text += ", " + entry.day + " row " + entry.row;
+    }
+    if (!entry.exeName.empty()) {
+        text += ", " + entry.exeName;
+    }
+    if (!entry.windowTitle.empty()) {
+        text += ", \"" + entry.windowTitle + "\"";
+    }
+    if (!entry.detail.empty()) {
+        text += ": " + entry.detail;
+    }
+    return text;
+}
+
+} // namespace orvanel

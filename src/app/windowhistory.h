@@ -1,0 +1,81 @@
+// The run history as the main window shows it: the history file written for
+// every run, malformed line and missed minute of the scheduler, the latest
+// records (read from the file at start-up, growing as records are written),
+// the "Next task:" line and the "Last run:" line. Texts here are UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "desktop/desktop.h"
+#include "history/reader.h"
+#include "history/recorder.h"
+#include "history/tickhistory.h"
+#include "history/writer.h"
+#include "scheduler/scheduler.h"
+
+namespace orvanel {
+
+// Where the history goes; null parts are the real ones: the file calls of the
+// platform and the platform's system log. Given parts must outlive the
+// history (tests pass a disk that fails and a log that keeps its messages).
+struct HistoryAccess {
+    history::LogFiles* files = nullptr;
+    history::SystemLog* systemLog = nullptr;
+};
+
+class WindowHistory {
+public:
+    // "history.log" lives in `directory`; `savedWeek` reads the saved day
+    // lists (for missed minutes and the next task).
+    WindowHistory(const std::filesystem::path& directory, history::DayListReader savedWeek,
+                  HistoryAccess access = {});
+
+    // Points the scheduler's reports here. The scheduler must not report
+    // after this object is gone.
+    void Attach(Scheduler& scheduler);
+
+    // Reads the latest records of the history file (at start-up).
+    void Load();
+
+    // Works out the next task due after the minute of `now`; true when the
+    // "Next task:" line changed.
+    bool UpdateNextTask(const SystemTime& now);
+
+    // The latest records, newest first, at most history::kShownRecords.
+    const std::deque<history::HistoryEntry>& Records() const { return records_; }
+    // "Next task: Tuesday 07:05, C:\app.exe, "Editor"" or "Next task: No task
+    // is scheduled".
+    const std::string& NextTaskText() const { return nextTask_; }
+    // "Last run: " and the latest record in words, or "Last run: none recorded".
+    std::string LastRunText() const;
+
+    // Called after `added` records came at the front of Records() and
+    // `dropped` old ones left its back.
+    std::function<void(std::size_t added, std::size_t dropped)> onRecords;
+    // Called with a message for the status line when the history cannot be
+    // written: once when writing begins to fail, and again only after a
+    // record has been written since.
+    std::function<void(const std::string&)> onStatus;
+
+private:
+    void Add(const history::RunRecord& record);
+
+    history::DayListReader savedWeek_;
+    std::unique_ptr<history::SystemLog> ownLog_;
+    std::unique_ptr<history::HistoryWriter> writer_;
+    history::HistoryRecorder recorder_;
+    history::TickHistory tick_;
+    std::filesystem::path directory_;
+    std::deque<history::HistoryEntry> records_;
+    std::string nextTask_;
+};
+
+// A history entry in words, for the "Last run:" line.
+std::string DescribeEntry(const history::HistoryEntry& entry);
+
+} // namespace orvanel

@@ -1,0 +1,26 @@
+// The run records of the scheduler's task runs: the outcome of a run and its
+// detail in words, "window found; 3 steps, 24 key events; 1.3 s".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "history/record.h"
+#include "scheduler/scheduler.h"
+
+namespace orvanel::history {
+
+// The milliseconds from the run's start to its end by the local clock,
+// summer-time changes taken into account; 0 when the clock went back.
+std::int64_t RunMilliseconds(const RunResult& result);
+
+// "window found; 3 steps, 24 key events; 1.3 s", or "program started; ..."
+// ("program started, window found; ..." when the started program's window
+// was found by its title and activated).
+std::string DescribeRun(const RunResult& result);
+
+// The record of a run: `typed` into a window found by its title, `started`
+// when the program was started; due "now" for a run by hand.
+RunRecord RecordOfRun(const TaskRun& run);
+
+} // namespace orvanel::history

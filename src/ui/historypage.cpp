@@ -1,0 +1,152 @@
+#include "ui/historypage.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QTableView>
+#include <algorithm>
+#include <string>
+
+#include "app/windowtexts.h"
+
+namespace orvanel {
+
+namespace {
+
+const std::string& Field(const history::HistoryEntry& entry, int column) {
+    switch (column) {
+    case 0:
+        return entry.due;
+    case 1:
+        return entry.started;
+    case 2:
+        return entry.day;
+    case 3:
+        return entry.row;
+    case 5:
+        return entry.exeName;
+    case 6:
+        return entry.windowTitle;
+    default:
+        return entry.detail;
+    }
+}
+
+// The background of a record that did not run as planned; none for the rest.
+QVariant Mark(history::Outcome outcome) {
+    switch (outcome) {
+    case history::Outcome::Skipped:
+        return QBrush(QColor(255, 240, 170));
+    case history::Outcome::Missed:
+        return QBrush(QColor(255, 210, 150));
+    case history::Outcome::Error:
+        return QBrush(QColor(255, 180, 180));
+    default:
+        return {};
+    }
+}
+
+QLabel* LineLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText); // texts of the day files and the history
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+} // namespace
+
+HistoryModel::HistoryModel(const MainForm& form, QObject* parent)
+    : QAbstractTableModel(parent), form_(form) {}
+
+int HistoryModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int HistoryModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(kHistoryColumns.size());
+}
+
+QVariant HistoryModel::data(const QModelIndex& index, int role) const {
+    const auto& records = form_.HistoryRecords();
+    if (!index.isValid() || index.row() >= static_cast<int>(records.size())) {
+        return {};
+    }
+    const history::HistoryEntry& entry = records[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return index.column() == 4 ? QString::fromLatin1(history::OutcomeName(entry.outcome))
+                                   : QString::fromStdString(Field(entry, index.column()));
+    case Qt::BackgroundRole:
+        return Mark(entry.outcome);
+    default:
+        return {};
+    }
+}
+
+QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= static_cast<int>(kHistoryColumns.size())) {
+        return {};
+    }
+    return QString::fromLatin1(kHistoryColumns.at(static_cast<std::size_t>(section)));
+}
+
+void HistoryModel::Changed(std::size_t added, std::size_t dropped) {
+    const int gone = std::min(static_cast<int>(dropped), rows_);
+    if (gone > 0) {
+        beginRemoveRows({}, rows_ - gone, rows_ - 1);
+        rows_ -= gone;
+        endRemoveRows();
+    }
+    if (added > 0) {
+        beginInsertRows({}, 0, static_cast<int>(added) - 1);
+        rows_ += static_cast<int>(added);
+        endInsertRows();
+    }
+    // Whatever was missed on the way (it should not be), the count follows the form.
+    const auto size = static_cast<int>(form_.HistoryRecords().size());
+    if (rows_ != size) {
+        beginResetModel();
+        rows_ = size;
+        endResetModel();
+    }
+}
+
+HistoryPage::HistoryPage(const MainForm& form, QWidget* parent)
+    : QWidget(parent), form_(form), nextTask_(LineLabel("NextTaskLabel", this)),
+      lastRun_(LineLabel("LastRunLabel", this)), model_(new HistoryModel(form, this)),
+      table_(new QTableView(this)) {
+    table_->setObjectName(QStringLiteral("HistoryTable"));
+    table_->setModel(model_);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setWordWrap(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(18);
+    table_->horizontalHeader()->setStretchLastSection(true);
+
+    Changed(0, 0);
+}
+
+void HistoryPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    constexpr int kMargin = 8;
+    constexpr int kLineHeight = 16;
+    const int width = std::max(1, this->width() - 2 * kMargin);
+    nextTask_->setGeometry(kMargin, 6, width, kLineHeight);
+    lastRun_->setGeometry(kMargin, 6 + kLineHeight + 2, width, kLineHeight);
+    const int top = 6 + 2 * (kLineHeight + 2) + 2;
+    table_->setGeometry(kMargin, top, width, std::max(1, height() - top - 6));
+}
+
+void HistoryPage::Changed(std::size_t added, std::size_t dropped) {
+    nextTask_->setText(QString::fromStdString(form_.NextTaskText()));
+    lastRun_->setText(QString::fromStdString(form_.LastRunText()));
+    model_->Changed(added, dropped);
+}
+
+} // namespace orvanel

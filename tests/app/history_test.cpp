@@ -1,0 +1,92 @@
+// The run history of the main window on a fake view: "Run now", the records
+// and texts that the History page shows, and a history that cannot be written.
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "formtest.h"
+
+namespace orvanel::test {
+namespace {
+
+// The real file access, or a full disk while `full` is set.
+class FullDisk : public history::LogFiles {
+public:
+    bool full = true;
+    int Append(const std::filesystem::path& path, std::string_view data) override {
+        return full ? ENOSPC : LogFiles::Append(path, data);
+    }
+};
+
+void Row(MainView& view, int day, int row, const std::vector<std::string>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        view.SetCell(day, static_cast<int>(c), row, cells[c]);
+    }
+}
+
+TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
+    MainForm& form = Start();
+    desktop_.AddWindow("Editor");
+    Row(*view_, 1, 2, {"app.exe", "Editor", "", "", "hi"}); // typed, never saved
+    Row(*view_, 1, 3, {"", "Editor", "7", "5", "no"});
+    desktop_.ClearRecord();
+    view_->historyChanges.clear();
+
+    form.RunNow(1, 3);
+    EXPECT_TRUE(desktop_.Lines().empty());
+    EXPECT_EQ(view_->statusTexts,
+              std::vector<std::string>{"Row 3 of Tuesday has no EXE name: it is not a task, "
+                                       "and nothing was run"});
+    form.RunNow(1, 2);
+    EXPECT_EQ(desktop_.Lines().front(), "find Editor = 1");
+    EXPECT_EQ(Bytes("history.log"),
+              "now\t2026-01-05T07:00:30+00:00\tTue\t2\ttyped\tapp.exe\tEditor\twindow found; 1 "
+              "step, 4 key events; 0.0 s\r\n");
+    EXPECT_EQ(view_->historyChanges, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 0}}));
+    ASSERT_EQ(form.HistoryRecords().size(), 1u);
+    EXPECT_EQ(form.LastRunText(), "Last run: 2026-01-05T07:00:30+00:00, typed, Tue row 2, "
+                                  "app.exe, \"Editor\": window found; 1 step, 4 key events; 0.0 s");
+    EXPECT_EQ(systemLog_.messages.size(), 1u);
+    EXPECT_TRUE(view_->boxes.empty());
+}
+
+TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {
+    Write("history.log", "2026-01-04T09:00+00:00\t-\tSun\t1\tmissed\ta.exe\tA\tslept\r\n"
+                         "2026-01-04T10:00+00:00\t-\tSun\t2\terror\tb.exe\tB\tbad\r\n"
+                         "2026-01-04T11:00");                   // torn by a crash
+    Write("monlist.ini", "a.exe|A|7|5|x\r\nb.exe|B|8|0|y\r\n"); // 2026-01-05 is a Monday
+    MainForm& form = Start();
+    ASSERT_EQ(form.HistoryRecords().size(), 2u);
+    EXPECT_EQ(form.HistoryRecords().front().detail, "bad");
+    EXPECT_EQ(form.NextTaskText(), "Next task: Monday 07:05, a.exe, \"A\"");
+
+    desktop_.SetLocalTime(2026, 1, 5, 7, 5, 10);
+    form.Timer1Timer();
+    ASSERT_EQ(form.HistoryRecords().size(), 3u);
+    EXPECT_EQ(form.HistoryRecords().front().outcome, history::Outcome::Started);
+    EXPECT_EQ(form.NextTaskText(), "Next task: Monday 08:00, b.exe, \"B\"");
+    EXPECT_EQ(view_->historyChanges.back(), (std::pair<std::size_t, std::size_t>{0, 0}));
+}
+
+TEST_F(FormTest, AHistoryThatCannotBeWrittenIsSaidOnceAndStopsNoTask) {
+    FullDisk disk;
+    logFiles_ = &disk;
+    Write("monlist.ini", "a.exe||7|1|x\r\na.exe||7|2|x\r\n");
+    MainForm& form = Start();
+    for (int minute = 1; minute <= 2; ++minute) {
+        desktop_.SetLocalTime(2026, 1, 5, 7, minute, 0);
+        form.Timer1Timer();
+    }
+    int started = 0;
+    for (const std::string& line : desktop_.Lines()) {
+        started += line.rfind("shell open a.exe", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(started, 2);
+    ASSERT_EQ(view_->statusTexts.size(), 1u);
+    EXPECT_EQ(view_->statusTexts[0].rfind("Cannot write file history.log", 0), 0u);
+    EXPECT_TRUE(view_->boxes.empty());
+    EXPECT_EQ(form.HistoryRecords().size(), 2u) << "the page shows what the file could not take";
+}
+
+} // namespace
+} // namespace orvanel::test
