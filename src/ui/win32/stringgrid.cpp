@@ -114,6 +114,14 @@ LRESULT StringGrid::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         OnButtonDown(point, (wParam & MK_SHIFT) != 0, message == WM_LBUTTONDBLCLK);
         return 0;
     }
+    case WM_RBUTTONDOWN:
+        OnRightButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_CONTEXTMENU: // on a task row it goes to the parent
+        if (!TaskRowAt(lParam)) {
+            return 0;
+        }
+        break;
     case WM_MOUSEMOVE:
         OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
