@@ -47,7 +47,7 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, HistoryAccess histo
     ConnectHistory();
 }
 
-MainForm::MainForm(MainView& view, DesktopServices& desktop, std::filesystem::path directory,
+MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesystem::path& directory,
                    ScheduleFiles& files, HistoryAccess history)
     : view_(view), desktop_(desktop), locale_(desktop.GetLocaleInfoA()), keys_(desktop),
       store_(view, directory, files), scheduler_(keys_, store_),
@@ -162,12 +162,13 @@ void MainForm::RunNow(int day, int row) {
         if (day < 0 || day >= kDayCount || row < 1 || row > kTaskRows) {
             return;
         }
-        const std::string line = RowLine(view_, day, row);
-        if (ExtractField(line, kFieldSeparator, kExeNameField).empty()) {
+        // The same rule as saving: a row with an empty EXE name cell is no task.
+        if (view_.Cell(day, kExeNameField, row).empty()) {
             view_.SetStatusText(RowName(day, row) + " has no EXE name: it is not a task, and "
                                                     "nothing was run");
             return;
         }
+        const std::string line = RowLine(view_, day, row);
         if (!scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line)) {
             view_.SetStatusText(RowName(day, row) + " was not run: another task is running");
         }

@@ -38,7 +38,7 @@ public:
     MainForm(MainView& view, DesktopServices& desktop, HistoryAccess history = {});
     // The same with the files in `directory`, accessed through `files`
     // (tests pass one that fails on demand); `files` must outlive the form.
-    MainForm(MainView& view, DesktopServices& desktop, std::filesystem::path directory,
+    MainForm(MainView& view, DesktopServices& desktop, const std::filesystem::path& directory,
              ScheduleFiles& files, HistoryAccess history = {});
 
     MainForm(const MainForm&) = delete;
