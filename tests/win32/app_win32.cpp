@@ -380,6 +380,15 @@ TEST_F(WindowTest, TheMinuteTimerRunsTheTasksOfTheNextMinute) {
     }
     HWND grid = program.Control(kFirstGrid + page - 1);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(grid) != FALSE; }, 5000));
+    ClickCell(grid, 0, 3); // an empty row is not a task: the status line says so
+    Type("^r");
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return TextOf(program.Control(kStatusBar1))
+                .ends_with(" has no EXE name: it is not a task, and nothing was run");
+        },
+        5000))
+        << TextOf(program.Control(kStatusBar1));
     ClickCell(grid, 0, 1);
     Type("^r");
     EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(chars) == "Tick ~ok!"; }, 15000))

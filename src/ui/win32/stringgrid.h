@@ -11,7 +11,7 @@
 // first and last column of the row. The current cell is always scrolled
 // fully into view. The Tab key is not the grid's: the window moves the focus
 // to the next control. A right click on a task row makes it current and asks
-// the parent for its context menu.
+// the top-level window for its context menu.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -85,7 +85,8 @@ private:
     void OnButtonDown(POINT point, bool shift, bool doubleClick);
     void OnMouseMove(POINT point);
     // A right click makes the task row's cell under it current; the context
-    // menu that follows (WM_CONTEXTMENU) is the parent's, for a task row only.
+    // menu that follows (WM_CONTEXTMENU, wParam the grid) is the top-level
+    // window's, for a task row only.
     void OnRightButtonDown(POINT point);
     // Whether a context menu request (its lParam: a screen point, or -1 from
     // the keyboard) is about a task row.
