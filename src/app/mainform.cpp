@@ -9,7 +9,6 @@
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
 #include "schedule/taskline.h"
-#include "scheduler/runner.h"
 
 namespace orvanel {
 

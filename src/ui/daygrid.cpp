@@ -2,10 +2,10 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QScrollBar>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <algorithm>
 #include <stdexcept>
 

@@ -2,7 +2,8 @@
 // column captions), rows 1 to 24 are the task rows (rows 0 to 23 of the
 // table widget); five columns, every row 24 pixels high, with a rectangular
 // selection and columns that can be widened. Cell texts are converted
-// between Unicode and code page 1252 here.
+// between Unicode and code page 1252 here. A right click on a task row
+// opens its context menu with "Run now".
 //
 // Editing, made for fast typing:
 // - a printable key opens the current cell's editor at once with that
@@ -16,8 +17,6 @@
 // - Delete empties the current cell; Home and End go to the first and the
 //   last column of the row;
 // - the current cell is always scrolled fully into view.
-//
-// A right click on a task row opens its context menu with "Run now".
 #pragma once
 
 #include <QTableWidget>
@@ -37,9 +36,6 @@ public:
     std::string CellText(int column, int row) const;
     void SetCellText(int column, int row, const std::string& text);
 
-    void keyboardSearch(const QString& search) override;
-    using QTableWidget::edit; // edit(index), beside the override below
-
     // Ends an edit in progress, keeping what was typed, so that the row reads
     // as the grid shows it.
     void CommitEdit();
@@ -48,8 +44,8 @@ public:
     // right click on the row; "Run now" asks for the row to be run.
     QMenu* MakeRowMenu(int row);
 
-signals:
-    void RunNowRequested(int row);
+    void keyboardSearch(const QString& search) override;
+    using QTableWidget::edit; // edit(index), beside the override below
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -58,6 +54,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+signals:
+    void RunNowRequested(int row);
 
 private:
     void OpenRowMenu(const QPoint& position);

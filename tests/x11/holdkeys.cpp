@@ -5,6 +5,8 @@
 //   holdkeys exit READYFILE     hold, then exit(3) without closing the backend
 //   holdkeys return READYFILE   hold, then close the backend and return 0
 //   holdkeys crash READYFILE    hold, then crash (SIGSEGV)
+//   holdkeys crash-threaded READYFILE   the same with a second thread running
+//                               before the backend opens
 //
 // It holds SHIFT (VK 16), the key of "a" (VK 65) and the key of "é", which
 // the US layout lacks (a spare keycode gets bound to it), and writes
@@ -15,16 +17,21 @@
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 #include "desktop/x11/x11desktop.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: holdkeys signal|exit|return|crash READYFILE\n");
+        std::fprintf(stderr, "usage: holdkeys signal|exit|return|crash|crash-threaded READYFILE\n");
         return 2;
     }
-    const std::string mode = argv[1];
+    std::string mode = argv[1];
+    if (mode == "crash-threaded") {
+        std::thread([] { pause(); }).detach();
+        mode = "crash";
+    }
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
 

@@ -65,7 +65,12 @@ TEST(ReleaseGuardTest, NoKeyStaysDownWhenTheProgramIsKilledOrCrashes) {
         std::vector<std::string> argv;
         int sig; // sent by the test, or raised by the program itself
     };
-    std::vector<Case> cases = {{{HoldKeysPath(), "crash", (dir / "ready").string()}, SIGSEGV}};
+    // A program that runs one thread forks its guard; one with more threads
+    // starts its program file again.
+    std::vector<Case> cases = {
+        {{HoldKeysPath(), "crash", (dir / "ready").string()}, SIGSEGV},
+        {{HoldKeysPath(), "crash-threaded", (dir / "ready2").string()}, SIGSEGV},
+    };
 #ifdef ORVANEL_SCRIPT_TOOL
     for (const char* script : {"+({SLEEP 5}abc)", "^({SLEEP 5}abc)", "%({SLEEP 5}abc)"}) {
         cases.push_back({{ORVANEL_SCRIPT_TOOL, "--type", "--countdown", "0", script}, SIGKILL});

@@ -1,12 +1,15 @@
 // The release guard of the X11 backend (see x11session.h): starting it,
 // letting it go, and the guard process itself.
 //
-// The guard is this same program file started again (/proc/self/exe) with a
-// mark in its environment. The mark is read while the program file's static
-// objects are set up, before main: the guard then runs and ends with _exit,
-// so nothing of the program runs in it, its exit handlers included, and it
-// holds no file of the program's. Starting a fresh image rather than forking
-// keeps it clear of whatever other threads held locked at the time.
+// While the program has one thread (the program and the script tool open
+// their backend before anything starts a thread), the guard is forked: that
+// costs the program a fraction of a millisecond. A forked child of a program
+// with other threads may find a lock held for ever, so otherwise the guard is
+// this same program file started again (/proc/self/exe) with a mark in its
+// environment, read while the program file's static objects are set up,
+// before main. Either way the guard ends with _exit: nothing of the program
+// runs in it, its exit handlers included, and it holds no file of the
+// program's.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
@@ -73,20 +76,25 @@ void ReleaseLeftKeys(Display* display, const KeyPage& page) {
     XSync(display, False);
 }
 
-[[noreturn]] void GuardMain() {
+int IgnoreXError(Display* /*display*/, XErrorEvent* /*event*/) {
+    return 0;
+}
+
+[[noreturn]] void GuardMain(const char* displayName) {
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGTSTP}) {
         signal(sig, SIG_IGN); // it ends when the program has ended, not before
     }
     prctl(PR_SET_NAME, "orvanel-guard");
     void* mapped = mmap(nullptr, sizeof(KeyPage), PROT_READ, MAP_SHARED, kPageFd, 0);
     close(kPageFd);
-    const char* name = std::getenv(kDisplayVariable);
-    Display* display = XOpenDisplay(name != nullptr && name[0] != '\0' ? name : nullptr);
+    Display* display =
+        XOpenDisplay(displayName != nullptr && displayName[0] != '\0' ? displayName : nullptr);
     if (mapped == MAP_FAILED || display == nullptr) {
         std::fprintf(stderr, "Orvanel: the key release guard cannot reach the X display; keys "
                              "held when the program is killed may stay down.\n");
         _exit(1);
     }
+    XSetErrorHandler(IgnoreXError);
     char sink[64];
     for (;;) { // nothing is written: the read ends when the program has ended
         const ssize_t n = read(kPipeFd, sink, sizeof sink);
@@ -105,7 +113,7 @@ void ReleaseLeftKeys(Display* display, const KeyPage& page) {
 [[maybe_unused]] const bool gRunAsGuard = [] {
     const char* mark = std::getenv("ORVANEL_RELEASE_GUARD");
     if (mark != nullptr && std::strcmp(mark, "1") == 0) {
-        GuardMain();
+        GuardMain(std::getenv(kDisplayVariable));
     }
     return false;
 }();
@@ -146,6 +154,48 @@ std::vector<std::string> GuardEnvironment(const char* displayName) {
     return env;
 }
 
+// True when the process runs one thread only.
+bool SingleThreaded() {
+    char stat[1024] = {};
+    const int fd = open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
+    const ssize_t n = fd >= 0 ? read(fd, stat, sizeof stat - 1) : -1;
+    if (fd >= 0) {
+        close(fd);
+    }
+    const char* close = n > 0 ? std::strrchr(stat, ')') : nullptr;
+    int field = 2; // the name in parentheses is field 2; num_threads is 20
+    for (const char* p = close; p != nullptr && *p != '\0'; ++p) {
+        if (*p == ' ' && ++field == 20) {
+            return std::strtol(p + 1, nullptr, 10) == 1;
+        }
+    }
+    return false;
+}
+
+// The guard as a forked child of a program that runs one thread.
+pid_t Fork(int readEnd, int pageFd, const char* displayName, int& error) {
+    const std::string name = displayName != nullptr ? displayName : "";
+    const pid_t pid = fork();
+    if (pid != 0) {
+        error = errno;
+        return pid;
+    }
+    setsid(); // a Ctrl+C or a hang-up of the terminal is not its
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int sig = 1; sig < NSIG; ++sig) {
+        signal(sig, SIG_DFL);
+    }
+    dup2(readEnd, kPipeFd);
+    dup2(pageFd, kPageFd);
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, 0);
+    dup2(devnull, 1);
+    close_range(kPageFd + 1, ~0U, 0); // the program's files and X connection
+    GuardMain(name.c_str());
+}
+
 pid_t Spawn(int readEnd, int pageFd, const char* displayName, int& error) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -165,6 +215,7 @@ pid_t Spawn(int readEnd, int pageFd, const char* displayName, int& error) {
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<std::string> env = GuardEnvironment(displayName);
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& entry : env) {
         envp.push_back(entry.data());
     }
@@ -197,7 +248,8 @@ void StartReleaseGuard(Registration& registration, const char* displayName) {
     pid_t pid = -1;
     if (mapped != MAP_FAILED) {
         new (mapped) KeyPage{};
-        pid = Spawn(readEnd, pageFd, displayName, error);
+        pid = SingleThreaded() ? Fork(readEnd, pageFd, displayName, error)
+                               : Spawn(readEnd, pageFd, displayName, error);
     }
     close(readEnd);
     close(pageFd);
