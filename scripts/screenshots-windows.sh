@@ -48,6 +48,21 @@ printf '%s\r\n' \
     >"$data/monlist.ini"
 printf 'Script Delay (mSecs):\r\n250\r\n' >"$data/schedule.ini"
 cp docs/schedule.html "$data/"
+# A history of a few days, oldest first as the file keeps it.
+printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\r\n' \
+    '2026-12-04T17:00+01:00' '-' 'Fri' '2' 'missed' 'notepad.exe' 'notes.txt - Notepad' \
+    'the minute was not examined (computer asleep, clock jumped or tick too late)' \
+    '2026-12-07T07:30+01:00' '2026-12-07T07:30:00+01:00' 'Mon' '1' 'typed' 'notepad.exe' \
+    'Untitled - Notepad' 'window found; 3 steps, 16 key events; 0.6 s' \
+    '2026-12-07T09:15+01:00' '2026-12-07T09:15:00+01:00' 'Mon' '3' 'started' \
+    'C:\Program Files\Mail\mail.exe' 'Inbox - Mail' 'program started, window found; 2 steps, 2 key events; 5.1 s' \
+    '2026-12-07T12:00+01:00' '-' 'Mon' '2' 'error' 'C:\Windows\System32\cmd.exe' '' \
+    "'12a' is not a valid integer value" \
+    '2026-12-07T12:00+01:00' '-' 'Mon' '3' 'skipped' 'calc.exe' 'Calculator' \
+    "not run: row 2 above it has a malformed Hour or Min. ('12a' is not a valid integer value)" \
+    'now' '2026-12-07T14:02:11+01:00' 'Mon' '4' 'typed' 'calc.exe' 'Calculator' \
+    'window found; 1 step, 10 key events; 0.2 s' \
+    >"$data/history.log"
 
 shoot() { # output-file [keys...]
     local output=$1 window
@@ -74,6 +89,7 @@ shoot() { # output-file [keys...]
 
 shoot screenshot-windows-general.png
 shoot screenshot-windows-day.png ctrl+Tab
+shoot screenshot-windows-history.png ctrl+shift+Tab
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 timeout 30 wineserver -k || true
 shoot screenshot-windows-144dpi.png

@@ -15,6 +15,8 @@
 #include "support/scripttext.h"
 #include "win32testing.h"
 
+#include <commctrl.h> // after windows.h
+
 namespace orvanel {
 namespace {
 
@@ -29,7 +31,9 @@ using win32test::WaitUntil;
 // The control ids of the window (src/ui/win32/mainwindow.h).
 constexpr int kStatusBar1 = 100, kPagectrl1 = 101, kLabel1 = 111, kLabel3 = 113, kLabel4 = 114,
               kLabel5 = 115, kLabel9 = 119, kLabel10 = 120, kCalendar1 = 121, kImage1 = 122,
-              kSpin1 = 123, kBitBtn1 = 124, kBitBtn2 = 125, kFirstPage = 200, kFirstGrid = 300;
+              kSpin1 = 123, kBitBtn1 = 124, kBitBtn2 = 125, kFirstPage = 200, kFirstGrid = 300,
+              kNextTaskLine = 400, kLastRunLine = 401, kHistoryList = 402;
+constexpr int kHistoryPage = kFirstPage + 8;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     FILE* file = _wfopen(path.c_str(), L"wb");
@@ -104,7 +108,7 @@ public:
         if (direct != nullptr) {
             return direct;
         }
-        for (int page = 0; page < 8; ++page) {
+        for (int page = 0; page < 9; ++page) {
             if (HWND found = ::GetDlgItem(::GetDlgItem(window_, kFirstPage + page), id)) {
                 return found;
             }
@@ -226,6 +230,19 @@ TEST_F(WindowTest, StartsInAnEmptyFolderWithEveryControlInItsPlace) {
         }
         EXPECT_EQ(::IsWindowVisible(control) != FALSE, c.visible);
     }
+    // The ninth tab: the History page, its two lines and an empty list of
+    // eight columns.
+    EXPECT_EQ(::SendMessageA(program.Control(kPagectrl1), TCM_GETITEMCOUNT, 0, 0), 9);
+    HWND list = program.Control(kHistoryList);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ClassOf(list), "SysListView32");
+    EXPECT_EQ(::GetDlgCtrlID(::GetParent(list)), kHistoryPage);
+    EXPECT_FALSE(::IsWindowVisible(list));
+    const auto header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 8);
+    EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(TextOf(program.Control(kNextTaskLine)), "Next task: No task is scheduled");
+    EXPECT_EQ(TextOf(program.Control(kLastRunLine)), "Last run: none recorded");
     EXPECT_EQ(TextOf(program.Control(kLabel10)), "Documentation");
     EXPECT_EQ(TextOf(program.Control(kStatusBar1)),
               "Click the GENERAL Tab and choose SAVE to save your data!!!");
@@ -313,7 +330,8 @@ TEST_F(WindowTest, AnUnwritableDayFileGivesTheErrorBoxAndKeepsItsBytes) {
 // One run in real time: the first tick of the program's own timer comes 60
 // seconds after the start and runs the two tasks of the next minute: one
 // types into a window found by its exact title, the other starts a program
-// because no window has its title.
+// because no window has its title. Before that, Ctrl+R on the typing task's
+// row runs it at once. Both runs are in the history, without the script.
 TEST_F(WindowTest, TheMinuteTimerRunsTheTasksOfTheNextMinute) {
     const std::string title = "Orvanel tick target " + std::to_string(::GetCurrentProcessId());
     const fs::path chars = folder_.Path() / "chars.txt";
@@ -355,9 +373,39 @@ TEST_F(WindowTest, TheMinuteTimerRunsTheTasksOfTheNextMinute) {
     Front(program);
     // The first activation wrote the date label.
     EXPECT_TRUE(WaitUntil([&] { return !TextOf(program.Control(112)).empty(); }, 5000));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(chars) == "Tick ~ok!"; }, 90000))
+
+    const int page = due.tm_wday == 0 ? 7 : due.tm_wday; // Monday is the first day page
+    for (int i = 0; i < page; ++i) {
+        Type("^{TAB}");
+    }
+    HWND grid = program.Control(kFirstGrid + page - 1);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(grid) != FALSE; }, 5000));
+    ClickCell(grid, 0, 3); // an empty row is not a task: the status line says so
+    Type("^r");
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return TextOf(program.Control(kStatusBar1))
+                .ends_with(" has no EXE name: it is not a task, and nothing was run");
+        },
+        5000))
+        << TextOf(program.Control(kStatusBar1));
+    ClickCell(grid, 0, 1);
+    Type("^r");
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(chars) == "Tick ~ok!"; }, 15000))
+        << ReadFileBytes(chars);
+    const fs::path history = folder_.Path() / "history.log";
+    const std::string byHand = "now\t";
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(history).starts_with(byHand); }, 5000));
+    EXPECT_NE(ReadFileBytes(history).find("\ttyped\tnone.exe\t" + title + "\t"), std::string::npos);
+    HWND list = program.Control(kHistoryList);
+    EXPECT_TRUE(WaitUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 5000));
+
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(chars) == "Tick ~ok!Tick ~ok!"; }, 90000))
         << ReadFileBytes(chars);
     EXPECT_TRUE(WaitUntil([&] { return fs::exists(started); }, 15000));
+    EXPECT_TRUE(
+        WaitUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, 15000));
+    EXPECT_EQ(ReadFileBytes(history).find("~ok!"), std::string::npos);
     ::SetEnvironmentVariableA("ORVANEL_CWD_PROBE_OUT", nullptr);
 }
 

@@ -2,6 +2,7 @@
 #include "stringgrid.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
@@ -121,6 +122,26 @@ void StringGrid::OnMouseMove(POINT point) {
     if (selecting_ && CellAt(point, column, row)) {
         MoveTo(column, std::max(row, 1), true);
     }
+}
+
+void StringGrid::OnRightButtonDown(POINT point) {
+    ::SetFocus(window_); // an open editor commits here
+    int column = 0;
+    int row = 0;
+    if (CellAt(point, column, row) && row > 0) {
+        MoveTo(column, row, false);
+    }
+}
+
+bool StringGrid::TaskRowAt(LPARAM screenPoint) const {
+    if (screenPoint == -1) {
+        return true; // the keyboard's request is about the current cell
+    }
+    POINT point{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    ::ScreenToClient(window_, &point);
+    int column = 0;
+    int row = 0;
+    return CellAt(point, column, row) && row > 0;
 }
 
 void StringGrid::BeginEdit(const std::wstring* typed) {

@@ -29,7 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (view.HandleTabKey(message)) {
+        if (view.HandleKey(message)) {
             continue;
         }
         ::TranslateMessage(&message);

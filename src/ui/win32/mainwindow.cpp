@@ -9,15 +9,7 @@
 
 namespace orvanel::win32ui {
 
-namespace {
-
-constexpr UINT_PTR kTimer1 = 1;
-
-bool Pressed(int key) {
-    return (::GetKeyState(key) & 0x8000) != 0;
-}
-
-} // namespace
+namespace {} // namespace
 
 Win32MainView::Win32MainView(HINSTANCE instance) : instance_(instance) {}
 
@@ -125,7 +117,13 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kTimer1 && form_ != nullptr) {
             form_->Timer1Timer();
+        } else if (wParam == kRunNowTimer) {
+            RunWhenKeysReleased();
         }
+        return 0;
+    case WM_CONTEXTMENU:
+        OpenRowMenu(reinterpret_cast<HWND>(wParam),
+                    POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_CLOSE:
         if (form_ != nullptr) {
@@ -149,6 +147,7 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 g->SetColumnWidth(column, MulDiv(g->ColumnWidth(column), dpi_.dpi, old));
             }
         }
+        history_.Rescale(old, dpi_);
         CreateFonts();
         LoadPictures();
         const auto* rect = reinterpret_cast<const RECT*>(lParam);
@@ -164,7 +163,7 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_CTLCOLORSTATIC:
         return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     default:
@@ -203,10 +202,15 @@ void Win32MainView::OnCommand(int id, int code) {
     }
 }
 
-LRESULT Win32MainView::OnNotify(const NMHDR& header) {
+LRESULT Win32MainView::OnNotify(NMHDR& header) {
     if (header.hwndFrom == tabs_ && header.code == TCN_SELCHANGE) {
         ShowPage(TabCtrl_GetCurSel(tabs_));
         return 0;
+    }
+    if (form_ != nullptr) {
+        if (const auto result = history_.OnNotify(*form_, header)) {
+            return *result;
+        }
     }
     return spin_.OnNotify(header) ? TRUE : 0;
 }
@@ -255,17 +259,17 @@ bool Win32MainView::HandleTabKey(const MSG& message) {
     }
     const int page = TabCtrl_GetCurSel(tabs_);
     if (Pressed(VK_CONTROL)) { // Ctrl+Tab: the next page, Ctrl+Shift+Tab the one before
-        const int next = (page + (Pressed(VK_SHIFT) ? kPageCount - 1 : 1)) % kPageCount;
+        const int next = (page + (Pressed(VK_SHIFT) ? kTabCount - 1 : 1)) % kTabCount;
         TabCtrl_SetCurSel(tabs_, next);
         ShowPage(next);
         return true;
     }
     // The stops: the tab control, then the spin box and the save button of
-    // the General page or the grid of a day page.
+    // the General page, the grid of a day page or the History page's list.
     std::array<HWND, 3> stops{tabs_, spin_.Edit(), bitBtn2_};
     std::size_t count = 3;
     if (page > 0) {
-        stops[1] = Grid(page - 1);
+        stops[1] = page == kHistoryPage ? history_.List() : Grid(page - 1);
         count = 2;
     }
     HWND focus = ::GetFocus();
@@ -332,6 +336,16 @@ void Win32MainView::StopTimer() {
     if (timerRunning_) {
         ::KillTimer(window_, kTimer1);
         timerRunning_ = false;
+    }
+}
+
+void Win32MainView::SetStatusText(const std::string& text) {
+    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(FromUtf8(text).c_str()));
+}
+
+void Win32MainView::HistoryChanged(std::size_t added, std::size_t dropped) {
+    if (form_ != nullptr) {
+        history_.Changed(*form_, added, dropped);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "app/windowtexts.h"
 #include "delayspin.h"
 #include "dpi.h"
+#include "historypanel.h"
 
 namespace orvanel::win32ui {
 
@@ -41,9 +42,24 @@ enum ControlId : int {
     kSpin1 = 123,
     kBitBtn1 = 124,
     kBitBtn2 = 125,
-    kFirstPage = 200, // TabSheet1 ... TabSheet8: 200 to 207
+    kFirstPage = 200, // TabSheet1 ... TabSheet8: 200 to 207, TabSheet9 (History) 208
     kFirstGrid = 300, // mongrid ... sungrid: 300 to 306
+    kNextTaskLine = 400,
+    kLastRunLine = 401,
+    kHistoryList = 402,
+    kRunNowCommand = 500, // a day grid row's context menu
 };
+
+// The tabs: the eight pages, then the History page.
+inline constexpr int kHistoryPage = kPageCount;
+inline constexpr int kTabCount = kPageCount + 1;
+
+inline constexpr UINT_PTR kTimer1 = 1;
+inline constexpr UINT_PTR kRunNowTimer = 2; // waits for Ctrl+R to be let go
+
+inline bool Pressed(int key) {
+    return (::GetKeyState(key) & 0x8000) != 0;
+}
 
 // Resource ids of the program's pictures.
 inline constexpr int kIconResource = 1;
@@ -62,9 +78,9 @@ public:
     // window could not be created.
     bool Create(MainForm& form);
     HWND Handle() const { return window_; }
-    // Moves the focus between the tab control and the controls of the page
-    // in front (the Tab key); true when it did.
-    bool HandleTabKey(const MSG& message);
+    // The window's own keys, looked at before a message is dispatched: true
+    // when `message` was one of them and has been handled.
+    bool HandleKey(const MSG& message);
 
     // ---- MainView ----
     std::string Cell(int day, int column, int row) const override;
@@ -78,6 +94,8 @@ public:
     void StartTimer(std::uint32_t milliseconds) override;
     void StopTimer() override;
     void ShowErrorBox(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    void HistoryChanged(std::size_t added, std::size_t dropped) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -85,7 +103,20 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void RestoreFocus();
     void OnCommand(int id, int code);
-    LRESULT OnNotify(const NMHDR& header);
+    LRESULT OnNotify(NMHDR& header);
+    // Moves the focus between the tab control and the controls of the page
+    // in front (the Tab key); true when it did.
+    bool HandleTabKey(const MSG& message);
+
+    // ---- "Run now" (runnow.cpp) ----
+    // Ctrl+R: the current row of the day page in front runs once the keys
+    // are let go, so that the held Ctrl does not reach the script.
+    bool HandleRunNowKey(const MSG& message);
+    void RunWhenKeysReleased();
+    // The context menu of a day grid's current row, at `screen` (or at the
+    // row when the keyboard asked for it, x and y -1).
+    void OpenRowMenu(HWND grid, POINT screen);
+    void RunNow(int day);
     void OnPointerMoved(int id);
     LRESULT OnControlColour(HDC dc, HWND control);
 
@@ -108,12 +139,14 @@ private:
     Dpi dpi_;
     HWND status_ = nullptr;
     HWND tabs_ = nullptr;
-    std::array<HWND, kPageCount> pages_{};
+    std::array<HWND, kTabCount> pages_{};
     std::array<HWND, kDayCount> grids_{};
     HWND label1_ = nullptr, label2_ = nullptr, label3_ = nullptr, label4_ = nullptr;
     HWND label5_ = nullptr, label9_ = nullptr, label10_ = nullptr;
     HWND calendar_ = nullptr, image_ = nullptr, bitBtn1_ = nullptr, bitBtn2_ = nullptr;
     DelaySpin spin_;
+    HistoryPanel history_;
+    int runNowDay_ = -1; // a Ctrl+R waiting for the keys to be released
     std::array<LinkColour, 2> linkColours_{LinkColour::Blue, LinkColour::Blue};
     HFONT font_ = nullptr;      // "MS Sans Serif", 8 point
     HFONT linkFont_ = nullptr;  // the same, bold and underlined

@@ -114,6 +114,15 @@ LRESULT StringGrid::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         OnButtonDown(point, (wParam & MK_SHIFT) != 0, message == WM_LBUTTONDBLCLK);
         return 0;
     }
+    case WM_RBUTTONDOWN:
+        OnRightButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_CONTEXTMENU: // the window's menu, for a task row only
+        if (TaskRowAt(lParam)) {
+            ::SendMessageW(::GetAncestor(window_, GA_ROOT), WM_CONTEXTMENU,
+                           reinterpret_cast<WPARAM>(window_), lParam);
+        }
+        return 0;
     case WM_MOUSEMOVE:
         OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;

@@ -10,7 +10,8 @@
 // a click elsewhere). Delete clears the current cell. Home and End go to the
 // first and last column of the row. The current cell is always scrolled
 // fully into view. The Tab key is not the grid's: the window moves the focus
-// to the next control.
+// to the next control. A right click on a task row makes it current and asks
+// the top-level window for its context menu.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -50,6 +51,9 @@ public:
     int CurrentColumn() const { return column_; }
     int CurrentRow() const { return row_; }
     bool Editing() const { return editor_ != nullptr && ::IsWindowVisible(editor_); }
+    // Ends an edit in progress, keeping what was typed.
+    void CommitEdit() { EndEdit(true); }
+    RECT CurrentCellRect() const { return CellRect(column_, row_); }
 
 private:
     explicit StringGrid(HWND window) : window_(window) {}
@@ -80,6 +84,13 @@ private:
     void OnChar(wchar_t character);
     void OnButtonDown(POINT point, bool shift, bool doubleClick);
     void OnMouseMove(POINT point);
+    // A right click makes the task row's cell under it current; the context
+    // menu that follows (WM_CONTEXTMENU, wParam the grid) is the top-level
+    // window's, for a task row only.
+    void OnRightButtonDown(POINT point);
+    // Whether a context menu request (its lParam: a screen point, or -1 from
+    // the keyboard) is about a task row.
+    bool TaskRowAt(LPARAM screenPoint) const;
     void BeginEdit(const std::wstring* typed);
     void EndEdit(bool commit);
     void PlaceEditor();

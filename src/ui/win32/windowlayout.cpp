@@ -48,15 +48,17 @@ void Win32MainView::CreateComponents() {
 
     tabs_ = CreateChild(window_, WC_TABCONTROLW, L"",
                         WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, kPagectrl1);
-    for (int i = 0; i < kPageCount; ++i) {
-        std::wstring caption = Widen(kPageCaptions[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < kTabCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        std::wstring caption = Widen(i == kHistoryPage ? kHistoryCaption : kPageCaptions.at(at));
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = caption.data();
         ::SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(i),
                        reinterpret_cast<LPARAM>(&item));
         HWND page =
-            CreateChild(window_, kPageClassName, Widen(kPageNames[static_cast<std::size_t>(i)]),
+            CreateChild(window_, kPageClassName,
+                        Widen(i == kHistoryPage ? kHistoryPageName : kPageNames.at(at)),
                         WS_CLIPCHILDREN | WS_CLIPSIBLINGS, kFirstPage + i, WS_EX_CONTROLPARENT);
         // Above the tab control, which paints around them.
         ::SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -70,6 +72,7 @@ void Win32MainView::CreateComponents() {
         StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
         grids_[static_cast<std::size_t>(day)] = grid;
     }
+    history_.Create(pages_[kHistoryPage], kNextTaskLine, dpi_);
     CreateFonts();
     LoadPictures();
     ShowPage(0);
@@ -194,6 +197,7 @@ void Win32MainView::Layout() {
                      display.bottom - display.top, TRUE);
     }
     PlaceGeneralPage();
+    history_.Place(dpi_);
     for (HWND grid : grids_) {
         const RECT rect = dpi_.Rect(10, 12, 489, 171);
         ::MoveWindow(grid, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -255,13 +259,13 @@ void Win32MainView::PlaceAtScreenCentre() {
 
 void Win32MainView::ShowPage(int index) {
     HWND focus = ::GetFocus();
-    for (int i = 0; i < kPageCount; ++i) {
+    for (int i = 0; i < kTabCount; ++i) {
         HWND page = pages_[static_cast<std::size_t>(i)];
         if (i != index && focus != nullptr && ::IsChild(page, focus)) {
             ::SetFocus(tabs_); // a cell being edited commits here
         }
     }
-    for (int i = 0; i < kPageCount; ++i) {
+    for (int i = 0; i < kTabCount; ++i) {
         ::ShowWindow(pages_[static_cast<std::size_t>(i)], i == index ? SW_SHOW : SW_HIDE);
     }
 }

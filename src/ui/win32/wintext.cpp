@@ -1,5 +1,15 @@
 #include "wintext.h"
 
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+
 #include "desktop/cp1252.h"
 
 namespace orvanel::win32ui {
@@ -28,6 +38,17 @@ std::string ToCp1252(std::wstring_view text) {
         bytes += UnicodeToCp1252(static_cast<char32_t>(c));
     }
     return bytes;
+}
+
+std::wstring FromUtf8(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
 }
 
 std::wstring Widen(std::string_view ascii) {

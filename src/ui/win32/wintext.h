@@ -1,5 +1,6 @@
 // Text conversions of the Windows window: the grids and the script delay
-// keep code page 1252 bytes (as the files do); the controls show UTF-16.
+// keep code page 1252 bytes (as the files do), the run history UTF-8; the
+// controls show UTF-16.
 #pragma once
 
 #include <string>
@@ -14,6 +15,10 @@ std::wstring FromCp1252(std::string_view bytes);
 // UTF-16 to code page 1252. A character that code page 1252 does not hold
 // becomes "?".
 std::string ToCp1252(std::wstring_view text);
+
+// UTF-8 text (the run history's) as UTF-16; a malformed sequence becomes
+// U+FFFD.
+std::wstring FromUtf8(std::string_view text);
 
 // Plain ASCII text (captions and the like) as UTF-16.
 std::wstring Widen(std::string_view ascii);
