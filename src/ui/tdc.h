@@ -56,6 +56,7 @@ public:
     // the current row of the day page shown (Ctrl+R).
     void RunNow(int day, int row);
     void RunCurrentRow();
+    void RunOnceKeysAreUp(int day, int row);
 
 protected:
     bool event(QEvent* event) override;

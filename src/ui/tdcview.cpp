@@ -1,6 +1,7 @@
 // The main window as a view: its events handed to the window logic, and what
 // the window logic asks of the widgets.
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -130,8 +131,21 @@ void Tdc::RunCurrentRow() {
     DayGrid* grid = grids_.at(static_cast<std::size_t>(page) - 1);
     grid->CommitEdit();
     if (grid->currentRow() >= 0) {
-        RunNow(page - 1, grid->currentRow() + 1);
+        RunOnceKeysAreUp(page - 1, grid->currentRow() + 1);
     }
+}
+
+// Ctrl+R is still held when its shortcut fires: a script typed now would
+// reach the window as CTRL chords. The run waits until the user has let go
+// of every modifier.
+void Tdc::RunOnceKeysAreUp(int day, int row) {
+    if (QGuiApplication::queryKeyboardModifiers() == Qt::NoModifier) {
+        RunNow(day, row);
+        return;
+    }
+    constexpr int kKeyPollMilliseconds = 20;
+    QTimer::singleShot(kKeyPollMilliseconds, this,
+                       [this, day, row] { RunOnceKeysAreUp(day, row); });
 }
 
 // ---- The view of the window logic ----
