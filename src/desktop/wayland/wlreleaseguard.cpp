@@ -36,12 +36,17 @@ void ReleaseLeftKeys(void* context, const posix::KeyPage& page) {
     if (!keyboard.Upload(keymap, error)) {
         return;
     }
+    // The compositor passes a modifier state on only when it changes, and this
+    // keyboard starts with none held: so the window that still thinks the
+    // program's modifiers are down hears of them once and then of none.
+    keyboard.Modifiers(masks.shift | masks.control | masks.alt);
+    keyboard.Modifiers(0);
+    connection->Roundtrip();
     for (std::uint32_t kc = 8; kc < 256; ++kc) {
         if (page.pressed[kc].load() != 0) {
             keyboard.Key(kc, false);
         }
     }
-    keyboard.Modifiers(0);
     connection->Roundtrip();
 }
 
