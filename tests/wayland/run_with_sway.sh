@@ -2,19 +2,20 @@
 # Runs a command inside a private headless Wayland compositor and stops the
 # compositor on every exit path.
 #
-#   run_with_sway.sh [--weston] [--layout L] [--timeout SECONDS] COMMAND [ARGS...]
+#   run_with_sway.sh [--weston] [--keep-display] [--layout L] [--timeout SECONDS] COMMAND...
 #
 # sway (or, with --weston, weston's headless backend, which lacks the window
 # list and virtual keyboard protocols) runs as an unprivileged user (sway
 # refuses root) on a private XDG_RUNTIME_DIR, with no input devices and the
 # pixman renderer. The command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR and, for
-# sway, SWAYSOCK; DISPLAY is removed. Exit code 77 when the compositor is not
+# sway, SWAYSOCK; DISPLAY is removed unless --keep-display is given. Exit code 77 when the compositor is not
 # installed or cannot start (the test is then skipped).
 set -u
-compositor=sway layout=us timeout=240
+compositor=sway layout=us timeout=240 keep_display=
 while [ $# -gt 0 ]; do
     case "$1" in
     --weston) compositor=weston; shift ;;
+    --keep-display) keep_display=1; shift ;;
     --layout) layout=$2; shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
     *) break ;;
@@ -60,7 +61,7 @@ if [ -z "${socket:-}" ]; then
     exit 77
 fi
 export XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="${socket##*/}"
-unset DISPLAY
+[ -n "$keep_display" ] || unset DISPLAY
 if [ "$compositor" = sway ]; then
     for _ in $(seq 100); do
         SWAYSOCK=$(find "$runtime" -maxdepth 1 -name 'sway-ipc.*' -type s | head -1)

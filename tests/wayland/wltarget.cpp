@@ -30,6 +30,7 @@ struct Target {
     wl_compositor* compositor = nullptr;
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
+    wl_keyboard* keyboard = nullptr;
     xdg_wm_base* wm = nullptr;
     wl_surface* surface = nullptr;
     wl_buffer* buffer = nullptr;
@@ -156,11 +157,16 @@ void OnRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 
 const wl_keyboard_listener kKeyboard = {OnKeymap, OnEnter, OnLeave, OnKey, OnModifiers, OnRepeat};
 
+// The keyboard comes and goes with the seat's keyboards (virtual ones too).
 void OnCapabilities(void* data, wl_seat* seat, std::uint32_t caps) {
-    static bool have = false;
-    if ((caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && !have) {
-        have = true;
-        wl_keyboard_add_listener(wl_seat_get_keyboard(seat), &kKeyboard, data);
+    auto& t = *static_cast<Target*>(data);
+    const bool has = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    if (has && t.keyboard == nullptr) {
+        t.keyboard = wl_seat_get_keyboard(seat);
+        wl_keyboard_add_listener(t.keyboard, &kKeyboard, data);
+    } else if (!has && t.keyboard != nullptr) {
+        wl_keyboard_destroy(t.keyboard);
+        t.keyboard = nullptr;
     }
 }
 void OnSeatName(void*, wl_seat*, const char*) {}
