@@ -14,12 +14,13 @@ jobs=${JOBS:-2}
 tidy=$(command -v clang-tidy-14 || command -v clang-tidy)
 runner=$(command -v run-clang-tidy-14 || command -v run-clang-tidy)
 
-# Configure only (plus Qt's generated moc sources, which the window's sources
-# need); nothing else is compiled.
+# Configure only (plus Qt's generated moc sources and the Wayland protocol
+# headers, which the sources need); nothing else is compiled.
 CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DORVANEL_BUILD_TESTS=ON -DORVANEL_BUILD_BENCH=ON -DORVANEL_BUILD_UI=ON \
     -DORVANEL_BUILD_X11=ON -DORVANEL_FUZZ=ON >/dev/null
-autogen=$(ninja -C "$build" -t targets all | sed -n 's/^\([A-Za-z0-9_]*_autogen\): .*/\1/p' | sort -u)
+autogen=$(ninja -C "$build" -t targets all |
+    sed -n 's/^\([A-Za-z0-9_]*_\(autogen\|protocol_headers\)\): .*/\1/p' | sort -u)
 if [ -n "$autogen" ]; then
     # shellcheck disable=SC2086
     cmake --build "$build" -j "$jobs" --target $autogen >/dev/null

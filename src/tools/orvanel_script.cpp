@@ -27,7 +27,7 @@
 #include "schedule/taskline.h"
 
 #if defined(ORVANEL_HAVE_X11)
-#include "desktop/x11/x11desktop.h"
+#include "desktop/choice/opendesktop.h"
 #elif defined(ORVANEL_HAVE_WIN32)
 #include "desktop/win32/win32desktop.h"
 #endif
@@ -46,7 +46,7 @@ constexpr std::string_view kHelp =
     "  SCRIPT               the Script field of a task: steps separated by \";\"\n"
     "  --delay TEXT         the script delay after every step, in milliseconds\n"
     "                       (default 0; a text that is not a number means 100)\n"
-    "  --type               type the script for real on the X display\n"
+    "  --type               type the script for real (Wayland or X11 desktop)\n"
     "  --countdown SECONDS  with --type: seconds to wait first (default 3)\n"
     "  --help               show this help\n"
     "  --version            show the version of Orvanel\n"
@@ -200,11 +200,9 @@ int Preview(const Options& options, std::ostream& out) {
 // The real desktop of this build, or null with a message for the user.
 std::unique_ptr<DesktopServices> OpenDesktop(std::string& error) {
 #if defined(ORVANEL_HAVE_X11)
-    std::unique_ptr<DesktopServices> desktop = X11Desktop::Open(nullptr, error);
-    if (!desktop && error.empty()) {
-        error = "no X display";
-    }
-    return desktop;
+    OpenedDesktop opened = orvanel::OpenDesktop();
+    error = opened.error;
+    return std::move(opened.desktop);
 #elif defined(ORVANEL_HAVE_WIN32)
     (void)error;
     return std::make_unique<Win32Desktop>();

@@ -1,13 +1,14 @@
-// Start-up: the C library's locale, the X desktop, the application titled
+// Start-up: the C library's locale, the desktop (Wayland or X11), the application titled
 // "Orvanel", and its one window `dc`. Closing the window ends the program with
 // exit code 0.
 #include <QApplication>
+#include <QStatusBar>
 #include <clocale>
 #include <cstdio>
 #include <memory>
 #include <string>
 
-#include "desktop/x11/x11desktop.h"
+#include "desktop/choice/opendesktop.h"
 #include "ui/artwork.h"
 #include "ui/tdc.h"
 
@@ -17,10 +18,9 @@ int main(int argc, char** argv) {
 
     // The desktop whose windows the tasks drive; without it there is nothing
     // to type into, so the program does not start.
-    std::string error;
-    std::unique_ptr<orvanel::X11Desktop> desktop = orvanel::X11Desktop::Open(nullptr, error);
-    if (!desktop) {
-        std::fprintf(stderr, "orvanel: %s\n", error.c_str());
+    orvanel::OpenedDesktop opened = orvanel::OpenDesktop();
+    if (!opened.desktop) {
+        std::fprintf(stderr, "orvanel: %s\n", opened.error.c_str());
         return 1;
     }
 
@@ -29,7 +29,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QString::fromLatin1(orvanel::kApplicationTitle));
     QApplication::setWindowIcon(orvanel::StopwatchIcon());
 
-    orvanel::Tdc dc(*desktop);
+    orvanel::Tdc dc(*opened.desktop);
+    if (!opened.notice.empty()) {
+        // Which windows can be reached: said in the status line until the
+        // user has seen it (a message there stays until another replaces it).
+        dc.statusBar()->showMessage(QString::fromUtf8(opened.notice));
+    }
     dc.show();
     QApplication::exec();
     return 0;

@@ -272,7 +272,7 @@ WindowHandle X11Desktop::FocusWindow() {
 }
 
 int X11Desktop::ReleaseGuardProcess() const {
-    return static_cast<int>(impl_->registration.guardPid);
+    return static_cast<int>(impl_->registration.guard.pid);
 }
 
 int X11Desktop::BoundSpareKeycodes() const {

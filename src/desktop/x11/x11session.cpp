@@ -35,12 +35,12 @@ void ReleaseRegistered() {
             continue;
         }
         for (int kc = 0; kc < 256; ++kc) {
-            if (r->keys->pressed[kc].exchange(0) != 0) {
+            if (r->guard.keys->pressed[kc].exchange(0) != 0) {
                 XTestFakeKeyEvent(r->display, static_cast<unsigned>(kc), False, CurrentTime);
             }
         }
         for (int kc = 0; kc < 256; ++kc) {
-            if (r->keys->bound[kc].exchange(0) != 0) {
+            if (r->guard.keys->bound[kc].exchange(0) != 0) {
                 KeySym none = NoSymbol;
                 XChangeKeyboardMapping(r->display, kc, 1, &none, 1);
             }

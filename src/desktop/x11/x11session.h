@@ -30,45 +30,34 @@
 #include <atomic>
 #include <cstdint>
 
+#include "desktop/posix/releaseguard.h"
+
 namespace orvanel::x11 {
 
-// The keys of one backend, shared with its release guard.
-struct KeyPage {
-    std::atomic<std::uint8_t> pressed[256];     // down now (set before the press)
-    std::atomic<std::uint8_t> everPressed[256]; // pressed at some time
-    std::atomic<std::uint8_t> bound[256];       // a borrowed keycode
-    std::atomic<std::uint32_t> boundKeysym[256];
-    std::atomic<std::uint8_t> closed; // the backend has closed normally
-};
+using posix::KeyPage;
 
 // What one backend holds, as the handlers and its guard see it.
 struct Registration {
-    Registration() : keys(&ownKeys) {}
+    Registration() = default;
     Registration(const Registration&) = delete;
     Registration& operator=(const Registration&) = delete;
 
-    void NotePress(KeyCode kc) {
-        keys->everPressed[kc].store(1);
-        keys->pressed[kc].store(1);
-    }
-    void NoteRelease(KeyCode kc) { keys->pressed[kc].store(0); }
+    void NotePress(KeyCode kc) { guard.NotePress(kc); }
+    void NoteRelease(KeyCode kc) { guard.NoteRelease(kc); }
     void NoteBound(KeyCode kc, KeySym keysym) {
-        keys->boundKeysym[kc].store(static_cast<std::uint32_t>(keysym));
-        keys->bound[kc].store(1);
+        guard.keys->boundKeysym[kc].store(static_cast<std::uint32_t>(keysym));
+        guard.keys->bound[kc].store(1);
     }
-    void NoteUnbound(KeyCode kc) { keys->bound[kc].store(0); }
+    void NoteUnbound(KeyCode kc) { guard.keys->bound[kc].store(0); }
 
     Display* display = nullptr;
-    KeyPage ownKeys{};
-    KeyPage* keys; // ownKeys, or the page shared with the guard
     std::atomic<int> lastError{0};
     // Set once the connection has been ended for good (exit, signal).
     std::atomic<bool> dead{false};
     int slot = -1; // where it is registered; -1 when it is not
-    // The release guard: its process, the pipe end whose closing it waits
-    // for, and the shared page (-1 and null when it runs none).
-    pid_t guardPid = -1;
-    int guardPipe = -1;
+    // The release guard and the key page shared with it (the link's own page
+    // when no guard runs).
+    posix::GuardLink guard;
 };
 
 // Makes the exit and signal handlers and the X error handler know

@@ -1,0 +1,30 @@
+// The real desktop of a Linux session, chosen when the program starts. When
+// WAYLAND_DISPLAY is set and the compositor offers the foreign toplevel
+// manager and the virtual keyboard (sway and the other wlroots compositors),
+// the Wayland backend drives native Wayland windows. Otherwise the X11
+// backend does (on a Wayland session, through Xwayland: then only windows of
+// X11 programs can be reached, and the notice says so).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "desktop/desktop.h"
+
+namespace orvanel {
+
+struct OpenedDesktop {
+    std::unique_ptr<DesktopServices> desktop; // null when none could be opened
+    std::string error;                        // why not, for the user
+    std::string notice;                       // a limit the user should know of (empty: none)
+    const char* backend = "";                 // "wayland" or "x11"
+};
+
+// Opens the desktop. A notice is also written once to standard error.
+OpenedDesktop OpenDesktop();
+
+// The notice for a Wayland session whose compositor lacks what the Wayland
+// backend needs; `why` says what it lacks.
+std::string X11OnlyNotice(const std::string& why);
+
+} // namespace orvanel

@@ -1,0 +1,82 @@
+// The desktop services on a Wayland compositor that offers the foreign
+// toplevel management protocol (zwlr_foreign_toplevel_manager_v1: the
+// top-level windows with their titles, un-minimised and activated on request)
+// and the virtual keyboard protocol (zwp_virtual_keyboard_v1: keys sent with
+// a keymap of the client's own). sway and the other wlroots compositors do.
+//
+// Keyboard: as on X11, key scripts speak in the virtual keys of the US layout
+// and keybd_event types what that layout gives. The virtual keyboard carries
+// one keymap, built at start, that holds every character a script can type
+// on a key of its own (wlkeymap.h); nothing is rebound while typing, so the
+// text is right whatever layout the user has and however late a window reads
+// it. The first key waits until the compositor has taken the keymap.
+//
+// No stuck keys: every key held is released when the object is destroyed;
+// whatever else ends the program (exit, a signal, SIGKILL, a crash), the
+// release guard (desktop/posix/releaseguard.h) releases them on a virtual
+// keyboard of its own.
+//
+// Programs, clock and locale are the POSIX ones shared with X11.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "desktop/desktop.h"
+
+namespace orvanel {
+
+class WaylandDesktop : public DesktopServices {
+public:
+    // Why Open failed.
+    enum class Failure {
+        Opened,
+        NoCompositor,     // WAYLAND_DISPLAY unset, or no connection
+        MissingProtocols, // connected, but the compositor lacks a protocol
+        Other,
+    };
+
+    // Connects to the compositor of $WAYLAND_DISPLAY. On failure returns
+    // null, sets `error` to a message for the user and `failure` to why.
+    static std::unique_ptr<WaylandDesktop> Open(std::string& error, Failure& failure);
+
+    ~WaylandDesktop() override;
+    WaylandDesktop(const WaylandDesktop&) = delete;
+    WaylandDesktop& operator=(const WaylandDesktop&) = delete;
+
+    // ---- DesktopServices ----
+    void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                     std::uintptr_t extraInfo) override;
+    std::int16_t VkKeyScanA(char character) override;
+    bool CharToOemA(const char* source, char* destination) override;
+    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
+    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
+    WindowHandle FindWindowA(const char* className, const char* title) override;
+    bool ShowWindow(WindowHandle window, int showCommand) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
+                                const char* parameters, const char* directory,
+                                int showCommand) override;
+    void Sleep(std::uint32_t milliseconds) override;
+    SystemTime GetLocalTime() override;
+    LocaleInfo GetLocaleInfoA() override;
+
+    // ---- Beyond the interface, for tests and tools ----
+
+    // Releases every key and modifier the backend holds.
+    void ReleaseAll();
+    // Whether the window is the active one, as the compositor last said.
+    bool IsActive(WindowHandle window);
+    // The process id of the release guard (-1 when none could start).
+    int ReleaseGuardProcess() const;
+
+    struct Impl;
+
+private:
+    explicit WaylandDesktop(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace orvanel

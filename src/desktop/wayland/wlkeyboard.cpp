@@ -1,0 +1,211 @@
+#include "desktop/wayland/wlkeyboard.h"
+
+#include <cstdio>
+
+#include "desktop/uslayout.h"
+#include "desktop/x11/keysyms.h"
+#include "desktop/x11/vkkeysyms.h"
+
+namespace orvanel::wl {
+
+namespace {
+
+constexpr std::uint8_t kVkCapital = 0x14;
+
+bool IsControlVk(std::uint8_t vk) {
+    return vk == 0x11 || vk == 0xA2 || vk == 0xA3;
+}
+
+} // namespace
+
+void WlKeyboard::KeyEvent(std::uint8_t vk, bool up) {
+    if (up) {
+        KeyUp(vk);
+    } else {
+        KeyDown(vk);
+    }
+    sink_.Flush();
+    // A release counts as done once it has been written out.
+    for (int kc = 0; kc < 256; ++kc) {
+        if (pressCount_[kc] == 0) {
+            guard_.NoteRelease(static_cast<unsigned>(kc));
+        }
+    }
+}
+
+std::int16_t WlKeyboard::LendVk(unsigned char c) {
+    std::uint8_t chosen = 0;
+    for (std::uint8_t vk : x11::kLentVks) {
+        if (lentCharacter_[vk] == c) {
+            chosen = vk;
+            break;
+        }
+    }
+    if (chosen == 0) {
+        std::uint64_t oldest = UINT64_MAX;
+        for (std::uint8_t vk : x11::kLentVks) {
+            if (heldKeys_.count(vk) != 0) {
+                continue;
+            }
+            if (lentCharacter_[vk] == 0) {
+                chosen = vk;
+                break;
+            }
+            if (lentStamp_[vk] < oldest) {
+                oldest = lentStamp_[vk];
+                chosen = vk;
+            }
+        }
+        if (chosen == 0) {
+            return -1;
+        }
+        lentCharacter_[chosen] = c;
+    }
+    lentStamp_[chosen] = ++lentClock_;
+    return chosen;
+}
+
+std::uint32_t WlKeyboard::ScriptMask() const {
+    std::uint32_t mask = 0;
+    for (const auto& [vk, kc] : scriptModifiers_) {
+        mask |= x11::IsShiftVk(vk) ? masks_.shift : IsControlVk(vk) ? masks_.control : masks_.alt;
+    }
+    return mask;
+}
+
+bool WlKeyboard::ScriptShiftDown() const {
+    return (ScriptMask() & masks_.shift) != 0;
+}
+
+void WlKeyboard::Press(std::uint32_t kc, bool press) {
+    if (kc == 0 || kc > 255) {
+        return;
+    }
+    int& count = pressCount_[kc];
+    if (press && count++ == 0) {
+        guard_.NotePress(kc);
+        sink_.Key(kc, true);
+    } else if (!press && count > 0 && --count == 0) {
+        sink_.Key(kc, false);
+    }
+}
+
+void WlKeyboard::SetModifiers(std::uint32_t mask) {
+    if (mask != sentMask_) {
+        sentMask_ = mask;
+        sink_.Modifiers(mask);
+    }
+}
+
+// Puts the modifiers back as the script holds them.
+void WlKeyboard::Settle() {
+    SetModifiers(ScriptMask());
+    adjustedVk_ = 0;
+}
+
+// The place of what the US layout gives for `vk` with the SHIFT the script
+// holds (and caps lock); keycode 0 when the key types nothing.
+KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
+    const bool shiftDown = ScriptShiftDown();
+    char32_t character = 0;
+    if (lentCharacter_[vk] != 0) {
+        const unsigned char c = lentCharacter_[vk];
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? x11::Upper1252(c) : c);
+    } else {
+        const bool letter = vk >= 'A' && vk <= 'Z';
+        character = static_cast<unsigned char>(
+            x11::UsCharForVk(vk, letter ? shiftDown != capsLocked_ : shiftDown));
+    }
+    isCharacter = character != 0;
+    if (isCharacter) {
+        for (std::uint32_t keysym : x11::KeysymsForCharacter(character).keysym) {
+            const KeyPlace place = keysym != 0 ? plan_.Find(keysym) : KeyPlace{};
+            if (place.keycode != 0) {
+                return place;
+            }
+        }
+        std::fprintf(stderr, "Orvanel: the virtual keyboard has no key for U+%04X: not sent.\n",
+                     static_cast<unsigned>(character));
+        return {};
+    }
+    const auto named = static_cast<std::uint32_t>(x11::NamedKeysym(vk));
+    return named != 0 ? plan_.Find(named) : KeyPlace{};
+}
+
+void WlKeyboard::KeyDown(std::uint8_t vk) {
+    if (heldKeys_.count(vk) != 0) {
+        KeyUp(vk); // pressed again without a release: type it again
+    }
+    Settle();
+    if (x11::IsModifierVk(vk)) {
+        if (scriptModifiers_.count(vk) == 0) {
+            const KeyPlace place =
+                plan_.Find(static_cast<std::uint32_t>(x11::ModifierKeysyms(vk)[0]));
+            Press(place.keycode, true);
+            scriptModifiers_[vk] = place.keycode;
+            Settle();
+        }
+        return;
+    }
+    bool isCharacter = false;
+    const KeyPlace place = ChooseKey(vk, isCharacter);
+    if (place.keycode == 0) {
+        return;
+    }
+    if (isCharacter) {
+        const std::uint32_t wanted =
+            place.level == 1 ? ScriptMask() | masks_.shift : ScriptMask() & ~masks_.shift;
+        if (wanted != sentMask_) {
+            SetModifiers(wanted);
+            adjustedVk_ = vk;
+        }
+    } else if (vk == kVkCapital) {
+        capsLocked_ = !capsLocked_;
+    }
+    Press(place.keycode, true);
+    heldKeys_[vk] = place.keycode;
+}
+
+void WlKeyboard::KeyUp(std::uint8_t vk) {
+    if (x11::IsModifierVk(vk)) {
+        auto it = scriptModifiers_.find(vk);
+        if (it != scriptModifiers_.end()) {
+            Press(it->second, false);
+            scriptModifiers_.erase(it);
+        }
+        Settle();
+        return;
+    }
+    auto it = heldKeys_.find(vk);
+    if (it == heldKeys_.end()) {
+        return;
+    }
+    Press(it->second, false);
+    heldKeys_.erase(it);
+    if (adjustedVk_ == vk) {
+        Settle();
+    }
+}
+
+void WlKeyboard::ReleaseEverything() {
+    for (const auto& [vk, kc] : heldKeys_) {
+        Press(kc, false);
+    }
+    heldKeys_.clear();
+    for (const auto& [vk, kc] : scriptModifiers_) {
+        Press(kc, false);
+    }
+    scriptModifiers_.clear();
+    for (int kc = 0; kc < 256; ++kc) {
+        while (pressCount_[kc] > 0) {
+            Press(static_cast<std::uint32_t>(kc), false);
+        }
+    }
+    Settle();
+    sink_.Flush();
+    for (int kc = 0; kc < 256; ++kc) {
+        guard_.NoteRelease(static_cast<unsigned>(kc));
+    }
+}
+
+} // namespace orvanel::wl

@@ -1,0 +1,53 @@
+// The top-level windows of the compositor, as the foreign toplevel manager
+// announces them: each with its title and its states (minimised, maximised,
+// activated), applied on the handle's "done" event.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+struct zwlr_foreign_toplevel_manager_v1;
+struct zwlr_foreign_toplevel_handle_v1;
+
+namespace orvanel::wl {
+
+struct Toplevel {
+    zwlr_foreign_toplevel_handle_v1* handle = nullptr;
+    std::string title;        // UTF-8, as of the last "done"
+    std::string pendingTitle; // since then
+    bool minimized = false;
+    bool maximized = false;
+    bool activated = false;
+    std::uint32_t pendingStates = 0; // bit per state value
+    bool havePendingStates = false;
+    bool closed = false;
+};
+
+class Toplevels {
+public:
+    explicit Toplevels(zwlr_foreign_toplevel_manager_v1* manager);
+    ~Toplevels();
+    Toplevels(const Toplevels&) = delete;
+    Toplevels& operator=(const Toplevels&) = delete;
+
+    // The id (from 1) of an open window with exactly this title, the active
+    // one first, then the newest; 0 when there is none.
+    std::uint64_t Find(const std::string& title) const;
+
+    // The window of an id, null when it is unknown or closed.
+    Toplevel* Get(std::uint64_t id);
+
+    // The manager's events (public for its listener table).
+    static void OnToplevelThunk(void* data, zwlr_foreign_toplevel_manager_v1* manager,
+                                zwlr_foreign_toplevel_handle_v1* handle);
+    static void OnFinishedThunk(void* data, zwlr_foreign_toplevel_manager_v1* manager);
+
+private:
+    zwlr_foreign_toplevel_manager_v1* manager_;
+    std::map<std::uint64_t, std::unique_ptr<Toplevel>> windows_;
+    std::uint64_t nextId_ = 1;
+};
+
+} // namespace orvanel::wl
