@@ -103,6 +103,10 @@ private:
     QLabel* manualLink_ = nullptr;
     DelaySpinBox* delayBox_ = nullptr;
     QTimer* timer_ = nullptr;
+    // Run now waits for the modifiers to be let go (see RunOnceKeysAreUp).
+    QTimer* keysUpTimer_ = nullptr;
+    int pendingDay_ = 0;
+    int pendingRow_ = 0;
     QLabel* pressedLink_ = nullptr;
     std::deque<std::string> boxesToOpen_;
 };

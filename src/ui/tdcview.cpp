@@ -143,9 +143,17 @@ void Tdc::RunOnceKeysAreUp(int day, int row) {
         RunNow(day, row);
         return;
     }
-    constexpr int kKeyPollMilliseconds = 20;
-    QTimer::singleShot(kKeyPollMilliseconds, this,
-                       [this, day, row] { RunOnceKeysAreUp(day, row); });
+    pendingDay_ = day;
+    pendingRow_ = row;
+    if (keysUpTimer_ == nullptr) {
+        constexpr int kKeyPollMilliseconds = 20;
+        keysUpTimer_ = new QTimer(this);
+        keysUpTimer_->setSingleShot(true);
+        keysUpTimer_->setInterval(kKeyPollMilliseconds);
+        connect(keysUpTimer_, &QTimer::timeout, this,
+                [this] { RunOnceKeysAreUp(pendingDay_, pendingRow_); });
+    }
+    keysUpTimer_->start();
 }
 
 // ---- The view of the window logic ----

@@ -80,6 +80,7 @@ pid_t Spawn(int readEnd, int pageFd, std::vector<std::string> env, int& error) {
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& entry : env) {
         envp.push_back(entry.data());
     }
