@@ -32,8 +32,8 @@ TEST(LocalTimeTest, EpochMillisecondsReadAsLocalTime) {
     };
     for (const Case& c : cases) {
 #ifdef _WIN32
-        if (std::string(c.zone) != "UTC0") {
-            continue; // the C library knows no zone rules
+        if (std::string(c.zone) != "UTC0" || c.epochMs < 0) {
+            continue; // the C library knows no zone rules, nor times before 1970
         }
 #endif
         if (std::string(c.zone).rfind("right/", 0) == 0 &&
