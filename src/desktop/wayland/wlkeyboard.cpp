@@ -34,35 +34,7 @@ void WlKeyboard::KeyEvent(std::uint8_t vk, bool up) {
 }
 
 std::int16_t WlKeyboard::LendVk(unsigned char c) {
-    std::uint8_t chosen = 0;
-    for (std::uint8_t vk : x11::kLentVks) {
-        if (lentCharacter_[vk] == c) {
-            chosen = vk;
-            break;
-        }
-    }
-    if (chosen == 0) {
-        std::uint64_t oldest = UINT64_MAX;
-        for (std::uint8_t vk : x11::kLentVks) {
-            if (heldKeys_.count(vk) != 0) {
-                continue;
-            }
-            if (lentCharacter_[vk] == 0) {
-                chosen = vk;
-                break;
-            }
-            if (lentStamp_[vk] < oldest) {
-                oldest = lentStamp_[vk];
-                chosen = vk;
-            }
-        }
-        if (chosen == 0) {
-            return -1;
-        }
-        lentCharacter_[chosen] = c;
-    }
-    lentStamp_[chosen] = ++lentClock_;
-    return chosen;
+    return lent_.Lend(c, heldKeys_);
 }
 
 std::uint32_t WlKeyboard::ScriptMask() const {
@@ -108,8 +80,8 @@ void WlKeyboard::Settle() {
 KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
     const bool shiftDown = ScriptShiftDown();
     char32_t character = 0;
-    if (lentCharacter_[vk] != 0) {
-        const unsigned char c = lentCharacter_[vk];
+    if (lent_.CharacterOf(vk) != 0) {
+        const unsigned char c = lent_.CharacterOf(vk);
         character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? x11::Upper1252(c) : c);
     } else {
         const bool letter = vk >= 'A' && vk <= 'Z';

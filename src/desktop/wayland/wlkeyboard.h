@@ -17,6 +17,7 @@
 
 #include "desktop/posix/releaseguard.h"
 #include "desktop/wayland/wlkeymap.h"
+#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::wl {
 
@@ -68,9 +69,8 @@ private:
     std::uint8_t adjustedVk_ = 0;
     bool capsLocked_ = false;
 
-    std::array<unsigned char, 256> lentCharacter_{};
-    std::array<std::uint64_t, 256> lentStamp_{};
-    std::uint64_t lentClock_ = 0;
+    // Lent virtual-key codes and the characters bound to them.
+    x11::LentVks lent_;
 };
 
 } // namespace orvanel::wl

@@ -40,35 +40,7 @@ void X11Keyboard::KeyEvent(std::uint8_t vk, bool up) {
 }
 
 std::int16_t X11Keyboard::LendVk(unsigned char c) {
-    std::uint8_t chosen = 0;
-    for (std::uint8_t vk : kLentVks) {
-        if (lentCharacter_[vk] == c) {
-            chosen = vk;
-            break;
-        }
-    }
-    if (chosen == 0) {
-        std::uint64_t oldest = UINT64_MAX;
-        for (std::uint8_t vk : kLentVks) {
-            if (heldKeys_.count(vk) != 0) {
-                continue;
-            }
-            if (lentCharacter_[vk] == 0) {
-                chosen = vk;
-                break;
-            }
-            if (lentStamp_[vk] < oldest) {
-                oldest = lentStamp_[vk];
-                chosen = vk;
-            }
-        }
-        if (chosen == 0) {
-            return -1;
-        }
-        lentCharacter_[chosen] = c;
-    }
-    lentStamp_[chosen] = ++lentClock_;
-    return chosen;
+    return lent_.Lend(c, heldKeys_);
 }
 
 void X11Keyboard::Refresh() {
@@ -222,8 +194,8 @@ std::optional<KeyChoice> X11Keyboard::ChooseKey(std::uint8_t vk, char32_t& chara
     const bool shiftDown = ScriptShiftDown();
     character = 0;
     KeySym named = NoSymbol;
-    if (lentCharacter_[vk] != 0) {
-        const unsigned char c = lentCharacter_[vk];
+    if (lent_.CharacterOf(vk) != 0) {
+        const unsigned char c = lent_.CharacterOf(vk);
         character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? Upper1252(c) : c);
     } else if (const bool letter = vk >= 'A' && vk <= 'Z';
                UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {

@@ -28,6 +28,7 @@
 #include <optional>
 #include <vector>
 
+#include "desktop/x11/vkkeysyms.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
 
@@ -93,9 +94,7 @@ private:
     Clock::time_point lastKeyEvent_{};
 
     // Lent virtual-key codes and the characters bound to them.
-    std::array<unsigned char, 256> lentCharacter_{};
-    std::array<std::uint64_t, 256> lentStamp_{};
-    std::uint64_t lentClock_ = 0;
+    LentVks lent_;
 };
 
 } // namespace orvanel::x11
