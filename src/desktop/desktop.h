@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace orvanel {
@@ -61,6 +62,27 @@ struct LocaleInfo {
     std::array<std::string, 7> abbreviatedDayNames = {"Sun", "Mon", "Tue", "Wed",
                                                       "Thu", "Fri", "Sat"};
 };
+
+// What keeps typed keys from reaching any window.
+enum class InputBlock {
+    Clear,        // keys can reach the focused window
+    ScreenLocked, // a screen locker or saver is in front, or the session is locked
+    KeyboardHeld, // another program holds the keyboard (a grab, an open menu)
+};
+
+// Where the keyboard focus is, as seen from one window.
+enum class FocusState {
+    WithWindow, // in the window, in a window transient for it, or in another
+                // window of the same process
+    Elsewhere,  // in another program's window, or in none
+    Unknown,    // the backend cannot tell
+};
+
+// The key combination that stops a running task: CTRL+ALT+SHIFT and the key
+// with this virtual-key code. Laptop keyboards have it, and none of GNOME,
+// KDE, Xfce or Windows binds it.
+constexpr std::uint8_t kStopKeyVirtualKey = 0x53; // S
+inline constexpr const char* kStopKeyText = "Ctrl+Alt+Shift+S";
 
 class DesktopServices {
 public:
