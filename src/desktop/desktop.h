@@ -149,6 +149,52 @@ public:
 
     // The date and time formats and weekday names of the user's locale.
     virtual LocaleInfo GetLocaleInfoA() = 0;
+
+    // ---- Unattended safety ----
+    // A backend that cannot tell answers as if nothing stood in the way.
+
+    // Whether keys typed now could reach any window: not while a screen
+    // locker or saver is in front, the session is locked, or another program
+    // holds the keyboard. Cheap enough to ask before every task.
+    virtual InputBlock InputBlocked() { return InputBlock::Clear; }
+
+    // The top-level window that has the keyboard focus; kNoWindow when none
+    // has it or the backend cannot tell.
+    virtual WindowHandle GetForegroundWindow() { return kNoWindow; }
+
+    // Whether the keyboard focus is in `window` or in a window of the same
+    // program (transient for it, or of the same process).
+    virtual FocusState FocusIsWith(WindowHandle window) {
+        static_cast<void>(window);
+        return FocusState::Unknown;
+    }
+
+    // The stop key (kStopKeyText), watched while a task runs. StartStopKeyWatch
+    // begins watching and forgets any earlier press; false when the backend
+    // cannot watch for it (no such facility, or another program holds the
+    // combination). StopKeyPressed tells whether the key has been pressed
+    // since; it is cheap and safe to call every few milliseconds, and the
+    // watching itself only sets a flag. EndStopKeyWatch lets the combination
+    // go again.
+    virtual bool StartStopKeyWatch() { return false; }
+    virtual bool StopKeyPressed() { return false; }
+    virtual void EndStopKeyWatch() {}
+
+    // ---- Starting with the session ----
+
+    // Whether the user's session starts this program, in `dataDirectory`, at
+    // login: its entry exists and points at this program and this folder.
+    virtual bool AutostartEnabled(const std::filesystem::path& dataDirectory) {
+        static_cast<void>(dataDirectory);
+        return false;
+    }
+    // Writes (on) or removes (off) that entry. Returns an empty text on
+    // success, else the message for the error box.
+    virtual std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) {
+        static_cast<void>(on);
+        static_cast<void>(dataDirectory);
+        return "Starting with the session is not supported here";
+    }
 };
 
 } // namespace orvanel
