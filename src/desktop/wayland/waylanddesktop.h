@@ -23,6 +23,7 @@
 #include <string>
 
 #include "desktop/desktop.h"
+#include "desktop/posix/autostart.h"
 
 namespace orvanel {
 
@@ -59,6 +60,12 @@ public:
     std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
                                 const char* parameters, const char* directory,
                                 int showCommand) override;
+    bool AutostartEnabled(const std::filesystem::path& dataDirectory) override {
+        return posix::AutostartEnabled(dataDirectory);
+    }
+    std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override {
+        return posix::SetAutostart(on, dataDirectory);
+    }
     void Sleep(std::uint32_t milliseconds) override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
