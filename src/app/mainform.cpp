@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "schedule/error.h"
 #include "schedule/taskline.h"
 
 namespace orvanel {
@@ -38,6 +41,21 @@ std::string RowName(int day, int row) {
            kPageCaptions.at(static_cast<std::size_t>(day) + 1);
 }
 
+// The folder of the files as an absolute path, as the session-start entry
+// names it; empty when the working directory cannot be found.
+std::filesystem::path DataFolder(const std::filesystem::path& directory) {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::absolute(directory, error);
+    if (error) {
+        return {};
+    }
+    folder = folder.lexically_normal();
+    if (!folder.has_filename() && folder.has_relative_path()) {
+        folder = folder.parent_path(); // no final separator
+    }
+    return folder;
+}
+
 } // namespace
 
 MainForm::MainForm(MainView& view, DesktopServices& desktop, HistoryAccess history)
@@ -50,7 +68,7 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
                    ScheduleFiles& files, HistoryAccess history)
     : view_(view), desktop_(desktop), locale_(desktop.GetLocaleInfoA()), keys_(desktop),
       store_(view, directory, files), scheduler_(keys_, store_),
-      history_(directory, SavedWeek(store_), history) {
+      history_(directory, SavedWeek(store_), history), directory_(directory) {
     ConnectHistory();
 }
 
@@ -148,6 +166,7 @@ void MainForm::FormCreate() {
         history_.Load();
         UpdateNextTask();
     });
+    ShowAutostart();
 }
 
 void MainForm::UpdateNextTask() {
@@ -179,6 +198,32 @@ void MainForm::FormActivate() {
         if (firstActivation_) {
             firstActivation_ = false;
             view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
+        }
+    });
+    ShowAutostart(); // the entry may have been changed meanwhile
+}
+
+// ---- Starting with the session ----
+
+void MainForm::ShowAutostart() {
+    // Asked at every activation: a failure here is not reported, or its box
+    // would come back each time the window is activated again.
+    try {
+        const std::filesystem::path folder = DataFolder(directory_);
+        view_.SetAutostartChecked(!folder.empty() && desktop_.AutostartEnabled(folder));
+    } catch (...) {
+        // the box keeps what it showed
+    }
+}
+
+void MainForm::AutostartClick(bool checked) {
+    Run([this, checked] {
+        const std::filesystem::path folder = DataFolder(directory_);
+        const std::string error = folder.empty() ? "Cannot find the working directory"
+                                                 : desktop_.SetAutostart(checked, folder);
+        ShowAutostart();
+        if (!error.empty()) {
+            throw Error(error);
         }
     });
 }

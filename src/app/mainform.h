@@ -79,6 +79,12 @@ public:
     // runs; so it does while another run or tick is in progress.
     void RunNow(int day, int row);
 
+    // "Start Orvanel when I log in" clicked to `checked`: the desktop's
+    // session-start entry for this program and this data folder is written
+    // or removed. The box then shows whether the entry is there; a failure is
+    // reported in the error box.
+    void AutostartClick(bool checked);
+
     // ---- State ----
     const LocaleInfo& Locale() const { return locale_; }
     const ScheduleStore& Store() const { return store_; }
@@ -103,6 +109,8 @@ private:
     void ShowWaitingBoxes();
     void ConnectHistory();
     void UpdateNextTask();
+    // Shows in the check box whether the session starts this program here.
+    void ShowAutostart();
 
     MainView& view_;
     DesktopServices& desktop_;
@@ -111,6 +119,7 @@ private:
     ScheduleStore store_;
     Scheduler scheduler_;
     WindowHistory history_;
+    std::filesystem::path directory_ = ".";
     WindowHandle owner_ = kNoWindow;
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another

@@ -71,6 +71,10 @@ public:
         (void)added;
         (void)dropped;
     }
+
+    // The check box "Start Orvanel when I log in" shows `checked`; a view
+    // without it may leave this as it is.
+    virtual void SetAutostartChecked(bool checked) { (void)checked; }
 };
 
 } // namespace orvanel
