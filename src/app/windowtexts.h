@@ -23,6 +23,13 @@ inline constexpr const char* kDateCaption = "Current Date:";
 inline constexpr const char* kDelayCaption = "Script Delay (mSec)";
 inline constexpr const char* kSaveCaption = "Save Data";
 inline constexpr const char* kTestCaption = "Test";
+// The General page's check box, `CheckBox1`, and its place (pixels at 96 dpi)
+// under the script delay, clear of the other controls.
+inline constexpr const char* kAutostartName = "CheckBox1";
+inline constexpr const char* kAutostartCaption = "Start Orvanel when I log in";
+inline constexpr int kAutostartLeft = 330;
+inline constexpr int kAutostartTop = 168;
+inline constexpr int kAutostartHeight = 17;
 inline constexpr std::uint32_t kTimerInterval = 60000;
 
 // The pages of the tab control in their order, and the day grids' names.

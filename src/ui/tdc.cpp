@@ -2,6 +2,7 @@
 #include "ui/tdc.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFont>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -170,12 +171,26 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     save->setGeometry(446, 128, 107, 29);
     connect(save, &QPushButton::clicked, this, &Tdc::BitBtn2Click);
 
+    CreateAutostartBox(page);
+
     auto* test = new QPushButton(Latin1(kTestCaption), page);
     test->setObjectName(QStringLiteral("BitBtn1"));
     test->setGeometry(482, 0, 89, 23);
     test->setFocusPolicy(Qt::NoFocus);
     test->hide();
     connect(test, &QPushButton::clicked, this, &Tdc::BitBtn1Click);
+}
+
+// "Start Orvanel when I log in", under the script delay. The Tab key passes
+// it by, as it passes the calendar: the page's stops stay the spin box and
+// the save button.
+void Tdc::CreateAutostartBox(QWidget* page) {
+    autostartBox_ = new QCheckBox(Latin1(kAutostartCaption), page);
+    autostartBox_->setObjectName(Latin1(kAutostartName));
+    autostartBox_->setFocusPolicy(Qt::ClickFocus);
+    autostartBox_->move(kAutostartLeft, kAutostartTop);
+    autostartBox_->resize(autostartBox_->sizeHint().width(), kAutostartHeight);
+    connect(autostartBox_, &QCheckBox::clicked, this, &Tdc::AutostartClick);
 }
 
 // The ninth page, after Sunday, and the key that runs the current row.

@@ -19,6 +19,7 @@
 #include "app/windowtexts.h"
 #include "desktop/desktop.h"
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -57,6 +58,8 @@ public:
     void RunNow(int day, int row);
     void RunCurrentRow();
     void RunOnceKeysAreUp(int day, int row);
+    // "Start Orvanel when I log in" clicked.
+    void AutostartClick(bool checked);
 
 protected:
     bool event(QEvent* event) override;
@@ -67,6 +70,7 @@ private:
     void CreateComponents(DesktopServices& desktop);
     void CreateStatusLine();
     void CreateGeneralPage(DesktopServices& desktop);
+    void CreateAutostartBox(QWidget* page);
     void CreateTimer();
     void CreateHistoryPage();
     void PlaceAtScreenCentre();
@@ -86,6 +90,7 @@ private:
     void ShowErrorBox(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void HistoryChanged(std::size_t added, std::size_t dropped) override;
+    void SetAutostartChecked(bool checked) override;
     Q_INVOKABLE void OpenErrorBoxes();
     void OpenErrorBox(const std::string& text);
 
@@ -102,6 +107,7 @@ private:
     QLabel* siteLink_ = nullptr;
     QLabel* manualLink_ = nullptr;
     DelaySpinBox* delayBox_ = nullptr;
+    QCheckBox* autostartBox_ = nullptr;
     QTimer* timer_ = nullptr;
     // Run now waits for the modifiers to be let go (see RunOnceKeysAreUp).
     QTimer* keysUpTimer_ = nullptr;

@@ -1,5 +1,6 @@
 // The main window as a view: its events handed to the window logic, and what
 // the window logic asks of the widgets.
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -119,6 +120,9 @@ void Tdc::Label9Click() {
 void Tdc::Label10Click() {
     form_->Label10Click();
 }
+void Tdc::AutostartClick(bool checked) {
+    form_->AutostartClick(checked);
+}
 void Tdc::RunNow(int day, int row) {
     grids_.at(static_cast<std::size_t>(day))->CommitEdit();
     form_->RunNow(day, row);
@@ -207,6 +211,10 @@ void Tdc::SetStatusText(const std::string& text) {
 
 void Tdc::HistoryChanged(std::size_t added, std::size_t dropped) {
     historyPage_->Changed(added, dropped);
+}
+
+void Tdc::SetAutostartChecked(bool checked) {
+    autostartBox_->setChecked(checked);
 }
 
 void Tdc::ShowErrorBox(const std::string& text) {

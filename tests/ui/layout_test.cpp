@@ -1,7 +1,9 @@
-// The General page reads cleanly: no two of its controls overlap with the
-// fonts at hand, the date label holding a long date-time text. CTest runs it
-// at 96 dpi and again at 120 dpi (a scale of 1.25, which is what Qt makes of
-// a desktop set to 120 dpi).
+// The General page reads cleanly: no two of its controls overlap, and none
+// is cut off by the page, with the fonts at hand, the date label holding a long date-time text.
+// CTest runs it at 96 dpi and again at 120 dpi (a scale of 1.25, which is what Qt makes of a
+// desktop set to 120 dpi).
+#include <QCheckBox>
+
 #include "fixture.h"
 
 namespace orvanel::test {
@@ -18,14 +20,33 @@ TEST_F(UiTest, GeneralPageControlsDoNotOverlap) {
             controls.append(child);
         }
     }
-    ASSERT_GE(controls.size(), 11);
+    ASSERT_GE(controls.size(), 12);
+    EXPECT_TRUE(controls.contains(Find("CheckBox1")));
     for (qsizetype i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(page->rect().contains(controls[i]->geometry()))
+            << ToStd(controls[i]->objectName()) << " is cut off by the page";
         for (qsizetype j = i + 1; j < controls.size(); ++j) {
             EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
                 << ToStd(controls[i]->objectName()) << " overlaps "
                 << ToStd(controls[j]->objectName());
         }
     }
+}
+
+// "Start Orvanel when I log in" reaches the desktop; where starting with the
+// session is not possible, the box says so and stays clear.
+TEST_F(UiTest, AutostartBoxReportsWhatTheDesktopCannotDo) {
+    Start();
+    auto* box = Find<QCheckBox>("CheckBox1");
+    EXPECT_EQ(box->text(), QStringLiteral("Start Orvanel when I log in"));
+    EXPECT_FALSE(box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(box->isChecked());
+    const QList<QMessageBox*> boxes = OpenErrorBoxes();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes.front()->text(),
+              QStringLiteral("Starting with the session is not supported here."));
 }
 
 } // namespace
