@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "desktop/cp1252.h"
 #include "desktop/posix/desktopentry.h"
 
 namespace orvanel::posix {
@@ -222,8 +223,9 @@ bool AutostartEnabled(const fs::path& file, const fs::path& program,
 
 std::string SetAutostart(bool on, const fs::path& file, const fs::path& program,
                          const fs::path& dataDirectory) {
-    return on ? WriteEntry(file, program, dataDirectory)
-              : RemoveEntry(file, program, dataDirectory);
+    // The error box shows code page 1252; paths and reasons come in UTF-8.
+    return Utf8ToCp1252(on ? WriteEntry(file, program, dataDirectory)
+                           : RemoveEntry(file, program, dataDirectory));
 }
 
 bool AutostartEnabled(const fs::path& dataDirectory) {

@@ -31,7 +31,7 @@ bool AutostartEnabled(const std::filesystem::path& file, const std::filesystem::
 // Writes the entry (on) into `file`, creating its folder (0700) as needed,
 // as a whole new file of mode 0600 put in place at once; or removes it (off)
 // when it is this program's for this folder, leaving any other file alone.
-// Returns an empty text, or the message for the error box.
+// Returns an empty text, or the message for the error box (code page 1252).
 std::string SetAutostart(bool on, const std::filesystem::path& file,
                          const std::filesystem::path& program,
                          const std::filesystem::path& dataDirectory);
