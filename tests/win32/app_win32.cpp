@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/win32/autostart_win32.h"
 #include "desktop/win32/win32desktop.h"
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"
@@ -34,6 +35,7 @@ constexpr int kStatusBar1 = 100, kPagectrl1 = 101, kLabel1 = 111, kLabel3 = 113,
               kSpin1 = 123, kBitBtn1 = 124, kBitBtn2 = 125, kFirstPage = 200, kFirstGrid = 300,
               kNextTaskLine = 400, kLastRunLine = 401, kHistoryList = 402;
 constexpr int kHistoryPage = kFirstPage + 8;
+constexpr int kCheckBox1 = 126;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     FILE* file = _wfopen(path.c_str(), L"wb");
@@ -407,6 +409,56 @@ TEST_F(WindowTest, TheMinuteTimerRunsTheTasksOfTheNextMinute) {
         WaitUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, 15000));
     EXPECT_EQ(ReadFileBytes(history).find("~ok!"), std::string::npos);
     ::SetEnvironmentVariableA("ORVANEL_CWD_PROBE_OUT", nullptr);
+}
+
+// "Start Orvanel when I log in" lies inside the General page, clear of its
+// other controls; a click writes the Startup folder's shortcut to this
+// orvanel.exe in the data folder, and a second click deletes it.
+TEST_F(WindowTest, TheStartupBoxFitsAndWritesTheShortcut) {
+    const fs::path shortcut = win32::StartupShortcut();
+    ASSERT_FALSE(shortcut.empty());
+    if (fs::exists(shortcut)) {
+        GTEST_SKIP() << "the user's own shortcut is not touched";
+    }
+    Program program(folder_.Path());
+    ASSERT_NE(program.Window(), nullptr);
+    HWND box = program.Control(kCheckBox1);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(TextOf(box), "Start Orvanel when I log in");
+    HWND page = ::GetParent(box);
+    EXPECT_EQ(::GetDlgCtrlID(page), kFirstPage);
+    RECT area;
+    ::GetClientRect(page, &area);
+    std::vector<HWND> shown;
+    for (HWND c = ::GetWindow(page, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        if (::IsWindowVisible(c)) {
+            shown.push_back(c);
+        }
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const RECT a = PlaceOf(shown[i]);
+        RECT common;
+        EXPECT_TRUE(::IntersectRect(&common, &a, &area) && ::EqualRect(&common, &a))
+            << ::GetDlgCtrlID(shown[i]) << " is cut off by the page";
+        for (std::size_t j = i + 1; j < shown.size(); ++j) {
+            const RECT b = PlaceOf(shown[j]);
+            EXPECT_FALSE(::IntersectRect(&common, &a, &b))
+                << ::GetDlgCtrlID(shown[i]) << " overlaps " << ::GetDlgCtrlID(shown[j]);
+        }
+    }
+
+    const fs::path exe = ProgramDirectory() / "orvanel.exe";
+    const auto checked = [&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    Front(program);
+    EXPECT_FALSE(checked());
+    ClickCentre(box);
+    EXPECT_TRUE(
+        WaitUntil([&] { return win32::AutostartEnabled(shortcut, exe, folder_.Path()); }, 10000));
+    EXPECT_TRUE(WaitUntil(checked, 5000));
+    ClickCentre(box);
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(shortcut); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return !checked(); }, 5000));
+    EXPECT_EQ(program.ErrorBox(), nullptr);
 }
 
 } // namespace

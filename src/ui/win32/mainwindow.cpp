@@ -199,6 +199,8 @@ void Win32MainView::OnCommand(int id, int code) {
         form_->Label9Click();
     } else if (id == kLabel10 && code == STN_CLICKED) {
         form_->Label10Click();
+    } else if (id == kCheckBox1 && code == BN_CLICKED) {
+        form_->AutostartClick(::SendMessageW(checkBox1_, BM_GETCHECK, 0, 0) == BST_CHECKED);
     }
 }
 
@@ -347,6 +349,10 @@ void Win32MainView::HistoryChanged(std::size_t added, std::size_t dropped) {
     if (form_ != nullptr) {
         history_.Changed(*form_, added, dropped);
     }
+}
+
+void Win32MainView::SetAutostartChecked(bool checked) {
+    ::SendMessageW(checkBox1_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void Win32MainView::ShowErrorBox(const std::string& text) {

@@ -42,6 +42,7 @@ enum ControlId : int {
     kSpin1 = 123,
     kBitBtn1 = 124,
     kBitBtn2 = 125,
+    kCheckBox1 = 126, // "Start Orvanel when I log in"
     kFirstPage = 200, // TabSheet1 ... TabSheet8: 200 to 207, TabSheet9 (History) 208
     kFirstGrid = 300, // mongrid ... sungrid: 300 to 306
     kNextTaskLine = 400,
@@ -96,6 +97,7 @@ public:
     void ShowErrorBox(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void HistoryChanged(std::size_t added, std::size_t dropped) override;
+    void SetAutostartChecked(bool checked) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -144,6 +146,7 @@ private:
     HWND label1_ = nullptr, label2_ = nullptr, label3_ = nullptr, label4_ = nullptr;
     HWND label5_ = nullptr, label9_ = nullptr, label10_ = nullptr;
     HWND calendar_ = nullptr, image_ = nullptr, bitBtn1_ = nullptr, bitBtn2_ = nullptr;
+    HWND checkBox1_ = nullptr;
     DelaySpin spin_;
     HistoryPanel history_;
     int runNowDay_ = -1; // a Ctrl+R waiting for the keys to be released

@@ -18,6 +18,8 @@ constexpr int kClientWidth = 580;
 constexpr int kClientHeight = 249;
 constexpr int kStatusHeight = 24;
 constexpr int kRowHeight = 24;
+// The check box's width: its box and text in the design's font, with room.
+constexpr int kAutostartWidth = 200;
 // The system's dialog font, the successor of "MS Sans Serif".
 constexpr const wchar_t* kDialogFace = L"MS Shell Dlg 2";
 constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
@@ -96,6 +98,10 @@ void Win32MainView::CreateGeneralPage(HWND page) {
     spin_.Create(page, kSpin1, dpi_.Rect(332, 132, 57, 22));
     bitBtn2_ = CreateChild(page, L"BUTTON", Widen(kSaveCaption),
                            WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kBitBtn2);
+    // Checked and cleared by the window logic after each click; the Tab key
+    // passes it by, as it passes the calendar.
+    checkBox1_ = CreateChild(page, L"BUTTON", Widen(kAutostartCaption),
+                             WS_VISIBLE | BS_AUTOCHECKBOX, kCheckBox1);
     // "Test" is hidden and never takes the focus.
     bitBtn1_ = CreateChild(page, L"BUTTON", Widen(kTestCaption), BS_PUSHBUTTON, kBitBtn1);
 }
@@ -224,6 +230,7 @@ void Win32MainView::PlaceGeneralPage() {
     spin_.Place(dpi_.Rect(332, 132, 57, 22));
     place(bitBtn2_, 446, 128, 107, 29);
     place(bitBtn1_, 482, 0, 89, 23);
+    place(checkBox1_, kAutostartLeft, kAutostartTop, kAutostartWidth, kAutostartHeight);
     for (HWND label : {label1_, label2_, label3_, label4_, label5_, label9_, label10_}) {
         SizeLabelToText(label);
     }
