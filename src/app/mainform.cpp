@@ -8,6 +8,7 @@
 
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "history/encoding.h"
 #include "schedule/taskline.h"
 
 namespace orvanel {

@@ -48,6 +48,10 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
                                   "app.exe, \"Editor\": window found; 1 step, 4 key events; 0.0 s");
     EXPECT_EQ(systemLog_.messages.size(), 1u);
     EXPECT_TRUE(view_->boxes.empty());
+    // While it ran, the status line named it and the stop key.
+    EXPECT_EQ(view_->statusTexts,
+              (std::vector<std::string>{"Running \"Editor\": press Ctrl+Alt+Shift+S to stop it",
+                                        kStatusText}));
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {
