@@ -17,10 +17,12 @@
 #include <deque>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/mainview.h"
 #include "app/windowhistory.h"
+#include "app/windowtexts.h"
 #include "desktop/desktop.h"
 #include "keys/keyoutput.h"
 #include "schedule/files.h"
@@ -111,6 +113,10 @@ private:
     void UpdateNextTask();
     // Shows in the check box whether the session starts this program here.
     void ShowAutostart();
+    // The status line, remembered so that a task run can give it back.
+    void SetStatus(const std::string& text);
+    // The status line while a task runs: what runs and the stop key.
+    void ShowRunning(std::string_view line);
 
     MainView& view_;
     DesktopServices& desktop_;
@@ -121,6 +127,8 @@ private:
     WindowHistory history_;
     std::filesystem::path directory_ = ".";
     WindowHandle owner_ = kNoWindow;
+    std::string status_ = kStatusText; // what the status line shows
+    std::string statusBeforeRun_;
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another
     bool showingBox_ = false;           // inside MainView::ShowErrorBox
