@@ -16,28 +16,16 @@ namespace {
 namespace fs = std::filesystem;
 using Boxes = std::vector<std::string>;
 
-// A desktop whose session entry is a field: the folder it starts the program
-// in (empty: no entry).
-class SessionDesktop : public RecordingDesktop {
+// A desktop that cannot even tell whether the session starts the program.
+class BrokenSessionDesktop : public RecordingDesktop {
 public:
     bool AutostartEnabled(const fs::path& dataDirectory) override {
         if (broken) {
             throw std::runtime_error("broken");
         }
-        return !entry.empty() && entry == dataDirectory;
+        return RecordingDesktop::AutostartEnabled(dataDirectory);
     }
-    std::string SetAutostart(bool on, const fs::path& dataDirectory) override {
-        asked.push_back(dataDirectory);
-        if (!failure.empty()) {
-            return failure;
-        }
-        entry = on ? dataDirectory : fs::path();
-        return {};
-    }
-    fs::path entry;
-    std::string failure;
     bool broken = false;
-    std::vector<fs::path> asked;
 };
 
 class SessionView : public FakeView {
@@ -59,18 +47,19 @@ protected:
     }
     bool Checked() const { return static_cast<const SessionView&>(*view_).checked; }
 
-    SessionDesktop session_;
+    BrokenSessionDesktop session_;
     fs::path folder_ = fs::absolute(dir_.Path()).lexically_normal();
 };
 
 TEST_F(AutostartTest, TheBoxFollowsTheEntryOfThisFolder) {
-    session_.entry = folder_;
+    session_.autostartDirectory = folder_;
     MainForm& form = Open();
     EXPECT_TRUE(Checked());
-    session_.entry = folder_ / "other"; // changed while the window was in the background
+    // Changed while the window was in the background.
+    session_.autostartDirectory = folder_ / "other";
     form.FormActivate();
     EXPECT_FALSE(Checked());
-    session_.entry = folder_;
+    session_.autostartDirectory = folder_;
     form.FormActivate();
     EXPECT_TRUE(Checked());
     // A failure to ask is not worth a box at every activation.
@@ -85,25 +74,24 @@ TEST_F(AutostartTest, AClickWritesOrRemovesTheEntryForTheDataFolder) {
     EXPECT_FALSE(Checked());
     form.AutostartClick(true);
     EXPECT_TRUE(Checked());
-    EXPECT_EQ(session_.entry, folder_);
+    EXPECT_EQ(session_.autostartDirectory, folder_);
     form.AutostartClick(false);
     EXPECT_FALSE(Checked());
-    EXPECT_TRUE(session_.entry.empty());
-    EXPECT_EQ(session_.asked, (std::vector<fs::path>{folder_, folder_}));
+    EXPECT_TRUE(session_.autostartDirectory.empty());
     EXPECT_TRUE(view_->boxes.empty());
 }
 
 TEST_F(AutostartTest, AFailureIsReportedAndTheBoxShowsTheTruth) {
     MainForm& form = Open();
-    session_.failure = "Cannot create file /x/orvanel.desktop (Permission denied)";
+    session_.autostartFailure = "Cannot create file /x/orvanel.desktop (Permission denied)";
     form.AutostartClick(true);
     EXPECT_FALSE(Checked());
     EXPECT_EQ(view_->boxes, Boxes{"Cannot create file /x/orvanel.desktop (Permission denied)."});
     view_->DismissBox();
 
-    session_.failure.clear();
+    session_.autostartFailure.clear();
     form.AutostartClick(true);
-    session_.failure = "Cannot delete file /x/orvanel.desktop (Permission denied)";
+    session_.autostartFailure = "Cannot delete file /x/orvanel.desktop (Permission denied)";
     form.AutostartClick(false);
     EXPECT_TRUE(Checked());
     EXPECT_EQ(view_->boxes, Boxes{"Cannot delete file /x/orvanel.desktop (Permission denied)."});

@@ -33,20 +33,23 @@ TEST_F(UiTest, GeneralPageControlsDoNotOverlap) {
     }
 }
 
-// "Start Orvanel when I log in" reaches the desktop; where starting with the
-// session is not possible, the box says so and stays clear.
-TEST_F(UiTest, AutostartBoxReportsWhatTheDesktopCannotDo) {
+// "Start Orvanel when I log in" reaches the desktop for the working
+// directory; a failure is shown and the box keeps the true state.
+TEST_F(UiTest, AutostartBoxWritesTheEntryOrSaysWhyNot) {
     Start();
     auto* box = Find<QCheckBox>("CheckBox1");
     EXPECT_EQ(box->text(), QStringLiteral("Start Orvanel when I log in"));
     EXPECT_FALSE(box->isChecked());
     QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(desktop_.autostartDirectory, std::filesystem::current_path());
+    desktop_.autostartFailure = "Cannot delete file orvanel.desktop";
+    QTest::mouseClick(box, Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_FALSE(box->isChecked());
+    EXPECT_TRUE(box->isChecked());
     const QList<QMessageBox*> boxes = OpenErrorBoxes();
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_EQ(boxes.front()->text(),
-              QStringLiteral("Starting with the session is not supported here."));
+    EXPECT_EQ(boxes.front()->text(), QStringLiteral("Cannot delete file orvanel.desktop."));
 }
 
 } // namespace
