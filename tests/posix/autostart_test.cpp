@@ -25,7 +25,7 @@ unsigned Mode(const fs::path& path) {
 class AutostartTest : public ::testing::Test {
 protected:
     fs::path Make(const std::string& name) {
-        const fs::path path = dir_ / name;
+        fs::path path = dir_ / name;
         fs::create_directories(path);
         return path;
     }

@@ -23,7 +23,7 @@ using win32test::ScratchDir;
 class AutostartWin32 : public ::testing::Test {
 protected:
     fs::path Make(const std::wstring& name) {
-        const fs::path path = dir_.Path() / name;
+        fs::path path = dir_.Path() / name;
         fs::create_directories(path);
         return path;
     }

@@ -23,7 +23,7 @@ namespace {
 
 constexpr mode_t kFolderMode = 0700;
 // An autostart entry is a few hundred bytes; a bigger file is no entry of ours.
-constexpr std::streamsize kMaxEntrySize = 64 * 1024;
+constexpr std::streamsize kMaxEntrySize = 65536;
 
 std::string Reason(int error) {
     return std::generic_category().message(error);
@@ -176,7 +176,7 @@ std::string HomeFolder() {
     if (home != nullptr && home[0] == '/') {
         return home;
     }
-    std::vector<char> buffer(16 * 1024);
+    std::vector<char> buffer(16384);
     struct passwd entry {};
     struct passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
