@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "desktop/x11/lockedhint.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -91,6 +92,23 @@ TEST_F(StopKeyTest, OnlyTheCombinationStopsWhateverTheLockKeys) {
         XkbLockModifiers(dpy, XkbUseCoreKbd, 0xFF, 0);
     }
     EXPECT_EQ(PressedKeycodes(), std::vector<int>{});
+}
+
+TEST_F(StopKeyTest, TheStopKeyHeldDownIsNoKeyboardHeldByAnotherProgram) {
+    x11::LockedHintQuery noLogind;
+    noLogind.logindMark = "/nonexistent";
+    desktop->SetSessionLockQuery(noLogind);
+    ASSERT_TRUE(desktop->StartStopKeyWatch());
+    for (KeySym k : kStopKey) { // down, and held
+        XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, k), True, CurrentTime);
+    }
+    XSync(dpy, False);
+    EXPECT_TRUE(WaitUntil([&] { return desktop->StopKeyPressed(); }, milliseconds(3000)));
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::Clear);
+    for (KeySym k : kStopKey) {
+        XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, k), False, CurrentTime);
+    }
+    XSync(dpy, False);
 }
 
 TEST_F(StopKeyTest, TheCombinationIsTakenWhileWatchedAndFreeAfter) {
