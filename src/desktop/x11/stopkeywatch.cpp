@@ -3,8 +3,6 @@
 #include <X11/keysym.h>
 
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -116,12 +114,9 @@ bool StopKeyWatch::Start() {
     if (!Open() || !Grab()) {
         return false;
     }
-    // The watcher takes no signal: they stay with the program's threads.
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    // The watcher keeps the signals open: a terminating signal that waited
+    // for its XGuard section is raised again on this thread when it leaves.
     watcher_ = std::thread([this] { Run(); });
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     watching_ = true;
     return true;
 }
