@@ -107,10 +107,10 @@ bool StopKeyWatch::Open() {
 }
 
 bool StopKeyWatch::Start() {
+    pressed_.store(false);
     if (watching_) {
         return true;
     }
-    pressed_.store(false);
     if (!Open() || !Grab()) {
         return false;
     }

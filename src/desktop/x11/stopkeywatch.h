@@ -33,8 +33,9 @@ public:
     StopKeyWatch(const StopKeyWatch&) = delete;
     StopKeyWatch& operator=(const StopKeyWatch&) = delete;
 
-    // Clears the flag, grabs the combination and starts the watcher; the
-    // connection is opened on first use and kept. False when the display
+    // Clears the flag, grabs the combination and starts the watcher (while
+    // watching already, only clears the flag); the connection is opened on
+    // first use and kept. False when the display
     // cannot be reached or another client holds the combination. Must not
     // be called under an XGuard (nor End()).
     bool Start();
