@@ -35,6 +35,12 @@ public:
     virtual void SetCell(int day, int column, int row, const std::string& text) = 0;
     virtual std::string SpinText() const = 0;
     virtual void SetSpinText(const std::string& text) = 0;
+    // Whether a cell of the day's grid is open for editing with text that
+    // Cell does not show yet; the store counts it as an unsaved edit.
+    virtual bool Editing(int day) const {
+        (void)day;
+        return false;
+    }
 };
 
 // A plain in-memory view: seven 25 x 5 grids and a spin box text. A cell

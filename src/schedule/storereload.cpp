@@ -85,6 +85,9 @@ void ScheduleStore::ReloadSettings(const KnownFile& now, DiskChanges& changes) {
 }
 
 bool ScheduleStore::HasUnsavedRows(int day) const {
+    if (view_.Editing(day)) {
+        return true;
+    }
     const auto& shown = shown_.at(Index(day));
     for (int row = 1; row <= kTaskRows; ++row) {
         for (int column = 0; column < kGridColumns; ++column) {

@@ -20,6 +20,13 @@ using Names = std::vector<std::string>;
 using Lines = std::vector<std::string>;
 constexpr int kMonday = 0;
 
+// Grids in memory with a cell editor that is open or not.
+class EditedView : public MemoryScheduleView {
+public:
+    bool Editing(int) const override { return editing; }
+    bool editing = false;
+};
+
 class StoreReloadTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -32,7 +39,7 @@ protected:
     }
 
     test::TempDir dir;
-    MemoryScheduleView view;
+    EditedView view;
     test::FaultyFiles files;
     ScheduleStore store{view, dir.Path(), files};
 };
@@ -75,6 +82,14 @@ TEST_F(StoreReloadTest, UnsavedEditsStayOnScreen) {
     EXPECT_EQ(view.SpinText(), "90");
     EXPECT_EQ(store.SettingsList(), (Lines{"Script Delay (mSecs):", "250", "more"}));
     EXPECT_EQ(store.ScriptDelay(), "50");
+}
+
+// What is being typed into an open cell editor is not in the cell yet.
+TEST_F(StoreReloadTest, OpenCellEditorCountsAsAnUnsavedEdit) {
+    view.editing = true;
+    Write("monlist.ini", "b.exe|B|8|6|y\r\n");
+    EXPECT_EQ(store.ReloadChangedFiles().kept, (Names{"monlist.ini"}));
+    EXPECT_EQ(view.Cell(kMonday, 0, 1), "a.exe");
 }
 
 TEST_F(StoreReloadTest, NewSettingsShowInSpinButNeverChangeTheDelay) {
