@@ -82,16 +82,17 @@ struct DiskChanges {
 // (see error.h); a file that cannot be created stops a save at once.
 //
 // A day file that exists but cannot be read is "held" until a later load
-// reads it: its day list stays empty, a save neither rewrites the file nor
+// (or ReloadChangedFiles) reads it: its day list stays empty, a save neither rewrites the file nor
 // blanks that day's task rows (what the user typed there stays visible), and
 // every save that leaves it unwritten ends with "Cannot open file <name>"
 // after writing the other files. The read-back at the end of the save tries
 // the file again; once it can be read, the hold ends and the day is loaded
 // from it like any other (its task rows show the file). So a file that could
 // not be read is never replaced by the blank grid that its failed load left.
-// A settings file that exists but cannot be read is held in the same way for
-// the whole run: it is not rewritten, and every save ends with "Cannot open
-// file schedule.ini"; the script delay is then empty (100 ms).
+// A settings file that exists but cannot be read is held in the same way
+// until ReloadChangedFiles reads it: it is not rewritten, and every save ends
+// with "Cannot open file schedule.ini"; the script delay is then empty
+// (100 ms) for the whole run.
 class ScheduleStore {
 public:
     // `directory` holds the files; the program passes its working directory.
