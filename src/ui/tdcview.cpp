@@ -170,6 +170,10 @@ std::string Tdc::SpinText() const {
     return ToCp1252(delayBox_->RawText());
 }
 
+bool Tdc::Editing(int day) const {
+    return grids_.at(static_cast<std::size_t>(day))->Editing();
+}
+
 void Tdc::SetSpinText(const std::string& text) {
     delayBox_->SetRawText(FromCp1252(text));
 }
@@ -203,6 +207,8 @@ void Tdc::StopTimer() {
 
 void Tdc::SetStatusText(const std::string& text) {
     statusPanel_->setText(QString::fromStdString(text));
+    // A task run keeps the event loop waiting: show the text at once.
+    statusPanel_->repaint();
 }
 
 void Tdc::HistoryChanged(std::size_t added, std::size_t dropped) {

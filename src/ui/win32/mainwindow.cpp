@@ -293,6 +293,10 @@ std::string Win32MainView::Cell(int day, int column, int row) const {
     return ToCp1252(StringGrid::From(Grid(day))->Cell(column, row));
 }
 
+bool Win32MainView::Editing(int day) const {
+    return StringGrid::From(Grid(day))->Editing();
+}
+
 void Win32MainView::SetCell(int day, int column, int row, const std::string& text) {
     StringGrid::From(Grid(day))->SetCell(column, row, FromCp1252(text));
 }
@@ -341,6 +345,8 @@ void Win32MainView::StopTimer() {
 
 void Win32MainView::SetStatusText(const std::string& text) {
     ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(FromUtf8(text).c_str()));
+    // A task run keeps the message loop waiting: show the text at once.
+    ::UpdateWindow(status_);
 }
 
 void Win32MainView::HistoryChanged(std::size_t added, std::size_t dropped) {
