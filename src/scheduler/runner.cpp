@@ -34,7 +34,7 @@ SkipReason BlockReason(InputBlock block) {
     case InputBlock::Clear:
         break;
     }
-    return SkipReason::None;
+    return SkipReason::NotSkipped;
 }
 
 // Gives the task its window: the one with its title, activated, or else its
@@ -133,7 +133,7 @@ std::string SkipText(SkipReason reason, std::int32_t steps) {
         return "focus moved to another window after step " + std::to_string(steps);
     case SkipReason::StoppedByUser:
         return "stopped by the user";
-    case SkipReason::None:
+    case SkipReason::NotSkipped:
         break;
     }
     return {};
@@ -157,7 +157,7 @@ RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scrip
     if (hasScript) {
         result.skipped = BlockReason(desktop.InputBlocked());
     }
-    if (result.skipped == SkipReason::None) {
+    if (result.skipped == SkipReason::NotSkipped) {
         GuardedRun(keys, line, scriptDelay, owner, result);
     }
     result.finished = desktop.GetLocalTime();

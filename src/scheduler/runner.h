@@ -29,7 +29,7 @@ ExeNameParts SplitExeName(std::string_view exeName);
 
 // Why a task was not typed, or not to the end.
 enum class SkipReason {
-    None,
+    NotSkipped,
     ScreenLocked,     // no task with a Script runs while the screen is locked
     KeyboardHeld,     // nor while another program holds the keyboard
     WindowNotFound,   // the task names a window, and none had its title after the start
@@ -40,7 +40,7 @@ enum class SkipReason {
 
 // "screen locked", "keyboard held by another program", "no window with the
 // title after the start", "the window did not take the focus", "focus moved
-// to another window after step N", "stopped by the user"; empty for None.
+// to another window after step N", "stopped by the user"; empty for NotSkipped.
 std::string SkipText(SkipReason reason, std::int32_t steps);
 
 // What one run did, for the run history.
@@ -52,8 +52,8 @@ struct RunResult {
     std::uint64_t keyEvents = 0;   // keyboard events sent (press and release each count)
     SystemTime started;            // the clock when the run began
     SystemTime finished;           // and when it ended
-    SkipReason skipped = SkipReason::None; // why the script was not typed to the end
-    bool stopKeyWatched = false;           // the stop key was watched during the run
+    SkipReason skipped = SkipReason::NotSkipped; // why the script was not typed to the end
+    bool stopKeyWatched = false;                 // the stop key was watched during the run
 };
 
 // Performs one task line (cut to its first 255 characters): fields 0 (EXE
