@@ -140,22 +140,11 @@ TEST_F(Win32Focus, FocusIsWithFollowsTheForegroundWindow) {
 
 constexpr UINT kStopModifiers = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 
-void PressStopKey() {
-    const WORD keys[] = {VK_CONTROL, VK_MENU, VK_SHIFT, kStopKeyVirtualKey};
-    INPUT inputs[8] = {};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = keys[i];
-        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    ASSERT_EQ(::SendInput(8, inputs, sizeof(INPUT)), 8u);
-}
-
 TEST(Win32StopKey, APressIsSeenAndTheKeyIsGivenBack) {
     Win32Desktop desktop;
     ASSERT_TRUE(desktop.StartStopKeyWatch());
     EXPECT_FALSE(desktop.StopKeyPressed());
-    PressStopKey();
+    ASSERT_TRUE(win32test::PressStopKey());
     EXPECT_TRUE(WaitUntil([&] { return desktop.StopKeyPressed(); }, 2000));
     // A new watch forgets the press.
     ASSERT_TRUE(desktop.StartStopKeyWatch());

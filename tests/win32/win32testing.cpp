@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 namespace orvanel::win32test {
 
@@ -64,6 +65,23 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
+bool PressStopKey(bool shiftIsDown) {
+    std::vector<WORD> keys = {VK_CONTROL, VK_MENU, VK_SHIFT, 0x53};
+    if (shiftIsDown) {
+        keys.erase(keys.begin() + 2);
+    }
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        INPUT& down = inputs[i];
+        INPUT& up = inputs[inputs.size() - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = keys[i];
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    const auto count = static_cast<UINT>(inputs.size());
+    return ::SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+}
+
 std::string NormalDirectory(std::string directory) {
     while (directory.size() > 3 && (directory.back() == '\\' || directory.back() == '/')) {
         directory.pop_back();
@@ -73,11 +91,15 @@ std::string NormalDirectory(std::string directory) {
     return directory;
 }
 
-TargetProgram::TargetProgram(const std::string& title, const fs::path& charFile, int showCommand)
+TargetProgram::TargetProgram(const std::string& title, const fs::path& charFile, int showCommand,
+                             HWND refuseTo)
     : title_(title) {
     const fs::path program = ProgramDirectory() / "targetwin_win32.exe";
     std::string commandLine =
         "\"" + program.string() + "\" \"" + title + "\" \"" + charFile.string() + "\"";
+    if (refuseTo != nullptr) {
+        commandLine += " " + std::to_string(reinterpret_cast<std::uintptr_t>(refuseTo));
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
