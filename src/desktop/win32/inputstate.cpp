@@ -16,6 +16,7 @@ namespace orvanel::win32 {
 namespace {
 
 HWND ToHwnd(WindowHandle window) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a window handle is a number
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
 
