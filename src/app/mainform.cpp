@@ -8,6 +8,7 @@
 
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "history/encoding.h"
 #include "schedule/taskline.h"
 
 namespace orvanel {
@@ -56,10 +57,26 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 
 void MainForm::ConnectHistory() {
     history_.Attach(scheduler_);
-    history_.onStatus = [this](const std::string& message) { view_.SetStatusText(message); };
+    history_.onStatus = [this](const std::string& message) { SetStatus(message); };
+    scheduler_.onRunStart = [this](std::string_view line) { ShowRunning(line); };
+    scheduler_.onRunEnd = [this](const RunResult&) { SetStatus(statusBeforeRun_); };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         view_.HistoryChanged(added, dropped);
     };
+}
+
+void MainForm::SetStatus(const std::string& text) {
+    status_ = text;
+    view_.SetStatusText(text);
+}
+
+void MainForm::ShowRunning(std::string_view line) {
+    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
+    const std::string name =
+        title.empty() ? ExtractField(line, kFieldSeparator, kExeNameField) : title;
+    const std::string before = status_;
+    SetStatus("Running \"" + name + "\": press " + kStopKeyText + " to stop it");
+    statusBeforeRun_ = before;
 }
 
 void MainForm::SetOwner(WindowHandle owner) {
@@ -163,13 +180,13 @@ void MainForm::RunNow(int day, int row) {
         }
         // The same rule as saving: a row with an empty EXE name cell is no task.
         if (view_.Cell(day, kExeNameField, row).empty()) {
-            view_.SetStatusText(RowName(day, row) + " has no EXE name: it is not a task, and "
-                                                    "nothing was run");
+            SetStatus(RowName(day, row) + " has no EXE name: it is not a task, and "
+                                          "nothing was run");
             return;
         }
         const std::string line = RowLine(view_, day, row);
         if (!scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line)) {
-            view_.SetStatusText(RowName(day, row) + " was not run: another task is running");
+            SetStatus(RowName(day, row) + " was not run: another task is running");
         }
     });
 }

@@ -17,10 +17,12 @@
 #include <deque>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/mainview.h"
 #include "app/windowhistory.h"
+#include "app/windowtexts.h"
 #include "desktop/desktop.h"
 #include "keys/keyoutput.h"
 #include "schedule/files.h"
@@ -103,6 +105,10 @@ private:
     void ShowWaitingBoxes();
     void ConnectHistory();
     void UpdateNextTask();
+    // The status line, remembered so that a task run can give it back.
+    void SetStatus(const std::string& text);
+    // The status line while a task runs: what runs and the stop key.
+    void ShowRunning(std::string_view line);
 
     MainView& view_;
     DesktopServices& desktop_;
@@ -112,6 +118,8 @@ private:
     Scheduler scheduler_;
     WindowHistory history_;
     WindowHandle owner_ = kNoWindow;
+    std::string status_ = kStatusText; // what the status line shows
+    std::string statusBeforeRun_;
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another
     bool showingBox_ = false;           // inside MainView::ShowErrorBox

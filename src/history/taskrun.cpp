@@ -45,11 +45,22 @@ std::string DescribeRun(const RunResult& result) {
 }
 
 RunRecord RecordOfRun(const TaskRun& run) {
+    const RunResult& result = run.result;
+    const bool skipped = result.skipped != SkipReason::None;
     RunRecord record = RecordForLine(run.day, run.index, run.line,
-                                     run.result.programStarted ? Outcome::Started : Outcome::Typed);
+                                     skipped                 ? Outcome::Skipped
+                                     : result.programStarted ? Outcome::Started
+                                                             : Outcome::Typed);
     record.due = run.due;
-    record.started = run.result.started;
-    record.detail = DescribeRun(run.result);
+    record.started = result.started;
+    record.detail = DescribeRun(result);
+    if (skipped) {
+        const std::string reason = SkipText(result.skipped, result.steps);
+        // A task held back before it began did nothing else worth telling.
+        const bool heldBack = result.skipped == SkipReason::ScreenLocked ||
+                              result.skipped == SkipReason::KeyboardHeld;
+        record.detail = heldBack ? reason : reason + "; " + record.detail;
+    }
     return record;
 }
 

@@ -19,8 +19,10 @@ std::int64_t RunMilliseconds(const RunResult& result);
 // was found by its title and activated).
 std::string DescribeRun(const RunResult& result);
 
-// The record of a run: `typed` into a window found by its title, `started`
-// when the program was started; due "now" for a run by hand.
+// The record of a run: `skipped` with its reason first when the script was
+// not typed to the end (see SkipText), else `typed` into a window found by
+// its title, `started` when the program was started; due "now" for a run by
+// hand.
 RunRecord RecordOfRun(const TaskRun& run);
 
 } // namespace orvanel::history

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "keys/keyoutput.h"
@@ -25,5 +26,16 @@ std::uint32_t ScriptDelayMilliseconds(std::string_view delayText);
 // text operation on a task line, the script is read up to a NUL and no
 // further than its first 255 characters. Returns the number of steps played.
 std::int32_t PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText);
+
+// Asked before each step with the number of steps already played; false ends
+// the script there.
+using BeforeStep = std::function<bool(std::int32_t played)>;
+
+// The same, asking `beforeStep` before every step; returns the steps played.
+std::int32_t PlayScript(KeyOutput& out, std::string_view script, std::string_view delayText,
+                        const BeforeStep& beforeStep);
+
+// The script as it is played: up to a NUL and no longer than 255 characters.
+std::string_view PlayedScript(std::string_view script);
 
 } // namespace orvanel

@@ -4,6 +4,7 @@
 
 #include "keys/playscript.h"
 #include "schedule/taskline.h"
+#include "scheduler/guardeddesktop.h"
 
 namespace orvanel {
 
@@ -24,7 +25,119 @@ WindowHandle FindByTitle(DesktopServices& desktop, const std::string& title) {
     return desktop.FindWindowA(nullptr, title.c_str());
 }
 
+SkipReason BlockReason(InputBlock block) {
+    switch (block) {
+    case InputBlock::ScreenLocked:
+        return SkipReason::ScreenLocked;
+    case InputBlock::KeyboardHeld:
+        return SkipReason::KeyboardHeld;
+    case InputBlock::Clear:
+        break;
+    }
+    return SkipReason::None;
+}
+
+// Gives the task its window: the one with its title, activated, or else its
+// program started and, when the task names a window, that window once the
+// program has had time to open it. Returns the window (kNoWindow if none).
+WindowHandle ProvideWindow(DesktopServices& desktop, const std::string& exeName,
+                           const std::string& title, WindowHandle owner, RunResult& result) {
+    WindowHandle window = FindByTitle(desktop, title);
+    result.windowFound = window != kNoWindow;
+    if (result.windowFound) {
+        Activate(desktop, window);
+        return window;
+    }
+    result.programStarted = true;
+    const ExeNameParts parts = SplitExeName(exeName);
+    desktop.ShellExecuteA(owner, kShellVerb, parts.file.c_str(), nullptr, parts.directory.c_str(),
+                          kShowNormal);
+    desktop.Sleep(kLaunchWaitMilliseconds);
+    window = FindByTitle(desktop, title);
+    if (window != kNoWindow) {
+        result.windowAfterStart = true;
+        Activate(desktop, window);
+    }
+    return window;
+}
+
+// Plays the script into `target` (kNoWindow: wherever the focus is, unchecked)
+// as long as the focus stays with it.
+void Type(KeyOutput& keys, std::string_view script, std::string_view scriptDelay,
+          WindowHandle target, RunResult& result) {
+    DesktopServices& desktop = keys.desktop;
+    const auto focusLeft = [&] {
+        return target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
+    };
+    result.steps = PlayScript(keys, script, scriptDelay, [&](std::int32_t played) {
+        if (!focusLeft()) {
+            result.steps = played + 1; // begun, should the stop key end the script
+            return true;
+        }
+        result.skipped = played == 0 ? SkipReason::WindowNotFocused : SkipReason::FocusMoved;
+        return false;
+    });
+}
+
+// Gives the task its window and types its script there.
+void Perform(KeyOutput& keys, std::string_view line, const std::string& script,
+             std::string_view scriptDelay, WindowHandle owner, RunResult& result) {
+    DesktopServices& desktop = keys.desktop;
+    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
+    const WindowHandle window = ProvideWindow(
+        desktop, ExtractField(line, kFieldSeparator, kExeNameField), title, owner, result);
+    if (script.empty()) {
+        return;
+    }
+    if (!title.empty() && window == kNoWindow) {
+        result.skipped = SkipReason::WindowNotFound;
+        return;
+    }
+    const WindowHandle target = title.empty() ? desktop.GetForegroundWindow() : window;
+    Type(keys, script, scriptDelay, target, result);
+}
+
+// Performs the task on a desktop that the stop key can interrupt.
+void GuardedRun(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
+                WindowHandle owner, RunResult& result) {
+    GuardedDesktop guarded(keys.desktop);
+    KeyOutput guardedKeys(guarded);
+    const std::string script(PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)));
+    if (!script.empty()) {
+        result.stopKeyWatched = guarded.WatchStopKey();
+    }
+    try {
+        Perform(guardedKeys, line, script, scriptDelay, owner, result);
+    } catch (const TaskStopped&) {
+        result.skipped = SkipReason::StoppedByUser;
+    }
+    guarded.ReleaseHeldKeys();
+    keys.actions += guardedKeys.actions;
+    keys.keyEvents += guardedKeys.keyEvents;
+    result.keyEvents = guardedKeys.keyEvents;
+}
+
 } // namespace
+
+std::string SkipText(SkipReason reason, std::int32_t steps) {
+    switch (reason) {
+    case SkipReason::ScreenLocked:
+        return "screen locked";
+    case SkipReason::KeyboardHeld:
+        return "keyboard held by another program";
+    case SkipReason::WindowNotFound:
+        return "no window with the title after the start";
+    case SkipReason::WindowNotFocused:
+        return "the window did not take the focus";
+    case SkipReason::FocusMoved:
+        return "focus moved to another window after step " + std::to_string(steps);
+    case SkipReason::StoppedByUser:
+        return "stopped by the user";
+    case SkipReason::None:
+        break;
+    }
+    return {};
+}
 
 ExeNameParts SplitExeName(std::string_view exeName) {
     const std::size_t divider = exeName.find_last_of("\\:");
@@ -39,33 +152,14 @@ RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scrip
     DesktopServices& desktop = keys.desktop;
     RunResult result;
     result.started = desktop.GetLocalTime();
-    const std::uint64_t keyEventsBefore = keys.keyEvents;
     line = line.substr(0, std::min(line.size(), kMaxTextLength));
-    const std::string exeName = ExtractField(line, kFieldSeparator, kExeNameField);
-    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
-
-    WindowHandle window = FindByTitle(desktop, title);
-    result.windowFound = window != kNoWindow;
-    if (result.windowFound) {
-        Activate(desktop, window);
-    } else {
-        result.programStarted = true;
-        const ExeNameParts parts = SplitExeName(exeName);
-        desktop.ShellExecuteA(owner, kShellVerb, parts.file.c_str(), nullptr,
-                              parts.directory.c_str(), kShowNormal);
-        desktop.Sleep(kLaunchWaitMilliseconds);
-        // The started program has had time to open its window: when the task
-        // names one, the script goes to it rather than to whatever window
-        // happens to hold the focus.
-        window = FindByTitle(desktop, title);
-        if (window != kNoWindow) {
-            result.windowAfterStart = true;
-            Activate(desktop, window);
-        }
+    const bool hasScript = !PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)).empty();
+    if (hasScript) {
+        result.skipped = BlockReason(desktop.InputBlocked());
     }
-
-    result.steps = PlayScript(keys, ExtractField(line, kFieldSeparator, kScriptField), scriptDelay);
-    result.keyEvents = keys.keyEvents - keyEventsBefore;
+    if (result.skipped == SkipReason::None) {
+        GuardedRun(keys, line, scriptDelay, owner, result);
+    }
     result.finished = desktop.GetLocalTime();
     return result;
 }

@@ -191,7 +191,10 @@ void Scheduler::ReportLineError(const LineError& error) const {
 }
 
 RunResult Scheduler::RunTask(std::string_view line) {
-    return orvanel::RunTask(keys_, line, scriptDelay_(), owner_);
+    Notify(onRunStart, line);
+    const RunResult result = orvanel::RunTask(keys_, line, scriptDelay_(), owner_);
+    Notify(onRunEnd, result);
+    return result;
 }
 
 std::optional<RunResult> Scheduler::RunNow(int day, std::size_t index, std::string_view line) {

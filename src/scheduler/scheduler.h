@@ -147,12 +147,16 @@ public:
     // misses nothing. The missed minutes count as examined.
     std::function<void(std::int64_t first, std::int64_t last)> onMissed;
 
+    // Called before and after every task run (tick, RunNow and Test), with
+    // the line as run and then what the run did.
+    std::function<void(std::string_view line)> onRunStart;
+    std::function<void(const RunResult&)> onRunEnd;
     // Called after every task run of a tick and every RunNow.
     std::function<void(const TaskRun&)> onRun;
     // Called for every malformed Hour or Min. that ends a minute's
     // examination, at every minute it does so (before the tick throws).
     std::function<void(const LineError&)> onLineError;
-    // onRun and onLineError only report: whatever they throw is dropped, so
+    // These hooks only report: whatever they throw is dropped, so
     // that keeping the history can never stop a task or the tick.
 
 private:

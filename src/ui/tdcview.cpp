@@ -203,6 +203,8 @@ void Tdc::StopTimer() {
 
 void Tdc::SetStatusText(const std::string& text) {
     statusPanel_->setText(QString::fromStdString(text));
+    // A task run keeps the event loop waiting: show the text at once.
+    statusPanel_->repaint();
 }
 
 void Tdc::HistoryChanged(std::size_t added, std::size_t dropped) {

@@ -3,6 +3,7 @@
 
 #include "history/isotime.h"
 #include "history/record.h"
+#include "history/taskrun.h"
 #include "support/timezone.h"
 
 namespace orvanel::history {
@@ -143,6 +144,20 @@ TEST(ParseRecordLine, ReadsWhatWasWrittenAndRejectsTheRest) {
                             "1\t2\t3\t4\ttyped\t6\t7\t8\t9"}) {
         EXPECT_FALSE(ParseRecordLine(bad)) << bad;
     }
+}
+
+TEST(SkippedRecordTest, TheRecordSaysWhyAndHowFarTheRunCame) {
+    TaskRun run{std::nullopt, 0, 2, "e|Editor|7|0|secret", {}};
+    run.result.skipped = SkipReason::ScreenLocked;
+    RunRecord record = RecordOfRun(run);
+    EXPECT_EQ(record.outcome, Outcome::Skipped);
+    EXPECT_EQ(record.detail, "screen locked");
+    run.result.skipped = SkipReason::StoppedByUser;
+    run.result.windowFound = true;
+    run.result.steps = 2;
+    run.result.keyEvents = 6;
+    record = RecordOfRun(run);
+    EXPECT_EQ(record.detail, "stopped by the user; window found; 2 steps, 6 key events; 0.0 s");
 }
 
 } // namespace

@@ -137,11 +137,58 @@ bool RecordingDesktop::ShowWindow(WindowHandle window, int showCommand) {
 
 bool RecordingDesktop::SetForegroundWindow(WindowHandle window) {
     Add("foreground " + std::to_string(window));
-    if (windows_.count(window) == 0) {
+    const auto it = windows_.find(window);
+    if (it == windows_.end()) {
+        return false;
+    }
+    if (it->second.refusesFocus) {
         return false;
     }
     foreground_ = window;
     return true;
+}
+
+FocusState RecordingDesktop::FocusIsWith(WindowHandle window) {
+    if (foreground_ == kNoWindow) {
+        return FocusState::Elsewhere;
+    }
+    if (foreground_ == window) {
+        return FocusState::WithWindow;
+    }
+    const auto a = windows_.find(window);
+    const auto b = windows_.find(foreground_);
+    const bool sameProgram = a != windows_.end() && b != windows_.end() && a->second.program != 0 &&
+                             a->second.program == b->second.program;
+    return sameProgram ? FocusState::WithWindow : FocusState::Elsewhere;
+}
+
+bool RecordingDesktop::StartStopKeyWatch() {
+    if (!stopKeyAvailable_) {
+        return false;
+    }
+    Add("stopkey on");
+    stopKeyWatched_ = true;
+    stopKeyPressed_ = false;
+    return true;
+}
+
+void RecordingDesktop::EndStopKeyWatch() {
+    if (stopKeyWatched_) {
+        Add("stopkey off");
+    }
+    stopKeyWatched_ = false;
+}
+
+bool RecordingDesktop::AutostartEnabled(const std::filesystem::path& dataDirectory) {
+    return !autostartDirectory.empty() && autostartDirectory == dataDirectory;
+}
+
+std::string RecordingDesktop::SetAutostart(bool on, const std::filesystem::path& dataDirectory) {
+    if (!autostartFailure.empty()) {
+        return autostartFailure;
+    }
+    autostartDirectory = on ? dataDirectory : std::filesystem::path();
+    return {};
 }
 
 std::intptr_t RecordingDesktop::SendMessageA(WindowHandle window, std::uint32_t message,

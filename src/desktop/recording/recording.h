@@ -14,6 +14,13 @@
 //   message H MSG W L       SendMessageA
 //   shell OP FILE [DIR]     ShellExecuteA (DIR left out when empty; " params=P",
 //                           " show=N" added when not null / not 1)
+//   stopkey on|off          StartStopKeyWatch / EndStopKeyWatch, recorded only
+//                           when the stop key can be watched (SetStopKeyAvailable)
+//
+// The foreground window is the last one SetForegroundWindow made so (a window
+// can refuse it) or the test set; the focus is with a window when the
+// foreground window is that window or one of the same program. InputBlocked
+// answers what the test set.
 //
 // Queries (VkKeyScanA, CharToOemA, OemKeyScan, MapVirtualKeyA, GetLocalTime,
 // GetLocaleInfoA) are answered without a line unless RecordQueries(true):
@@ -63,6 +70,14 @@ public:
     void Sleep(std::uint32_t milliseconds) override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
+    InputBlock InputBlocked() override { return inputBlock_; }
+    WindowHandle GetForegroundWindow() override { return foreground_; }
+    FocusState FocusIsWith(WindowHandle window) override;
+    bool StartStopKeyWatch() override;
+    bool StopKeyPressed() override { return stopKeyPressed_; }
+    void EndStopKeyWatch() override;
+    bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
+    std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
 
     // ---- The record ----
     // Every recorded line, each ended by "\n".
@@ -79,6 +94,23 @@ public:
     void MinimiseWindow(WindowHandle window);
     bool IsMinimised(WindowHandle window) const;
     WindowHandle Foreground() const { return foreground_; }
+    // Moves the focus, as another program or the user would (not recorded).
+    void SetForeground(WindowHandle window) { foreground_ = window; }
+    // SetForegroundWindow leaves the focus where it is for this window.
+    void RefuseFocus(WindowHandle window) { windows_[window].refusesFocus = true; }
+    // Windows with the same non-zero program number belong to one program.
+    void SetProgram(WindowHandle window, int program) { windows_[window].program = program; }
+
+    // ---- Input, stop key, session start ----
+    void SetInputBlock(InputBlock block) { inputBlock_ = block; }
+    void SetStopKeyAvailable(bool available) { stopKeyAvailable_ = available; }
+    // The user presses the stop key: seen while it is watched.
+    void PressStopKey() { stopKeyPressed_ = stopKeyWatched_; }
+    bool StopKeyWatched() const { return stopKeyWatched_; }
+    // The folder the session starts the program in; empty: not at all. A
+    // non-empty failure text makes SetAutostart fail with it.
+    std::filesystem::path autostartDirectory;
+    std::string autostartFailure;
 
     // Called after a ShellExecuteA has been recorded (e.g. to let a started
     // program open its window).
@@ -111,12 +143,18 @@ private:
     struct FakeWindow {
         std::string title;
         bool minimised = false;
+        bool refusesFocus = false;
+        int program = 0;
     };
     std::map<WindowHandle, FakeWindow> windows_;
     WindowHandle nextWindow_ = 1;
     WindowHandle foreground_ = kNoWindow;
     std::int64_t now_ = 0;
     LocaleInfo locale_;
+    InputBlock inputBlock_ = InputBlock::Clear;
+    bool stopKeyAvailable_ = false;
+    bool stopKeyWatched_ = false;
+    bool stopKeyPressed_ = false;
 };
 
 } // namespace orvanel

@@ -341,6 +341,8 @@ void Win32MainView::StopTimer() {
 
 void Win32MainView::SetStatusText(const std::string& text) {
     ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(FromUtf8(text).c_str()));
+    // A task run keeps the message loop waiting: show the text at once.
+    ::UpdateWindow(status_);
 }
 
 void Win32MainView::HistoryChanged(std::size_t added, std::size_t dropped) {
