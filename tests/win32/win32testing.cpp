@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <vector>
 
 namespace orvanel::win32test {
 
@@ -65,21 +64,15 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-bool PressStopKey(bool shiftIsDown) {
-    std::vector<WORD> keys = {VK_CONTROL, VK_MENU, VK_SHIFT, 0x53};
-    if (shiftIsDown) {
-        keys.erase(keys.begin() + 2);
+bool PressStopKey() {
+    constexpr WORD kKeys[] = {VK_CONTROL, VK_MENU, VK_SHIFT, 0x53};
+    INPUT inputs[8] = {};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = kKeys[i];
+        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    std::vector<INPUT> inputs(keys.size() * 2);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        INPUT& down = inputs[i];
-        INPUT& up = inputs[inputs.size() - 1 - i];
-        down.type = up.type = INPUT_KEYBOARD;
-        down.ki.wVk = up.ki.wVk = keys[i];
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    const auto count = static_cast<UINT>(inputs.size());
-    return ::SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+    return ::SendInput(8, inputs, sizeof(INPUT)) == 8;
 }
 
 std::string NormalDirectory(std::string directory) {

@@ -41,10 +41,9 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // have passed; answers its last answer.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
-// Presses and releases CTRL+ALT+SHIFT and the stop key with SendInput; with
-// `shiftIsDown`, SHIFT is left alone as something else holds it already.
-// False when the system did not take every event.
-bool PressStopKey(bool shiftIsDown = false);
+// Presses and releases CTRL+ALT+SHIFT and the stop key with SendInput.
+// False when the system did not take all eight events.
+bool PressStopKey();
 
 // A directory name compared as Windows compares them: without a final "\"
 // and in capitals.
