@@ -79,6 +79,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     charFile = __argv[2];
     keyFile = charFile + ".keys";
     if (__argc >= 4) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): a window handle is a number
         refuseTo = reinterpret_cast<HWND>(
             static_cast<std::uintptr_t>(std::strtoull(__argv[3], nullptr, 10)));
     }
