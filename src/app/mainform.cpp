@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/diskchangetext.h"
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
 #include "history/encoding.h"
@@ -191,7 +192,21 @@ void MainForm::RunNow(int day, int row) {
     });
 }
 
+void MainForm::ReloadChangedFiles() {
+    Run([this] {
+        if (scheduler_.Busy()) {
+            return;
+        }
+        const DiskChanges changes = store_.ReloadChangedFiles();
+        if (changes.Any()) {
+            SetStatus(DiskChangesText(changes));
+            UpdateNextTask();
+        }
+    });
+}
+
 void MainForm::FormActivate() {
+    ReloadChangedFiles();
     Run([this] {
         if (firstActivation_) {
             firstActivation_ = false;
@@ -217,6 +232,7 @@ void MainForm::BitBtn2Click() {
 }
 
 void MainForm::Timer1Timer() {
+    ReloadChangedFiles();
     Run([this] {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();

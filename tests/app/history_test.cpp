@@ -48,10 +48,13 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
                                   "app.exe, \"Editor\": window found; 1 step, 4 key events; 0.0 s");
     EXPECT_EQ(systemLog_.messages.size(), 1u);
     EXPECT_TRUE(view_->boxes.empty());
-    // While it ran, the status line named it and the stop key.
+    // While it ran, the status line named it and the stop key; then it gave
+    // back what it said before.
+    const std::string before =
+        "Row 3 of Tuesday has no EXE name: it is not a task, and nothing was run";
     EXPECT_EQ(view_->statusTexts,
-              (std::vector<std::string>{"Running \"Editor\": press Ctrl+Alt+Shift+S to stop it",
-                                        kStatusText}));
+              (std::vector<std::string>{
+                  before, "Running \"Editor\": press Ctrl+Alt+Shift+S to stop it", before}));
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {

@@ -118,6 +118,8 @@ TEST(WaylandWindowsTest, AHiddenWindowIsShownActivatedAndTypedInto) {
     ASSERT_TRUE(desktop);
     const WindowHandle w = Focus(*desktop, "Orvanel hidden");
     EXPECT_TRUE(desktop->IsActive(w));
+    EXPECT_EQ(desktop->GetForegroundWindow(), w);
+    EXPECT_EQ(desktop->FocusIsWith(w), FocusState::WithWindow);
     x11test::TypeText(*desktop, "ok");
     EXPECT_EQ(hidden.WaitFor("ok"), "ok");
     EXPECT_EQ(Read(other.out), "");

@@ -157,6 +157,24 @@ WindowHandle WaylandDesktop::FindWindowA(const char* /*className*/, const char* 
     return impl_->toplevels->Find(utf8);
 }
 
+WindowHandle WaylandDesktop::GetForegroundWindow() {
+    if (impl_->Dead() || !impl_->connection->Roundtrip()) {
+        return kNoWindow;
+    }
+    return impl_->toplevels->Active();
+}
+
+FocusState WaylandDesktop::FocusIsWith(WindowHandle window) {
+    const WindowHandle active = GetForegroundWindow();
+    // No activated window: a lock screen or a panel may have the keyboard,
+    // or the compositor does not say; only another window is known to be wrong.
+    if (active == kNoWindow) {
+        return FocusState::Unknown;
+    }
+    return impl_->toplevels->SameProgram(active, window) ? FocusState::WithWindow
+                                                         : FocusState::Elsewhere;
+}
+
 bool WaylandDesktop::ShowWindow(WindowHandle window, int /*showCommand*/) {
     wl::Toplevel* w = impl_->Window(window);
     if (impl_->Dead() || w == nullptr) {

@@ -62,6 +62,10 @@ public:
     void Sleep(std::uint32_t milliseconds) override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
+    // The compositor tells which window is activated, not whether the screen
+    // is locked or the keyboard held; nor can a client watch a global key.
+    WindowHandle GetForegroundWindow() override;
+    FocusState FocusIsWith(WindowHandle window) override;
 
     // ---- Beyond the interface, for tests and tools ----
 

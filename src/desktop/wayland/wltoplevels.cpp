@@ -12,7 +12,9 @@ void OnTitle(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/, const char
     static_cast<Toplevel*>(data)->pendingTitle = title != nullptr ? title : "";
 }
 
-void OnAppId(void* /*data*/, zwlr_foreign_toplevel_handle_v1* /*handle*/, const char* /*id*/) {}
+void OnAppId(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/, const char* id) {
+    static_cast<Toplevel*>(data)->pendingAppId = id != nullptr ? id : "";
+}
 
 void OnOutput(void* /*data*/, zwlr_foreign_toplevel_handle_v1* /*handle*/, wl_output* /*out*/) {}
 
@@ -31,6 +33,7 @@ void OnState(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/, wl_array* 
 void OnDone(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/) {
     auto* window = static_cast<Toplevel*>(data);
     window->title = window->pendingTitle;
+    window->appId = window->pendingAppId;
     if (window->havePendingStates) {
         const std::uint32_t s = window->pendingStates;
         window->maximized = (s & (1u << ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MAXIMIZED)) != 0;
@@ -44,8 +47,10 @@ void OnClosed(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/) {
     static_cast<Toplevel*>(data)->closed = true;
 }
 
-void OnParent(void* /*data*/, zwlr_foreign_toplevel_handle_v1* /*handle*/,
-              zwlr_foreign_toplevel_handle_v1* /*parent*/) {}
+void OnParent(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/,
+              zwlr_foreign_toplevel_handle_v1* parent) {
+    static_cast<Toplevel*>(data)->parent = parent;
+}
 
 const zwlr_foreign_toplevel_handle_v1_listener kHandleListener = {
     OnTitle, OnAppId, OnOutput, OnOutput, OnState, OnDone, OnClosed, OnParent,
@@ -112,6 +117,27 @@ std::uint64_t Toplevels::Find(const std::string& title) const {
 Toplevel* Toplevels::Get(std::uint64_t id) {
     auto it = windows_.find(id);
     return it != windows_.end() && !it->second->closed ? it->second.get() : nullptr;
+}
+
+std::uint64_t Toplevels::Active() const {
+    for (const auto& [id, window] : windows_) {
+        if (!window->closed && window->activated) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+bool Toplevels::SameProgram(std::uint64_t a, std::uint64_t b) const {
+    const auto first = windows_.find(a);
+    const auto second = windows_.find(b);
+    if (first == windows_.end() || second == windows_.end()) {
+        return false;
+    }
+    const Toplevel& x = *first->second;
+    const Toplevel& y = *second->second;
+    return a == b || x.parent == y.handle || y.parent == x.handle ||
+           (!x.appId.empty() && x.appId == y.appId);
 }
 
 } // namespace orvanel::wl

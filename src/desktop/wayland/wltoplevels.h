@@ -23,6 +23,9 @@ struct Toplevel {
     std::uint32_t pendingStates = 0; // bit per state value
     bool havePendingStates = false;
     bool closed = false;
+    std::string appId;        // as of the last "done"
+    std::string pendingAppId; // since then
+    zwlr_foreign_toplevel_handle_v1* parent = nullptr;
 };
 
 class Toplevels {
@@ -38,6 +41,13 @@ public:
 
     // The window of an id, null when it is unknown or closed.
     Toplevel* Get(std::uint64_t id);
+
+    // The id of the activated window, 0 when none is.
+    std::uint64_t Active() const;
+
+    // Whether two windows are of one program: the same one, one the parent
+    // of the other (a dialog), or both with the same application id.
+    bool SameProgram(std::uint64_t a, std::uint64_t b) const;
 
     // The manager's events (public for its listener table).
     static void OnToplevelThunk(void* data, zwlr_foreign_toplevel_manager_v1* manager,
