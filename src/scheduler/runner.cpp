@@ -61,20 +61,37 @@ WindowHandle ProvideWindow(DesktopServices& desktop, const std::string& exeName,
     return window;
 }
 
+bool FocusLeft(DesktopServices& desktop, WindowHandle target) {
+    return target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
+}
+
+// Whether the focus reaches `target` (kNoWindow: wherever it is) within
+// kFocusWaitMilliseconds: a program busy with other work takes a moment.
+bool AwaitFocus(DesktopServices& desktop, WindowHandle target) {
+    for (std::uint32_t waited = 0; FocusLeft(desktop, target); waited += kFocusPollMilliseconds) {
+        if (waited >= kFocusWaitMilliseconds) {
+            return false;
+        }
+        desktop.Sleep(kFocusPollMilliseconds);
+    }
+    return true;
+}
+
 // Plays the script into `target` (kNoWindow: wherever the focus is, unchecked)
 // as long as the focus stays with it.
 void Type(KeyOutput& keys, std::string_view script, std::string_view scriptDelay,
           WindowHandle target, RunResult& result) {
     DesktopServices& desktop = keys.desktop;
-    const auto focusLeft = [&] {
-        return target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
-    };
+    if (!AwaitFocus(desktop, target)) {
+        result.skipped = SkipReason::WindowNotFocused;
+        return;
+    }
     result.steps = PlayScript(keys, script, scriptDelay, [&](std::int32_t played) {
-        if (!focusLeft()) {
+        if (played == 0 || !FocusLeft(desktop, target)) {
             result.steps = played + 1; // begun, should the stop key end the script
             return true;
         }
-        result.skipped = played == 0 ? SkipReason::WindowNotFocused : SkipReason::FocusMoved;
+        result.skipped = SkipReason::FocusMoved;
         return false;
     });
 }

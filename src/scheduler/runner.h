@@ -15,6 +15,10 @@ namespace orvanel {
 
 // The wait after the shell has been asked to start a program.
 constexpr std::uint32_t kLaunchWaitMilliseconds = 3000;
+// How long a task's window may take to get the keyboard focus after it has
+// been activated, and how often the focus is looked at meanwhile.
+constexpr std::uint32_t kFocusWaitMilliseconds = 1000;
+constexpr std::uint32_t kFocusPollMilliseconds = 50;
 
 // The EXE name split for the shell: the directory part is everything up to
 // and including the last "\" or ":" (empty when there is neither); the file
