@@ -59,7 +59,9 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 void MainForm::ConnectHistory() {
     history_.Attach(scheduler_);
     history_.onStatus = [this](const std::string& message) { SetStatus(message); };
-    scheduler_.onRunStart = [this](std::string_view line) { ShowRunning(line); };
+    scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
+        ShowRunning(line, stopKeyWatched);
+    };
     scheduler_.onRunEnd = [this](const RunResult&) { SetStatus(statusBeforeRun_); };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         view_.HistoryChanged(added, dropped);
@@ -71,12 +73,13 @@ void MainForm::SetStatus(const std::string& text) {
     view_.SetStatusText(text);
 }
 
-void MainForm::ShowRunning(std::string_view line) {
+void MainForm::ShowRunning(std::string_view line, bool stopKeyWatched) {
     const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
     const std::string name =
         title.empty() ? ExtractField(line, kFieldSeparator, kExeNameField) : title;
     const std::string before = status_;
-    SetStatus("Running \"" + name + "\": press " + kStopKeyText + " to stop it");
+    SetStatus("Running \"" + name + "\"" +
+              (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
     statusBeforeRun_ = before;
 }
 

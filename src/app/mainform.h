@@ -108,8 +108,9 @@ private:
     void UpdateNextTask();
     // The status line, remembered so that a task run can give it back.
     void SetStatus(const std::string& text);
-    // The status line while a task runs: what runs and the stop key.
-    void ShowRunning(std::string_view line);
+    // The status line while a task runs: what runs and, when it is watched,
+    // the stop key.
+    void ShowRunning(std::string_view line, bool stopKeyWatched);
     // Takes in the schedule files that another program changed on disk, so
     // that due tasks come from the files; the status line says what changed
     // and whether unsaved edits stay on screen. Not while a task runs: the

@@ -116,12 +116,15 @@ void Perform(KeyOutput& keys, std::string_view line, const std::string& script,
 
 // Performs the task on a desktop that the stop key can interrupt.
 void GuardedRun(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                WindowHandle owner, RunResult& result) {
+                WindowHandle owner, const RunBegins& begins, RunResult& result) {
     GuardedDesktop guarded(keys.desktop);
     KeyOutput guardedKeys(guarded);
     const std::string script(PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)));
     if (!script.empty()) {
         result.stopKeyWatched = guarded.WatchStopKey();
+    }
+    if (begins) {
+        begins(result.stopKeyWatched);
     }
     try {
         Perform(guardedKeys, line, script, scriptDelay, owner, result);
@@ -165,7 +168,7 @@ ExeNameParts SplitExeName(std::string_view exeName) {
 }
 
 RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                  WindowHandle owner) {
+                  WindowHandle owner, const RunBegins& begins) {
     DesktopServices& desktop = keys.desktop;
     RunResult result;
     result.started = desktop.GetLocalTime();
@@ -175,7 +178,7 @@ RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scrip
         result.skipped = BlockReason(desktop.InputBlocked());
     }
     if (result.skipped == SkipReason::NotSkipped) {
-        GuardedRun(keys, line, scriptDelay, owner, result);
+        GuardedRun(keys, line, scriptDelay, owner, begins, result);
     }
     result.finished = desktop.GetLocalTime();
     return result;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -77,8 +78,10 @@ struct RunResult {
 // empty Script needs no input and runs as it always has.
 // `owner` is the main window, the owner of started programs. The keystrokes go
 // through `keys`, and every window, shell and wait call through keys.desktop.
-// Raises nothing of its own; returns what it did.
+// `begins`, when given, is told as the task begins whether the stop key is
+// watched for it. Raises nothing of its own; returns what it did.
+using RunBegins = std::function<void(bool stopKeyWatched)>;
 RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                  WindowHandle owner);
+                  WindowHandle owner, const RunBegins& begins = {});
 
 } // namespace orvanel
