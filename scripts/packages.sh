@@ -5,7 +5,7 @@
 # To build and run the program.
 ORVANEL_RUN_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev libgl-dev libx11-dev libxtst-dev
+    qt6-base-dev qt6-svg-dev libgl-dev libx11-dev libxtst-dev libxss-dev
     libwayland-dev wayland-protocols libxkbcommon-dev
     xvfb xauth fonts-dejavu-core xdg-utils
 )

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/diskchangetext.h"
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
 #include "history/encoding.h"
@@ -76,7 +77,9 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 void MainForm::ConnectHistory() {
     history_.Attach(scheduler_);
     history_.onStatus = [this](const std::string& message) { SetStatus(message); };
-    scheduler_.onRunStart = [this](std::string_view line) { ShowRunning(line); };
+    scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
+        ShowRunning(line, stopKeyWatched);
+    };
     scheduler_.onRunEnd = [this](const RunResult&) { SetStatus(statusBeforeRun_); };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         view_.HistoryChanged(added, dropped);
@@ -88,12 +91,13 @@ void MainForm::SetStatus(const std::string& text) {
     view_.SetStatusText(text);
 }
 
-void MainForm::ShowRunning(std::string_view line) {
+void MainForm::ShowRunning(std::string_view line, bool stopKeyWatched) {
     const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
     const std::string name =
         title.empty() ? ExtractField(line, kFieldSeparator, kExeNameField) : title;
     const std::string before = status_;
-    SetStatus("Running \"" + name + "\": press " + kStopKeyText + " to stop it");
+    SetStatus("Running \"" + name + "\"" +
+              (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
     statusBeforeRun_ = before;
 }
 
@@ -210,7 +214,21 @@ void MainForm::RunNow(int day, int row) {
     });
 }
 
+void MainForm::ReloadChangedFiles() {
+    Run([this] {
+        if (scheduler_.Busy()) {
+            return;
+        }
+        const DiskChanges changes = store_.ReloadChangedFiles();
+        if (changes.Any()) {
+            SetStatus(DiskChangesText(changes));
+            UpdateNextTask();
+        }
+    });
+}
+
 void MainForm::FormActivate() {
+    ReloadChangedFiles();
     Run([this] {
         if (firstActivation_) {
             firstActivation_ = false;
@@ -262,6 +280,7 @@ void MainForm::BitBtn2Click() {
 }
 
 void MainForm::Timer1Timer() {
+    ReloadChangedFiles();
     Run([this] {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();

@@ -57,13 +57,14 @@ public:
     // once everything that can be loaded has been.
     void FormCreate();
     // The window becomes active; the first time, the date label is filled.
+    // Every time, files changed on disk are taken in (see ReloadChangedFiles).
     void FormActivate();
     // The window closes: the timer stops and the lists are freed. Nothing is
     // saved.
     void FormClose();
     void BitBtn1Click(); // "Test": runs the first Tuesday line
     void BitBtn2Click(); // "Save Data"
-    void Timer1Timer();  // the date label, then the minute tick
+    void Timer1Timer();  // files changed on disk, the date label, then the minute tick
     void Label9Click();  // opens the vendor's web site
     void Label10Click(); // opens "schedule.html"
     void Label9MouseMove();
@@ -115,8 +116,14 @@ private:
     void ShowAutostart();
     // The status line, remembered so that a task run can give it back.
     void SetStatus(const std::string& text);
-    // The status line while a task runs: what runs and the stop key.
-    void ShowRunning(std::string_view line);
+    // The status line while a task runs: what runs and, when it is watched,
+    // the stop key.
+    void ShowRunning(std::string_view line, bool stopKeyWatched);
+    // Takes in the schedule files that another program changed on disk, so
+    // that due tasks come from the files; the status line says what changed
+    // and whether unsaved edits stay on screen. Not while a task runs: the
+    // running tick reads the day lists.
+    void ReloadChangedFiles();
 
     MainView& view_;
     DesktopServices& desktop_;

@@ -46,7 +46,7 @@ std::string DescribeRun(const RunResult& result) {
 
 RunRecord RecordOfRun(const TaskRun& run) {
     const RunResult& result = run.result;
-    const bool skipped = result.skipped != SkipReason::None;
+    const bool skipped = result.skipped != SkipReason::NotSkipped;
     RunRecord record = RecordForLine(run.day, run.index, run.line,
                                      skipped                 ? Outcome::Skipped
                                      : result.programStarted ? Outcome::Started

@@ -26,10 +26,12 @@ int OpenForReading(const fs::path& path) {
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
+// Scripts may hold passwords: a new file is readable by its owner only. A
+// file that replaces an existing one gets that one's mode (CopyOwnership).
 int CreateExclusive(const fs::path& path) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

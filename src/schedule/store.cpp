@@ -111,6 +111,7 @@ void ScheduleStore::CreateLists() {
     settings_.clear();
     unreadable_.fill(false);
     settingsHeld_ = false;
+    known_.fill(KnownFile{});
     hasLists_ = true;
 }
 
@@ -119,13 +120,17 @@ void ScheduleStore::LoadSettings() {
     std::string content;
     settings_.clear();
     settingsHeld_ = false;
-    switch (files_.ReadWhole(PathOf(kSettingsFileName), content)) {
+    const ScheduleFiles::ReadResult read = files_.ReadWhole(PathOf(kSettingsFileName), content);
+    Remember(kSettingsFile, read, content);
+    switch (read) {
     case ScheduleFiles::ReadResult::Ok:
         settings_ = SplitLines(content);
         break;
     case ScheduleFiles::ReadResult::Missing:
         settings_ = {kScriptDelayCaption, "0"};
-        if (!files_.ReplaceWhole(PathOf(kSettingsFileName), JoinLines(settings_))) {
+        if (files_.ReplaceWhole(PathOf(kSettingsFileName), JoinLines(settings_))) {
+            Remember(kSettingsFile, ScheduleFiles::ReadResult::Ok, JoinLines(settings_));
+        } else {
             // The default was never stored: the delay stays empty (100 ms)
             // rather than making scripts type with no pause.
             settings_[1].clear();
@@ -146,15 +151,40 @@ void ScheduleStore::LoadSettings() {
     }
     scriptDelay_ = settings_[1].substr(0, kMaxTextLength);
     view_.SetSpinText(scriptDelay_);
+    shownSpin_ = scriptDelay_;
     if (!error.empty()) {
         throw Error(error);
     }
 }
 
+void ScheduleStore::Remember(int file, ScheduleFiles::ReadResult state, std::string bytes) {
+    KnownFile& known = known_.at(Index(file));
+    known.state = state;
+    known.bytes = state == ScheduleFiles::ReadResult::Ok ? std::move(bytes) : std::string();
+}
+
+void ScheduleStore::ShowCell(int day, int column, int row, const std::string& text) {
+    view_.SetCell(day, column, row, text);
+    shown_.at(Index(day)).at(Index(row) - 1).at(Index(column)) = text;
+}
+
 void ScheduleStore::ClearTaskRows(int day) {
     for (int row = 1; row <= kTaskRows; ++row) {
         for (int column = 0; column < kGridColumns; ++column) {
-            view_.SetCell(day, column, row, std::string());
+            ShowCell(day, column, row, std::string());
+        }
+    }
+}
+
+// Copies the first 24 lines of a day list into its task rows.
+void ScheduleStore::FillTaskRows(int day) {
+    const auto& list = days_.at(Index(day));
+    for (std::size_t i = 0; i < list.size() && i < static_cast<std::size_t>(kTaskRows); ++i) {
+        const std::string_view line =
+            std::string_view(list[i]).substr(0, std::min(list[i].size(), kMaxTextLength));
+        for (int column = 0; column < kGridColumns; ++column) {
+            ShowCell(day, column, static_cast<int>(i) + 1,
+                     ExtractField(line, kFieldSeparator, column));
         }
     }
 }
@@ -174,7 +204,9 @@ void ScheduleStore::LoadDays(ErrorList& errors) {
         const char* name = kDayFileNames[Index(day)];
         auto& list = days_[Index(day)];
         const bool wasHeld = unreadable_[Index(day)];
-        switch (files_.ReadWhole(PathOf(name), content)) {
+        const ScheduleFiles::ReadResult read = files_.ReadWhole(PathOf(name), content);
+        Remember(day, read, content);
+        switch (read) {
         case ScheduleFiles::ReadResult::Ok:
             list = SplitLines(content);
             unreadable_[Index(day)] = false;
@@ -193,14 +225,7 @@ void ScheduleStore::LoadDays(ErrorList& errors) {
             // can be read again is what they show now.
             ClearTaskRows(day);
         }
-        for (std::size_t i = 0; i < list.size() && i < static_cast<std::size_t>(kTaskRows); ++i) {
-            const std::string_view line =
-                std::string_view(list[i]).substr(0, std::min(list[i].size(), kMaxTextLength));
-            for (int column = 0; column < kGridColumns; ++column) {
-                view_.SetCell(day, column, static_cast<int>(i) + 1,
-                              ExtractField(line, kFieldSeparator, column));
-            }
-        }
+        FillTaskRows(day);
     }
     std::string().swap(content);
 }
@@ -223,9 +248,12 @@ void ScheduleStore::Save() {
         errors.Add(CannotOpen(kSettingsFileName));
     } else {
         settings_[1] = view_.SpinText();
-        if (!files_.ReplaceWhole(PathOf(kSettingsFileName), JoinLines(settings_))) {
+        std::string text = JoinLines(settings_);
+        if (!files_.ReplaceWhole(PathOf(kSettingsFileName), text)) {
             throw Error(CannotCreate(kSettingsFileName));
         }
+        Remember(kSettingsFile, ScheduleFiles::ReadResult::Ok, std::move(text));
+        shownSpin_ = settings_[1];
     }
 
     for (int day = 0; day < kDayCount; ++day) {
@@ -249,9 +277,11 @@ void ScheduleStore::Save() {
             }
             list.push_back(std::move(line));
         }
-        if (!files_.ReplaceWhole(PathOf(name), JoinLines(list))) {
+        std::string text = JoinLines(list);
+        if (!files_.ReplaceWhole(PathOf(name), text)) {
             throw Error(CannotCreate(name));
         }
+        Remember(day, ScheduleFiles::ReadResult::Ok, std::move(text));
     }
 
     for (int day = 0; day < kDayCount; ++day) {
@@ -270,6 +300,7 @@ void ScheduleStore::Release() {
     std::vector<std::string>().swap(settings_);
     unreadable_.fill(false);
     settingsHeld_ = false;
+    known_.fill(KnownFile{});
     hasLists_ = false;
 }
 

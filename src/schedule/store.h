@@ -35,6 +35,12 @@ public:
     virtual void SetCell(int day, int column, int row, const std::string& text) = 0;
     virtual std::string SpinText() const = 0;
     virtual void SetSpinText(const std::string& text) = 0;
+    // Whether a cell of the day's grid is open for editing with text that
+    // Cell does not show yet; the store counts it as an unsaved edit.
+    virtual bool Editing(int day) const {
+        (void)day;
+        return false;
+    }
 };
 
 // A plain in-memory view: seven 25 x 5 grids and a spin box text. A cell
@@ -59,22 +65,34 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Joins lines into a file's text, every line ending in CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
+// What ReloadChangedFiles found: the bare names of the files that changed on
+// disk, Monday's day file first and "schedule.ini" last.
+struct DiskChanges {
+    std::vector<std::string> changed; // every file that changed, including those below
+    std::vector<std::string> kept;    // changed, but the unsaved edits of its grid or spin box
+                                      // stay on screen; "Save Data" would overwrite it
+    std::vector<std::string> removed; // removed from disk; its day's task rows stay on screen
+
+    bool Any() const { return !changed.empty(); }
+};
+
 // Errors are orvanel::Error with the messages "Cannot open file <name>" and
 // "Cannot create file <name>", <name> being the bare file name. A load, and
 // the end of a save, report every file that could not be read in one Error
 // (see error.h); a file that cannot be created stops a save at once.
 //
 // A day file that exists but cannot be read is "held" until a later load
-// reads it: its day list stays empty, a save neither rewrites the file nor
+// (or ReloadChangedFiles) reads it: its day list stays empty, a save neither rewrites the file nor
 // blanks that day's task rows (what the user typed there stays visible), and
 // every save that leaves it unwritten ends with "Cannot open file <name>"
 // after writing the other files. The read-back at the end of the save tries
 // the file again; once it can be read, the hold ends and the day is loaded
 // from it like any other (its task rows show the file). So a file that could
 // not be read is never replaced by the blank grid that its failed load left.
-// A settings file that exists but cannot be read is held in the same way for
-// the whole run: it is not rewritten, and every save ends with "Cannot open
-// file schedule.ini"; the script delay is then empty (100 ms).
+// A settings file that exists but cannot be read is held in the same way
+// until ReloadChangedFiles reads it: it is not rewritten, and every save ends
+// with "Cannot open file schedule.ini"; the script delay is then empty
+// (100 ms) for the whole run.
 class ScheduleStore {
 public:
     // `directory` holds the files; the program passes its working directory.
@@ -106,6 +124,31 @@ public:
     // Frees the lists; nothing is saved.
     void Release();
 
+    // Another program may rewrite the files while this one runs. The store
+    // remembers what each of its eight files held (or that it was missing or
+    // could not be read) as of its own last read or write of it; this reads
+    // them again and takes in each one that differs:
+    // - a day file's new content becomes its day list (and ends its hold);
+    //   the day's task rows show it too, unless they hold unsaved edits,
+    //   which then stay on screen;
+    // - a day file that was removed empties its day list, as a missing file
+    //   does at start-up, but its task rows keep what they show, so that
+    //   "Save Data" can write them again: nothing typed is lost;
+    // - a new "schedule.ini" becomes the settings list, and the spin box
+    //   shows its value unless the spin box holds an unsaved edit; the script
+    //   delay in use stays the one fixed at start-up. A removed one leaves
+    //   the settings list as it is (the next save writes it again).
+    // A file that cannot be read now tells nothing: it is passed over and
+    // looked at again next time, and nothing is blanked or reported. Our own
+    // writes are remembered as we make them, so a save is no change.
+    DiskChanges ReloadChangedFiles();
+
+    // Whether task rows 1 to 24 of a day's grid differ from what the store
+    // last put there (a load, or the clearing of a save).
+    bool HasUnsavedRows(int day) const;
+    // Whether the spin box differs from what the store last put there or saved.
+    bool HasUnsavedSpin() const { return view_.SpinText() != shownSpin_; }
+
     bool HasLists() const { return hasLists_; }
     // Day lists: 0 Monday ... 6 Sunday.
     const std::vector<std::string>& DayList(int day) const;
@@ -116,8 +159,22 @@ public:
     bool IsDayHeld(int day) const { return unreadable_.at(static_cast<std::size_t>(day)); }
 
 private:
+    // What a file held as of the store's last read or write of it.
+    struct KnownFile {
+        ScheduleFiles::ReadResult state = ScheduleFiles::ReadResult::Missing;
+        std::string bytes; // the whole content when state is Ok
+        bool operator==(const KnownFile&) const = default;
+    };
+    static constexpr int kSettingsFile = kDayCount; // known_[7]; days are 0 to 6
+
     std::filesystem::path PathOf(const char* name) const { return directory_ / name; }
+    void Remember(int file, ScheduleFiles::ReadResult state, std::string bytes = {});
+    // Sets a task row cell and remembers what was put there.
+    void ShowCell(int day, int column, int row, const std::string& text);
     void ClearTaskRows(int day);
+    void FillTaskRows(int day);
+    void ReloadDay(int day, const KnownFile& now, DiskChanges& changes);
+    void ReloadSettings(const KnownFile& now, DiskChanges& changes);
     // Loads every day; keeps a message for each file that could not be read.
     void LoadDays(ErrorList& errors);
 
@@ -133,6 +190,11 @@ private:
     std::array<bool, kDayCount> unreadable_{};
     // The settings file existed but could not be read at start-up.
     bool settingsHeld_ = false;
+    // The day files, then the settings file, as last read or written here.
+    std::array<KnownFile, kDayCount + 1> known_{};
+    // What the store last put into the task rows and the spin box.
+    std::array<std::array<std::array<std::string, kGridColumns>, kTaskRows>, kDayCount> shown_{};
+    std::string shownSpin_;
 };
 
 } // namespace orvanel

@@ -34,7 +34,7 @@ SkipReason BlockReason(InputBlock block) {
     case InputBlock::Clear:
         break;
     }
-    return SkipReason::None;
+    return SkipReason::NotSkipped;
 }
 
 // Gives the task its window: the one with its title, activated, or else its
@@ -61,20 +61,37 @@ WindowHandle ProvideWindow(DesktopServices& desktop, const std::string& exeName,
     return window;
 }
 
+bool FocusLeft(DesktopServices& desktop, WindowHandle target) {
+    return target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
+}
+
+// Whether the focus reaches `target` (kNoWindow: wherever it is) within
+// kFocusWaitMilliseconds: a program busy with other work takes a moment.
+bool AwaitFocus(DesktopServices& desktop, WindowHandle target) {
+    for (std::uint32_t waited = 0; FocusLeft(desktop, target); waited += kFocusPollMilliseconds) {
+        if (waited >= kFocusWaitMilliseconds) {
+            return false;
+        }
+        desktop.Sleep(kFocusPollMilliseconds);
+    }
+    return true;
+}
+
 // Plays the script into `target` (kNoWindow: wherever the focus is, unchecked)
 // as long as the focus stays with it.
 void Type(KeyOutput& keys, std::string_view script, std::string_view scriptDelay,
           WindowHandle target, RunResult& result) {
     DesktopServices& desktop = keys.desktop;
-    const auto focusLeft = [&] {
-        return target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
-    };
+    if (!AwaitFocus(desktop, target)) {
+        result.skipped = SkipReason::WindowNotFocused;
+        return;
+    }
     result.steps = PlayScript(keys, script, scriptDelay, [&](std::int32_t played) {
-        if (!focusLeft()) {
+        if (played == 0 || !FocusLeft(desktop, target)) {
             result.steps = played + 1; // begun, should the stop key end the script
             return true;
         }
-        result.skipped = played == 0 ? SkipReason::WindowNotFocused : SkipReason::FocusMoved;
+        result.skipped = SkipReason::FocusMoved;
         return false;
     });
 }
@@ -99,12 +116,15 @@ void Perform(KeyOutput& keys, std::string_view line, const std::string& script,
 
 // Performs the task on a desktop that the stop key can interrupt.
 void GuardedRun(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                WindowHandle owner, RunResult& result) {
+                WindowHandle owner, const RunBegins& begins, RunResult& result) {
     GuardedDesktop guarded(keys.desktop);
     KeyOutput guardedKeys(guarded);
     const std::string script(PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)));
     if (!script.empty()) {
         result.stopKeyWatched = guarded.WatchStopKey();
+    }
+    if (begins) {
+        begins(result.stopKeyWatched);
     }
     try {
         Perform(guardedKeys, line, script, scriptDelay, owner, result);
@@ -133,7 +153,7 @@ std::string SkipText(SkipReason reason, std::int32_t steps) {
         return "focus moved to another window after step " + std::to_string(steps);
     case SkipReason::StoppedByUser:
         return "stopped by the user";
-    case SkipReason::None:
+    case SkipReason::NotSkipped:
         break;
     }
     return {};
@@ -148,7 +168,7 @@ ExeNameParts SplitExeName(std::string_view exeName) {
 }
 
 RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                  WindowHandle owner) {
+                  WindowHandle owner, const RunBegins& begins) {
     DesktopServices& desktop = keys.desktop;
     RunResult result;
     result.started = desktop.GetLocalTime();
@@ -157,8 +177,8 @@ RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scrip
     if (hasScript) {
         result.skipped = BlockReason(desktop.InputBlocked());
     }
-    if (result.skipped == SkipReason::None) {
-        GuardedRun(keys, line, scriptDelay, owner, result);
+    if (result.skipped == SkipReason::NotSkipped) {
+        GuardedRun(keys, line, scriptDelay, owner, begins, result);
     }
     result.finished = desktop.GetLocalTime();
     return result;

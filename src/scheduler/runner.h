@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace orvanel {
 
 // The wait after the shell has been asked to start a program.
 constexpr std::uint32_t kLaunchWaitMilliseconds = 3000;
+// How long a task's window may take to get the keyboard focus after it has
+// been activated, and how often the focus is looked at meanwhile.
+constexpr std::uint32_t kFocusWaitMilliseconds = 1000;
+constexpr std::uint32_t kFocusPollMilliseconds = 50;
 
 // The EXE name split for the shell: the directory part is everything up to
 // and including the last "\" or ":" (empty when there is neither); the file
@@ -29,7 +34,7 @@ ExeNameParts SplitExeName(std::string_view exeName);
 
 // Why a task was not typed, or not to the end.
 enum class SkipReason {
-    None,
+    NotSkipped,
     ScreenLocked,     // no task with a Script runs while the screen is locked
     KeyboardHeld,     // nor while another program holds the keyboard
     WindowNotFound,   // the task names a window, and none had its title after the start
@@ -40,7 +45,7 @@ enum class SkipReason {
 
 // "screen locked", "keyboard held by another program", "no window with the
 // title after the start", "the window did not take the focus", "focus moved
-// to another window after step N", "stopped by the user"; empty for None.
+// to another window after step N", "stopped by the user"; empty for NotSkipped.
 std::string SkipText(SkipReason reason, std::int32_t steps);
 
 // What one run did, for the run history.
@@ -52,8 +57,8 @@ struct RunResult {
     std::uint64_t keyEvents = 0;   // keyboard events sent (press and release each count)
     SystemTime started;            // the clock when the run began
     SystemTime finished;           // and when it ended
-    SkipReason skipped = SkipReason::None; // why the script was not typed to the end
-    bool stopKeyWatched = false;           // the stop key was watched during the run
+    SkipReason skipped = SkipReason::NotSkipped; // why the script was not typed to the end
+    bool stopKeyWatched = false;                 // the stop key was watched during the run
 };
 
 // Performs one task line (cut to its first 255 characters): fields 0 (EXE
@@ -73,8 +78,10 @@ struct RunResult {
 // empty Script needs no input and runs as it always has.
 // `owner` is the main window, the owner of started programs. The keystrokes go
 // through `keys`, and every window, shell and wait call through keys.desktop.
-// Raises nothing of its own; returns what it did.
+// `begins`, when given, is told as the task begins whether the stop key is
+// watched for it. Raises nothing of its own; returns what it did.
+using RunBegins = std::function<void(bool stopKeyWatched)>;
 RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                  WindowHandle owner);
+                  WindowHandle owner, const RunBegins& begins = {});
 
 } // namespace orvanel

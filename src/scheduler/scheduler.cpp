@@ -191,8 +191,16 @@ void Scheduler::ReportLineError(const LineError& error) const {
 }
 
 RunResult Scheduler::RunTask(std::string_view line) {
-    Notify(onRunStart, line);
-    const RunResult result = orvanel::RunTask(keys_, line, scriptDelay_(), owner_);
+    const RunResult result =
+        orvanel::RunTask(keys_, line, scriptDelay_(), owner_, [&](bool stopKeyWatched) {
+            try {
+                if (onRunStart) {
+                    onRunStart(line, stopKeyWatched);
+                }
+            } catch (...) {
+                // A report that fails must not stop the task.
+            }
+        });
     Notify(onRunEnd, result);
     return result;
 }

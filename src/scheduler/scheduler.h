@@ -147,9 +147,10 @@ public:
     // misses nothing. The missed minutes count as examined.
     std::function<void(std::int64_t first, std::int64_t last)> onMissed;
 
-    // Called before and after every task run (tick, RunNow and Test), with
-    // the line as run and then what the run did.
-    std::function<void(std::string_view line)> onRunStart;
+    // Called as every task run (tick, RunNow and Test) begins, with the line
+    // and whether the stop key is watched for it, and after it with what the
+    // run did. A task held back by a locked screen does not begin.
+    std::function<void(std::string_view line, bool stopKeyWatched)> onRunStart;
     std::function<void(const RunResult&)> onRunEnd;
     // Called after every task run of a tick and every RunNow.
     std::function<void(const TaskRun&)> onRun;

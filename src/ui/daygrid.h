@@ -39,6 +39,8 @@ public:
     // Ends an edit in progress, keeping what was typed, so that the row reads
     // as the grid shows it.
     void CommitEdit();
+    // Whether a cell editor is open (its text is not in the cell yet).
+    bool Editing() const { return state() == QAbstractItemView::EditingState; }
 
     // The context menu of task row `row` (1 to 24), opened at the mouse by a
     // right click on the row; "Run now" asks for the row to be run.

@@ -174,6 +174,10 @@ std::string Tdc::SpinText() const {
     return ToCp1252(delayBox_->RawText());
 }
 
+bool Tdc::Editing(int day) const {
+    return grids_.at(static_cast<std::size_t>(day))->Editing();
+}
+
 void Tdc::SetSpinText(const std::string& text) {
     delayBox_->SetRawText(FromCp1252(text));
 }

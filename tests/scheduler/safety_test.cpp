@@ -46,9 +46,10 @@ TEST_F(SafetyTest, NothingRunsWhileInputCannotArriveExceptATaskWithoutScript) {
         {InputBlock::ScreenLocked, "app.exe|Editor|7|0|abc", SkipReason::ScreenLocked, ""},
         {InputBlock::KeyboardHeld, "app.exe||7|0|abc", SkipReason::KeyboardHeld, ""},
         // The backup at 23:30 needs no keys: it starts as always.
-        {InputBlock::ScreenLocked, "backup.exe||23|30|", SkipReason::None,
+        {InputBlock::ScreenLocked, "backup.exe||23|30|", SkipReason::NotSkipped,
          "shell open backup.exe\nsleep 3000\n"},
-        {InputBlock::Clear, "app.exe||7|0|", SkipReason::None, "shell open app.exe\nsleep 3000\n"},
+        {InputBlock::Clear, "app.exe||7|0|", SkipReason::NotSkipped,
+         "shell open app.exe\nsleep 3000\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -77,12 +78,14 @@ TEST_F(SafetyTest, KeysGoOnlyToTheTasksWindowOrItsProgram) {
         const char* detail;
     };
     const Case cases[] = {
-        {"focused", "e|Editor|7|0|a;b;c", kNoWindow, kNoWindow, "abc", SkipReason::None, 3, ""},
+        {"focused", "e|Editor|7|0|a;b;c", kNoWindow, kNoWindow, "abc", SkipReason::NotSkipped, 3,
+         ""},
         {"refused", "e|Editor|7|0|a;b;c", editor, kNoWindow, "", SkipReason::WindowNotFocused, 0,
          "the window did not take the focus"},
         {"stolen", "e|Editor|7|0|a;b;c", kNoWindow, chat, "a", SkipReason::FocusMoved, 1,
          "focus moved to another window after step 1"},
-        {"own dialog", "e|Editor|7|0|a;b;c", kNoWindow, dialog, "abc", SkipReason::None, 3, ""},
+        {"own dialog", "e|Editor|7|0|a;b;c", kNoWindow, dialog, "abc", SkipReason::NotSkipped, 3,
+         ""},
         {"no title", "e||7|0|a;b;c", kNoWindow, chat, "a", SkipReason::FocusMoved, 1,
          "focus moved to another window after step 1"},
         {"not found", "e|Viewer|7|0|a;b;c", kNoWindow, kNoWindow, "", SkipReason::WindowNotFound, 0,
@@ -113,6 +116,27 @@ TEST_F(SafetyTest, KeysGoOnlyToTheTasksWindowOrItsProgram) {
         EXPECT_TRUE(desktop.HeldKeys().empty());
         desktop.onSleep = nullptr;
     }
+}
+
+TEST_F(SafetyTest, AWindowSlowToTakeTheFocusIsWaitedForABoundedTime) {
+    const WindowHandle editor = desktop.AddWindow("Editor");
+    const WindowHandle chat = desktop.AddWindow("Chat");
+    desktop.RefuseFocus(editor); // a busy program: it comes to the front later
+    for (const std::int64_t late : {300, 5000}) {
+        desktop.SetForeground(chat);
+        const std::int64_t start = desktop.Now();
+        desktop.onSleep = [&](std::uint32_t) {
+            if (desktop.Now() - start >= late) {
+                desktop.SetForeground(editor);
+            }
+        };
+        const RunResult result = Run("e|Editor|7|0|ab", "0");
+        EXPECT_EQ(result.skipped, late < kFocusWaitMilliseconds ? SkipReason::NotSkipped
+                                                                : SkipReason::WindowNotFocused);
+        EXPECT_LE(desktop.Now() - start, kFocusWaitMilliseconds + kFocusPollMilliseconds);
+        desktop.onSleep = nullptr;
+    }
+    EXPECT_EQ(Typed(), "ab");
 }
 
 TEST_F(SafetyTest, TheStopKeyEndsAWaitAtOnceAndLeavesNoKeyDown) {

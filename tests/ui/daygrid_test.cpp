@@ -137,5 +137,23 @@ TEST_F(DayGridTest, KeysGoWhereTheUserTypes) {
     }
 }
 
+// The day file rewritten on disk while a cell editor is open: what is being
+// typed is an unsaved edit, and its grid is not refreshed under it.
+TEST_F(DayGridTest, OpenEditorKeepsItsGridWhenTheFileChangesOnDisk) {
+    Start();
+    Open();
+    ClickCell(1, 4);
+    QTest::keyClick(kFocusWidget, Qt::Key_F2);
+    QTest::keyClicks(kFocusWidget, QStringLiteral("typed"));
+    ASSERT_TRUE(grid_->Editing());
+    WriteBytes(File("monlist.ini"), "vim|Other|8|0|z\r\n");
+    W().Timer1Timer();
+    QTest::keyClick(kFocusWidget, Qt::Key_Return);
+    EXPECT_EQ(CellText(grid_, 1, 0), QStringLiteral("gedit"));
+    EXPECT_TRUE(CellText(grid_, 1, 4).endsWith(QStringLiteral("typed")))
+        << CellText(grid_, 1, 4).toStdString();
+    EXPECT_EQ(CellText(grid_, 2, 0), QStringLiteral("xterm"));
+}
+
 } // namespace
 } // namespace orvanel::test

@@ -4,7 +4,9 @@
 // through at once. Key presses and releases go, one line each ("down VK" or
 // "up VK", hexadecimal), to the same file name with ".keys" appended, which
 // helps to see what arrived when the characters do not match. Closing the
-// window ends the program.
+// window ends the program. A third argument, a window handle in decimal,
+// makes the window refuse the focus: whenever it is activated it hands the
+// foreground on to that window.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -21,6 +23,7 @@ namespace {
 
 std::string charFile;
 std::string keyFile;
+HWND refuseTo = nullptr;
 
 void Append(const std::string& path, const char* bytes, std::size_t length) {
     if (FILE* file = std::fopen(path.c_str(), "ab")) {
@@ -51,6 +54,12 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SYSKEYUP:
         LogKey("up", wParam);
         break;
+    case WM_ACTIVATE:
+        if (refuseTo != nullptr && LOWORD(wParam) != WA_INACTIVE) {
+            ::SetForegroundWindow(refuseTo);
+            return 0;
+        }
+        break;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -69,6 +78,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const char* title = __argv[1];
     charFile = __argv[2];
     keyFile = charFile + ".keys";
+    if (__argc >= 4) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): a window handle is a number
+        refuseTo = reinterpret_cast<HWND>(
+            static_cast<std::uintptr_t>(std::strtoull(__argv[3], nullptr, 10)));
+    }
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = TargetProc;

@@ -64,6 +64,17 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
+bool PressStopKey() {
+    constexpr WORD kKeys[] = {VK_CONTROL, VK_MENU, VK_SHIFT, 0x53};
+    INPUT inputs[8] = {};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = kKeys[i];
+        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    return ::SendInput(8, inputs, sizeof(INPUT)) == 8;
+}
+
 std::string NormalDirectory(std::string directory) {
     while (directory.size() > 3 && (directory.back() == '\\' || directory.back() == '/')) {
         directory.pop_back();
@@ -73,11 +84,15 @@ std::string NormalDirectory(std::string directory) {
     return directory;
 }
 
-TargetProgram::TargetProgram(const std::string& title, const fs::path& charFile, int showCommand)
+TargetProgram::TargetProgram(const std::string& title, const fs::path& charFile, int showCommand,
+                             HWND refuseTo)
     : title_(title) {
     const fs::path program = ProgramDirectory() / "targetwin_win32.exe";
     std::string commandLine =
         "\"" + program.string() + "\" \"" + title + "\" \"" + charFile.string() + "\"";
+    if (refuseTo != nullptr) {
+        commandLine += " " + std::to_string(reinterpret_cast<std::uintptr_t>(refuseTo));
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -41,6 +41,10 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // have passed; answers its last answer.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
+// Presses and releases CTRL+ALT+SHIFT and the stop key with SendInput.
+// False when the system did not take all eight events.
+bool PressStopKey();
+
 // A directory name compared as Windows compares them: without a final "\"
 // and in capitals.
 std::string NormalDirectory(std::string directory);
@@ -49,8 +53,10 @@ std::string NormalDirectory(std::string directory);
 // closed (or ended) at the end.
 class TargetProgram {
 public:
-    // Starts targetwin_win32.exe with the show command given to its window.
-    TargetProgram(const std::string& title, const std::filesystem::path& charFile, int showCommand);
+    // Starts targetwin_win32.exe with the show command given to its window;
+    // with `refuseTo`, the window hands the foreground to it when activated.
+    TargetProgram(const std::string& title, const std::filesystem::path& charFile, int showCommand,
+                  HWND refuseTo = nullptr);
     ~TargetProgram();
     TargetProgram(const TargetProgram&) = delete;
     TargetProgram& operator=(const TargetProgram&) = delete;

@@ -3,7 +3,9 @@
 // minute timer must type a due task's script into the window with the task's
 // title, start a due task's program in the program's own directory, report a
 // malformed Hour once in an error box (not a second box at the next tick),
-// leave every file as it was, and exit with 0 when its window is closed.
+// leave every file as it was, and exit with 0 when its window is closed. A
+// task that another program writes into the day file while the program runs
+// is run at the next tick.
 //
 // The program's first tick comes 60 s after its window is created and
 // examines the minute after the one it started in, so the due tasks are put
@@ -241,20 +243,22 @@ TEST(ProgramE2eTest, TheMinuteTimerRunsTheDueTasksOfTheWeekAndReportsAMalformedH
     const std::string h1 = std::to_string(first.tm_hour), m1 = std::to_string(first.tm_min);
     const std::string h2 = std::to_string(second.tm_hour), m2 = std::to_string(second.tm_min);
 
-    const std::string week =
+    const std::string firstTasks =
         // (a) due at the first tick: its window is open, so it is typed into.
         TaskLine(neverExe, kTargetTitle, h1, m1, "hello{TAB}world~") +
         // (b) due at the first tick: no title, so its program is started.
-        TaskLine(runExe, "", h1, m1, "") +
+        TaskLine(runExe, "", h1, m1, "");
+    const std::string laterTasks =
         // (d) due at the second tick.
         TaskLine(neverExe, kTargetTitle, h2, m2, "second~") +
         // (c) a malformed Hour: the error box; the tick ends here.
         TaskLine(neverExe, kTargetTitle, "x", m1, "never") +
         TaskLine(neverExe, kTargetTitle, h1, m1, "after");
+    const std::string week = firstTasks + laterTasks;
     test::WriteBytes(work / "schedule.ini", "Script Delay (mSecs):\r\n0\r\n");
     test::WriteBytes(work / kDayFiles[first.tm_wday], week);
     test::WriteBytes(work / kDayFiles[second.tm_wday], week); // past midnight
-    const auto filesBefore = DirectoryBytes(work.Path());
+    auto filesBefore = DirectoryBytes(work.Path());
 
     // The program reads its files in the directory it is started in.
     const fs::path testDir = fs::current_path();
@@ -280,6 +284,12 @@ TEST(ProgramE2eTest, TheMinuteTimerRunsTheDueTasksOfTheWeekAndReportsAMalformedH
         << "the main window did not come up";
     ASSERT_EQ(std::time(nullptr) / 60 * 60, startMinute)
         << "the program came up in a later minute than the one its tasks were planned for";
+    // (e) another program adds a task for the first tick to the running
+    // program's day file: the tick takes the file in before it looks.
+    const std::string rewritten =
+        firstTasks + TaskLine(neverExe, kTargetTitle, h1, m1, "external~") + laterTasks;
+    test::WriteBytes(work / kDayFiles[first.tm_wday], rewritten);
+    filesBefore[kDayFiles[first.tm_wday]] = rewritten;
     const auto errorBoxes = [&] {
         std::vector<Window> boxes;
         for (Window w : screen.ProgramWindows(pid)) {
@@ -292,8 +302,8 @@ TEST(ProgramE2eTest, TheMinuteTimerRunsTheDueTasksOfTheWeekAndReportsAMalformedH
     std::vector<Window> boxes;
 
     // The first tick: (a) types into its window, (b) starts run.sh in its
-    // directory, then (c) is reported.
-    const std::string typed = "hello<Tab>world<Return>";
+    // directory, (e) types into the window, then (c) is reported.
+    const std::string typed = "hello<Tab>world<Return>external<Return>";
     EXPECT_EQ(target->WaitForOutput(typed, Until(started + seconds(100))), typed);
     EXPECT_TRUE(WaitUntil([&] { return fs::exists(pwdFile); }, seconds(15)))
         << "the task's program was not started";
@@ -361,7 +371,7 @@ TEST(ProgramE2eTest, TheMinuteTimerRunsTheDueTasksOfTheWeekAndReportsAMalformedH
                            "\twindow found; 1 step, "),
               std::string::npos)
         << history;
-    for (const char* script : {"hello", "world~", "second~", "after"}) {
+    for (const char* script : {"hello", "world~", "second~", "external~", "after"}) {
         EXPECT_EQ(history.find(script), std::string::npos) << script << " in " << history;
     }
     // Closing saves nothing: the week is as it was written.

@@ -1,7 +1,7 @@
 // targetwin: a plain X window that writes down every key it receives.
 //
 //   targetwin --title TITLE --out FILE [--ready FILE] [--minimized]
-//             [--maximized] [--wm-name-only] [--keymap-on-read]
+//             [--maximized] [--wm-name-only] [--keymap-on-read] [--no-focus]
 //
 // The window's title is TITLE (UTF-8) in _NET_WM_NAME and in WM_NAME
 // (--wm-name-only: WM_NAME alone, as Latin-1 STRING). Each key press is
@@ -19,6 +19,8 @@
 // --keymap-on-read: applies every keymap change it has received before it
 // looks a key up, as toolkits do that take in keymap changes as they read
 // them: a key is then read with the keymap of the moment it is read.
+// --no-focus: a window that never takes the keyboard focus (WM_HINTS input
+// False, no WM_TAKE_FOCUS), which window managers do not focus.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -136,7 +138,7 @@ std::string Token(KeySym keysym, unsigned state) {
 
 int Usage() {
     std::fprintf(stderr, "usage: targetwin --title TITLE --out FILE [--ready FILE] [--minimized] "
-                         "[--maximized] [--wm-name-only] [--keymap-on-read]\n");
+                         "[--maximized] [--wm-name-only] [--keymap-on-read] [--no-focus]\n");
     return 2;
 }
 
@@ -144,7 +146,8 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::string title, outPath, readyPath;
-    bool minimized = false, maximized = false, wmNameOnly = false, keymapOnRead = false;
+    bool minimized = false, maximized = false, wmNameOnly = false, keymapOnRead = false,
+         noFocus = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--title" && i + 1 < argc) {
@@ -161,6 +164,8 @@ int main(int argc, char** argv) {
             wmNameOnly = true;
         } else if (arg == "--keymap-on-read") {
             keymapOnRead = true;
+        } else if (arg == "--no-focus") {
+            noFocus = true;
         } else {
             return Usage();
         }
@@ -208,7 +213,7 @@ int main(int argc, char** argv) {
     }
     XWMHints hints{};
     hints.flags = InputHint | StateHint;
-    hints.input = True;
+    hints.input = noFocus ? False : True;
     hints.initial_state = minimized ? IconicState : NormalState;
     XSetWMHints(dpy, window, &hints);
     XClassHint classHint{const_cast<char*>("targetwin"), const_cast<char*>("Targetwin")};

@@ -138,6 +138,20 @@ int Child::Wait(milliseconds timeout) {
     return result;
 }
 
+// ---- KeyboardGrab ----
+
+std::unique_ptr<KeyboardGrab> KeyboardGrab::Start() {
+    std::unique_ptr<KeyboardGrab> grab(new KeyboardGrab());
+    const std::string ready = (grab->dir_ / "grabbed").string();
+    grab->process_ = Child::Spawn({ORVANEL_GRABKEYBOARD, ready});
+    if (!grab->process_ ||
+        !WaitUntil([&] { return ReadFile(ready) == "grabbed\n"; }, milliseconds(5000))) {
+        ADD_FAILURE() << "grabkeyboard did not take the keyboard";
+        return nullptr;
+    }
+    return grab;
+}
+
 // ---- TargetWindow ----
 
 std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
@@ -158,6 +172,9 @@ std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
     }
     if (options.keymapOnRead) {
         argv.emplace_back("--keymap-on-read");
+    }
+    if (options.noFocus) {
+        argv.emplace_back("--no-focus");
     }
     target->process_ = Child::Spawn(argv);
     if (!target->process_) {
@@ -262,6 +279,13 @@ WindowManager::~WindowManager() {
         process_->Signal(SIGTERM);
         process_->Wait(milliseconds(3000));
         WaitUntil([&] { return !desktop_->WindowManagerRunning(); }, milliseconds(2000));
+        // openbox leaves its check property on the root window; the next
+        // test's targetwin would take it for a window manager.
+        if (DisplayPtr dpy = OpenDisplay()) {
+            XDeleteProperty(dpy.get(), DefaultRootWindow(dpy.get()),
+                            XInternAtom(dpy.get(), "_NET_SUPPORTING_WM_CHECK", False));
+            XSync(dpy.get(), False);
+        }
     }
 }
 

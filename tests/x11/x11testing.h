@@ -51,11 +51,25 @@ private:
     bool reaped_ = false;
 };
 
+// Another program holding a grab of the whole keyboard; the grab ends with
+// the object.
+class KeyboardGrab {
+public:
+    // Null (with a gtest failure) when the grab is not held within 5 s.
+    static std::unique_ptr<KeyboardGrab> Start();
+
+private:
+    KeyboardGrab() = default;
+    test::TempDir dir_;
+    std::unique_ptr<Child> process_;
+};
+
 struct TargetOptions {
     bool minimized = false;    // iconic at start (no window manager: unmapped)
     bool maximized = false;    // maximised at start (window manager needed)
     bool wmNameOnly = false;   // title in WM_NAME only
     bool keymapOnRead = false; // reads keys with the keymap of the moment it reads them
+    bool noFocus = false;      // never takes the keyboard focus (WM_HINTS input False)
 };
 
 // One targetwin process: a window with a given title that writes every key

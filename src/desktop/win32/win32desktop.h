@@ -5,7 +5,9 @@
 #pragma once
 
 #include "desktop/desktop.h"
+#include "desktop/win32/inputstate.h"
 #include "desktop/win32/releaseguard.h"
+#include "desktop/win32/stopkeywatch.h"
 
 namespace orvanel {
 
@@ -41,11 +43,22 @@ public:
     bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
     std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
 
+    // See inputstate.h and stopkeywatch.h.
+    InputBlock InputBlocked() override { return win32::CurrentInputBlock(); }
+    WindowHandle GetForegroundWindow() override { return win32::ForegroundWindow(); }
+    FocusState FocusIsWith(WindowHandle window) override {
+        return win32::FocusRelation(win32::ForegroundWindow(), window);
+    }
+    bool StartStopKeyWatch() override { return stopKey_.Start(); }
+    bool StopKeyPressed() override { return stopKey_.Pressed(); }
+    void EndStopKeyWatch() override { stopKey_.End(); }
+
     // True when the release guard runs.
     bool ReleaseGuardRunning() const { return guard_.Running(); }
 
 private:
     win32::ReleaseGuard guard_;
+    win32::StopKeyWatch stopKey_;
 };
 
 } // namespace orvanel

@@ -259,14 +259,16 @@ Window EwmhWindows::Parent(Window w) {
     return parent;
 }
 
-// The client window inside a frame: the first window below it that
-// carries WM_STATE.
+bool EwmhWindows::IsClient(Window w) {
+    return Property(w, atom_.wmState, atom_.wmState).has_value();
+}
+
 Window EwmhWindows::ClientOf(Window frame, int depth) {
     if (depth > 3) {
         return 0;
     }
     for (Window child : Children(frame)) {
-        if (Property(child, atom_.wmState, atom_.wmState)) {
+        if (IsClient(child)) {
             return child;
         }
     }

@@ -37,6 +37,23 @@ public:
     // True when a window manager that follows EWMH runs.
     bool WmRunning();
 
+    // ---- Helpers for the other window questions (focusquery.h) ----
+
+    std::optional<std::vector<unsigned char>> Property(Window w, Atom property, Atom type,
+                                                       int* format = nullptr,
+                                                       unsigned long* items = nullptr);
+    std::vector<long> LongProperty(Window w, Atom property, Atom type);
+    bool WmSupports(Atom atom);
+    Window Parent(Window w);
+    // The client window inside a frame (the first window below it with
+    // WM_STATE); 0 when there is none.
+    Window ClientOf(Window frame, int depth = 0);
+    // The child of the root window that holds `w`.
+    Window TopLevelOf(Window w);
+    bool IsClient(Window w);
+    Window Root() const { return root_; }
+    Atom NetActiveWindow() const { return atom_.netActiveWindow; }
+
 private:
     struct Atoms {
         Atom netClientList = 0, netClientListStacking = 0, netWmName = 0, utf8String = 0,
@@ -44,18 +61,10 @@ private:
              netWmStateMaxHorz = 0, netSupportingWmCheck = 0, netSupported = 0, wmState = 0;
     };
 
-    std::optional<std::vector<unsigned char>> Property(Window w, Atom property, Atom type,
-                                                       int* format = nullptr,
-                                                       unsigned long* items = nullptr);
-    std::vector<long> LongProperty(Window w, Atom property, Atom type);
     std::optional<std::string> Title(Window w);
-    bool WmSupports(Atom atom);
     std::vector<Window> Children(Window w);
-    Window Parent(Window w);
-    Window ClientOf(Window frame, int depth);
     bool Viewable(Window w);
     void SendWmMessage(Window w, Atom type, long l0, long l1, long l2, long l3);
-    Window TopLevelOf(Window w);
 
     Display* display_;
     Registration& registration_;

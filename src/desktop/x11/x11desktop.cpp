@@ -16,6 +16,10 @@
 #include "desktop/posix/sleepfor.h"
 #include "desktop/uslayout.h"
 #include "desktop/x11/ewmhwindows.h"
+#include "desktop/x11/focusquery.h"
+#include "desktop/x11/inputprobe.h"
+#include "desktop/x11/lockedhint.h"
+#include "desktop/x11/stopkeywatch.h"
 #include "desktop/x11/vkkeysyms.h"
 #include "desktop/x11/x11keyboard.h"
 #include "desktop/x11/x11session.h"
@@ -39,6 +43,9 @@ struct X11Desktop::Impl {
     std::unique_ptr<x11::XkbKeymap> keymap;
     std::unique_ptr<x11::X11Keyboard> keyboard;
     std::unique_ptr<x11::EwmhWindows> windows;
+    std::unique_ptr<x11::FocusQuery> focus;
+    std::unique_ptr<x11::StopKeyWatch> stopKey;
+    x11::LockedHintQuery lockQuery;
 
     Impl() = default;
     Impl(const Impl&) = delete;
@@ -90,6 +97,8 @@ std::unique_ptr<X11Desktop> X11Desktop::Open(const char* displayName, std::strin
 
     XGuard guard;
     impl->windows = std::make_unique<x11::EwmhWindows>(dpy, impl->registration);
+    impl->focus = std::make_unique<x11::FocusQuery>(dpy, *impl->windows);
+    impl->stopKey = std::make_unique<x11::StopKeyWatch>(name);
     impl->keymap = std::make_unique<x11::XkbKeymap>(dpy);
     impl->keymap->Watch(xkbEventType);
     if (!impl->keymap->Reload({})) {
@@ -106,6 +115,7 @@ X11Desktop::~X11Desktop() {
     if (!impl_) {
         return;
     }
+    impl_->stopKey.reset(); // joins the watcher, which takes the XGuard itself
     XGuard guard;
     if (impl_->Dead()) {
         (void)impl_->display.release(); // ended already; closing would fail
@@ -252,7 +262,50 @@ LocaleInfo X11Desktop::GetLocaleInfoA() {
     return posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
 }
 
+// ---- what stands between the keys and the window ----
+
+// The cheap questions to the X server first; logind costs a process.
+InputBlock X11Desktop::InputBlocked() {
+    Display* dpy = impl_->display.get();
+    if (x11::SaverActive(dpy, impl_->registration)) {
+        return InputBlock::ScreenLocked;
+    }
+    if (x11::KeyboardHeldElsewhere(dpy, impl_->registration)) {
+        return InputBlock::KeyboardHeld;
+    }
+    if (x11::SessionLocked(impl_->lockQuery)) {
+        return InputBlock::ScreenLocked;
+    }
+    return InputBlock::Clear;
+}
+
+WindowHandle X11Desktop::GetForegroundWindow() {
+    XGuard guard;
+    return impl_->Dead() ? kNoWindow : impl_->focus->Foreground();
+}
+
+FocusState X11Desktop::FocusIsWith(WindowHandle window) {
+    XGuard guard;
+    return impl_->Dead() ? FocusState::Unknown : impl_->focus->IsWith(static_cast<Window>(window));
+}
+
+bool X11Desktop::StartStopKeyWatch() {
+    return impl_->stopKey->Start();
+}
+
+bool X11Desktop::StopKeyPressed() {
+    return impl_->stopKey->Pressed();
+}
+
+void X11Desktop::EndStopKeyWatch() {
+    impl_->stopKey->End();
+}
+
 // ---- beyond the interface ----
+
+void X11Desktop::SetSessionLockQuery(x11::LockedHintQuery query) {
+    impl_->lockQuery = std::move(query);
+}
 
 void X11Desktop::ReleaseAll() {
     XGuard guard;

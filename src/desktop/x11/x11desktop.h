@@ -32,6 +32,7 @@
 
 #include "desktop/desktop.h"
 #include "desktop/posix/autostart.h"
+#include "desktop/x11/lockedhint.h"
 
 namespace orvanel {
 
@@ -70,6 +71,16 @@ public:
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
 
+    // KeyboardHeld while another client holds a keyboard grab; ScreenLocked
+    // while the screen saver is on or logind says the session is locked.
+    InputBlock InputBlocked() override;
+    WindowHandle GetForegroundWindow() override;
+    FocusState FocusIsWith(WindowHandle window) override;
+    // Ctrl+Alt+Shift+S, grabbed on a connection of its own while watched.
+    bool StartStopKeyWatch() override;
+    bool StopKeyPressed() override;
+    void EndStopKeyWatch() override;
+
     // ---- Beyond the interface, for tests and tools ----
 
     // Releases every key and modifier the backend holds and restores the
@@ -83,6 +94,8 @@ public:
     int BoundSpareKeycodes() const;
     // The process id of the release guard (-1 when none could start).
     int ReleaseGuardProcess() const;
+    // How InputBlocked asks logind (tests point it at a stand-in).
+    void SetSessionLockQuery(x11::LockedHintQuery query);
 
 private:
     struct Impl;

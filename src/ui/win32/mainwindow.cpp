@@ -295,6 +295,10 @@ std::string Win32MainView::Cell(int day, int column, int row) const {
     return ToCp1252(StringGrid::From(Grid(day))->Cell(column, row));
 }
 
+bool Win32MainView::Editing(int day) const {
+    return StringGrid::From(Grid(day))->Editing();
+}
+
 void Win32MainView::SetCell(int day, int column, int row, const std::string& text) {
     StringGrid::From(Grid(day))->SetCell(column, row, FromCp1252(text));
 }

@@ -88,6 +88,7 @@ public:
     void SetCell(int day, int column, int row, const std::string& text) override;
     std::string SpinText() const override;
     void SetSpinText(const std::string& text) override;
+    bool Editing(int day) const override;
     void SetColumnWidth(int day, int column, int width) override;
     void SetDateText(const std::string& text) override;
     void SetManualCaption(const std::string& text) override;

@@ -1,0 +1,149 @@
+// What keeps typed keys from any window, against a real X server: another
+// program's keyboard grab, the screen saver, and logind's lock flag asked
+// through stand-ins for loginctl.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "desktop/x11/lockedhint.h"
+#include "x11testing.h"
+
+namespace orvanel {
+namespace {
+
+using namespace x11test;
+
+class InputBlockTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveDisplay()) {
+            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+        }
+        std::string error;
+        desktop = X11Desktop::Open(nullptr, error);
+        ASSERT_TRUE(desktop) << error;
+        // Whatever the machine's own session says stays out of these tests.
+        x11::LockedHintQuery noLogind;
+        noLogind.logindMark = "/nonexistent";
+        desktop->SetSessionLockQuery(noLogind);
+    }
+    std::unique_ptr<X11Desktop> desktop;
+};
+
+TEST_F(InputBlockTest, AnotherProgramsKeyboardGrabHoldsTheKeyboardUntilItEnds) {
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::Clear);
+    auto grab = KeyboardGrab::Start();
+    ASSERT_TRUE(grab);
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::KeyboardHeld);
+    grab.reset();
+    EXPECT_TRUE(WaitUntil([&] { return desktop->InputBlocked() == InputBlock::Clear; },
+                          milliseconds(3000)));
+}
+
+TEST_F(InputBlockTest, TheProbeLeavesTheKeyboardToTheFocusedWindowAndToOthers) {
+    auto target = TargetWindow::Start("Orvanel probe target");
+    ASSERT_TRUE(target);
+    desktop->SetForegroundWindow(target->Window());
+    desktop->SendMessageA(target->Window(), kWmSetFocus, 0, 0);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(desktop->InputBlocked(), InputBlock::Clear);
+    }
+    TypeText(*desktop, "ok");
+    EXPECT_EQ(target->WaitForOutput("ok"), "ok");
+    auto grab = KeyboardGrab::Start(); // fails when the probe kept its grab
+    EXPECT_TRUE(grab);
+}
+
+TEST_F(InputBlockTest, TheScreenSaverInFrontMeansALockedScreen) {
+    Display* dpy = XOpenDisplay(nullptr);
+    ASSERT_NE(dpy, nullptr);
+    int eventBase = 0, errorBase = 0;
+    if (XScreenSaverQueryExtension(dpy, &eventBase, &errorBase) == 0) {
+        XCloseDisplay(dpy);
+        GTEST_SKIP() << "the X server lacks MIT-SCREEN-SAVER";
+    }
+    XForceScreenSaver(dpy, ScreenSaverActive);
+    XSync(dpy, False);
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::ScreenLocked);
+    XForceScreenSaver(dpy, ScreenSaverReset);
+    XSync(dpy, False);
+    EXPECT_TRUE(WaitUntil([&] { return desktop->InputBlocked() == InputBlock::Clear; },
+                          milliseconds(3000)));
+    XCloseDisplay(dpy);
+}
+
+// ---- logind's LockedHint, through stand-ins for loginctl ----
+
+class LockedHintTest : public ::testing::Test {
+protected:
+    // A stand-in that checks its arguments and runs `body`.
+    std::string Program(const std::string& name, const std::string& body) {
+        const auto path = dir / name;
+        test::WriteBytes(path, "#!/bin/sh\n"
+                               "[ \"$1 $2 $3 $4 $5\" = \"show-session c7 -p LockedHint --value\" ]"
+                               " || exit 9\n" +
+                                   body + "\n");
+        chmod(path.c_str(), 0755);
+        return path.string();
+    }
+    x11::LockedHintQuery Query(const std::string& program) {
+        x11::LockedHintQuery query;
+        query.program = program;
+        query.session = "c7";
+        query.logindMark = dir.Path().string();
+        return query;
+    }
+    test::TempDir dir;
+};
+
+TEST_F(LockedHintTest, OnlyATimelyYesFromASucceedingLoginctlMeansLocked) {
+    struct Case {
+        const char* name;
+        const char* body;
+        bool locked;
+    };
+    const Case cases[] = {
+        {"yes", "echo yes", true},
+        {"no", "echo no", false},
+        {"fails", "echo yes; exit 1", false},
+        {"noise", "echo yesterday", false},
+        {"silent", "exit 0", false},
+        {"slow", "sleep 5; echo yes", false},
+    };
+    for (const Case& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(x11::SessionLocked(Query(Program(c.name, c.body))), c.locked) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.name;
+    }
+    EXPECT_FALSE(x11::SessionLocked(Query((dir / "missing").string())));
+    auto noLogind = Query(Program("yes", "echo yes"));
+    noLogind.logindMark = (dir / "missing").string();
+    EXPECT_FALSE(x11::SessionLocked(noLogind));
+}
+
+TEST_F(LockedHintTest, TheSessionIsTheEnvironmentsWhenItIsWellFormed) {
+    const char* saved = std::getenv("XDG_SESSION_ID");
+    const std::string previous = saved != nullptr ? saved : "";
+    const std::pair<const char*, const char*> cases[] = {
+        {"c7", "c7"}, {"42", "42"}, {"", "auto"}, {"-p", "auto"}, {"a b", "auto"}};
+    for (const auto& [env, session] : cases) {
+        setenv("XDG_SESSION_ID", env, 1);
+        EXPECT_EQ(x11::LockedHintCommand({}),
+                  (std::vector<std::string>{"loginctl", "show-session", session, "-p", "LockedHint",
+                                            "--value"}))
+            << env;
+    }
+    if (saved != nullptr) {
+        setenv("XDG_SESSION_ID", previous.c_str(), 1);
+    } else {
+        unsetenv("XDG_SESSION_ID");
+    }
+}
+
+} // namespace
+} // namespace orvanel

@@ -1,0 +1,167 @@
+// Unattended safety end to end: RunTask on a real X server (run_with_xvfb.sh
+// gives each run its own Xvfb, and each test its own openbox), typing through
+// the X11 backend into targetwin. Nothing may be typed while another program
+// holds the keyboard, into a window that did not take the focus, into a
+// window that took the focus away during the run, or after the stop key;
+// and no key may be left down.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+
+#include "desktop/x11/lockedhint.h"
+#include "scheduler/runner.h"
+#include "x11testing.h"
+
+// After the runner's header: X defines None, a name of SkipReason.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace orvanel {
+namespace {
+
+using namespace x11test;
+using Clock = std::chrono::steady_clock;
+
+class SafetyE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveDisplay()) {
+            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+        }
+        std::string error;
+        desktop = X11Desktop::Open(nullptr, error);
+        ASSERT_TRUE(desktop) << error;
+        x11::LockedHintQuery noLogind;
+        noLogind.logindMark = "/nonexistent";
+        desktop->SetSessionLockQuery(noLogind);
+        wm = WindowManager::Start(*desktop);
+        ASSERT_TRUE(wm);
+        keys = std::make_unique<KeyOutput>(*desktop);
+    }
+    void TearDown() override {
+        keys.reset();
+        wm.reset(); // it asks the desktop whether it has gone
+        if (desktop) {
+            desktop.reset();
+            EXPECT_EQ(PressedKeycodes(), std::vector<int>{}) << "a key stayed down";
+        }
+    }
+
+    void Activate(const TargetWindow& target) {
+        desktop->ShowWindow(target.Window(), kShowNormal);
+        desktop->SetForegroundWindow(target.Window());
+        desktop->SendMessageA(target.Window(), kWmSetFocus, 0, 0);
+        ASSERT_EQ(desktop->FocusWindow(), target.Window());
+    }
+
+    RunResult Run(const std::string& line, const std::string& delay = "0") {
+        return RunTask(*keys, line, delay, kNoWindow);
+    }
+
+    std::unique_ptr<X11Desktop> desktop;
+    std::unique_ptr<WindowManager> wm;
+    std::unique_ptr<KeyOutput> keys;
+};
+
+TEST_F(SafetyE2eTest, AHeldKeyboardSkipsAScriptButStillStartsAProgramWithoutOne) {
+    auto target = TargetWindow::Start("Orvanel safety held");
+    ASSERT_TRUE(target);
+    Activate(*target);
+    auto grab = KeyboardGrab::Start();
+    ASSERT_TRUE(grab);
+    const RunResult typed = Run("|Orvanel safety held|0|0|abc");
+    EXPECT_EQ(typed.skipped, SkipReason::KeyboardHeld);
+    EXPECT_EQ(typed.keyEvents, 0U);
+
+    test::TempDir dir;
+    const auto program = dir / "start.sh";
+    test::WriteBytes(program, "#!/bin/sh\ntouch \"" + (dir / "started").string() + "\"\n");
+    chmod(program.c_str(), 0755);
+    const RunResult started = Run(program.string() + "|Orvanel no such window|0|0|");
+    EXPECT_EQ(SkipText(started.skipped, started.steps), "");
+    EXPECT_TRUE(started.programStarted);
+    EXPECT_TRUE(
+        WaitUntil([&] { return std::filesystem::exists(dir / "started"); }, milliseconds(3000)));
+    grab.reset();
+    EXPECT_EQ(target->Output(), "");
+}
+
+TEST_F(SafetyE2eTest, AWindowThatDoesNotTakeTheFocusGetsNoKeys) {
+    auto other = TargetWindow::Start("Orvanel safety bystander");
+    auto refusing = TargetWindow::Start("Orvanel safety refusing", {.noFocus = true});
+    ASSERT_TRUE(other && refusing);
+    Activate(*other);
+    const RunResult result = Run("|Orvanel safety refusing|0|0|abc");
+    EXPECT_EQ(result.skipped, SkipReason::WindowNotFocused);
+    EXPECT_EQ(result.keyEvents, 0U);
+    TypeText(*desktop, "z"); // a key typed now arrives after any stray ones
+    EXPECT_EQ(other->WaitForOutput("z"), "z");
+    EXPECT_EQ(refusing->Output(), "");
+}
+
+TEST_F(SafetyE2eTest, AWindowThatTakesTheFocusDuringTheRunGetsNoLaterStep) {
+    auto target = TargetWindow::Start("Orvanel safety target");
+    auto thief = TargetWindow::Start("Orvanel safety thief");
+    ASSERT_TRUE(target && thief);
+    Activate(*target);
+    // Takes the focus once step 1 has arrived, within the script delay.
+    std::thread steal([&] {
+        std::string error;
+        auto other = X11Desktop::Open(nullptr, error);
+        if (other && WaitUntil([&] { return !target->Output().empty(); }, milliseconds(5000))) {
+            other->SetForegroundWindow(thief->Window());
+            WaitUntil([&] { return other->FocusWindow() == thief->Window(); }, milliseconds(2000));
+        }
+    });
+    const RunResult result = Run("|Orvanel safety target|0|0|a;b;c", "1500");
+    steal.join();
+    EXPECT_EQ(SkipText(result.skipped, result.steps), "focus moved to another window after step 1");
+    EXPECT_EQ(target->Output(), "a");
+    EXPECT_EQ(thief->Output(), "");
+}
+
+TEST_F(SafetyE2eTest, TheStopKeyEndsASleepAtOnceAndLeavesNoKeyDown) {
+    auto target = TargetWindow::Start("Orvanel safety stop");
+    ASSERT_TRUE(target);
+    Activate(*target);
+    Clock::time_point pressed{};
+    std::thread press([&] {
+        Display* dpy = XOpenDisplay(nullptr);
+        if (dpy == nullptr ||
+            !WaitUntil([&] { return target->Output() == "A"; }, milliseconds(5000))) {
+            return;
+        }
+        std::this_thread::sleep_for(milliseconds(200)); // well into the sleep
+        const KeySym combination[] = {XK_Control_L, XK_Alt_L, XK_Shift_L, XK_s};
+        pressed = Clock::now();
+        for (KeySym k : combination) {
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, k), True, CurrentTime);
+        }
+        for (KeySym k : combination) {
+            XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, k), False, CurrentTime);
+        }
+        XSync(dpy, False);
+        XCloseDisplay(dpy);
+    });
+    // SHIFT is held through the sleep: the stop must let go of it.
+    const RunResult result = Run("|Orvanel safety stop|0|0|+(a{SLEEP 30}b);c");
+    const Clock::time_point ended = Clock::now();
+    press.join();
+    ASSERT_NE(pressed, Clock::time_point{});
+    const auto reaction = std::chrono::duration_cast<milliseconds>(ended - pressed);
+    std::printf("the run ended %lld ms after the stop key\n",
+                static_cast<long long>(reaction.count()));
+    EXPECT_LT(reaction, milliseconds(2000));
+    EXPECT_EQ(result.skipped, SkipReason::StoppedByUser);
+    EXPECT_TRUE(result.stopKeyWatched);
+    EXPECT_EQ(PressedKeycodes(), std::vector<int>{});
+    EXPECT_EQ(target->Output(), "A");
+}
+
+} // namespace
+} // namespace orvanel
