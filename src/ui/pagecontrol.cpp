@@ -115,13 +115,10 @@ QSize WrappingTabBar::minimumSizeHint() const {
     return QSize(count() > 0 ? tabSizeHint(0).width() : 0, hint.height());
 }
 
-void WrappingTabBar::paintEvent(QPaintEvent* event) {
-    if (RowCount() == 1) {
-        QTabBar::paintEvent(event);
-        return;
-    }
+void WrappingTabBar::paintEvent(QPaintEvent* /*event*/) {
     QStylePainter painter(this);
-    const QVector<QRect> places = TabPlaces(width());
+    const bool oneRow = RowCount() == 1;
+    const QVector<QRect> places = oneRow ? QVector<QRect>() : TabPlaces(width());
     const int current = currentIndex();
     // The current tab last, so that it lies on top of its neighbours.
     for (int pass = 0; pass < 2; ++pass) {
@@ -131,13 +128,19 @@ void WrappingTabBar::paintEvent(QPaintEvent* event) {
             }
             QStyleOptionTab option;
             initStyleOption(&option, i);
-            option.rect = places[i];
-            option.position = QStyleOptionTab::Middle;
-            option.selectedPosition = QStyleOptionTab::NotAdjacent;
+            if (!oneRow) {
+                option.rect = places[i];
+                option.position = QStyleOptionTab::Middle;
+                option.selectedPosition = QStyleOptionTab::NotAdjacent;
+            }
             if (i != current) {
                 option.state &= ~QStyle::State_Selected;
             }
-            painter.drawControl(QStyle::CE_TabBarTab, option);
+            painter.drawControl(QStyle::CE_TabBarTabShape, option);
+            // The caption centred on the whole tab: the style's own label
+            // margins are wider than a tab as tight as these leaves room for.
+            painter.drawItemText(option.rect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                                 isTabEnabled(i), option.text, QPalette::WindowText);
         }
     }
 }
