@@ -18,7 +18,7 @@ ctest --test-dir "$build" --output-on-failure -j2
 echo "== Sanitizers (AddressSanitizer, UndefinedBehaviorSanitizer)"
 bash scripts/checks/sanitizers.sh
 echo "== Fuzz targets"
-bash scripts/checks/fuzz.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash scripts/checks/fuzz.sh
 echo "== Static checks (clang-tidy)"
 bash scripts/checks/tidy.sh
 
