@@ -16,15 +16,13 @@ namespace {
 
 using namespace x11test;
 
-class FocusQueryTest : public ::testing::Test {
+class FocusQueryTest : public DesktopTest {
 protected:
     void SetUp() override {
-        if (!HaveDisplay()) {
-            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        std::string error;
-        desktop = X11Desktop::Open(nullptr, error);
-        ASSERT_TRUE(desktop) << error;
         dpy = XOpenDisplay(nullptr);
         ASSERT_NE(dpy, nullptr);
     }
@@ -59,7 +57,6 @@ protected:
         XSync(dpy, False);
     }
 
-    std::unique_ptr<X11Desktop> desktop;
     Display* dpy = nullptr;
 };
 

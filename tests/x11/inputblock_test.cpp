@@ -18,21 +18,18 @@ namespace {
 
 using namespace x11test;
 
-class InputBlockTest : public ::testing::Test {
+class InputBlockTest : public DesktopTest {
 protected:
     void SetUp() override {
-        if (!HaveDisplay()) {
-            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        std::string error;
-        desktop = X11Desktop::Open(nullptr, error);
-        ASSERT_TRUE(desktop) << error;
         // Whatever the machine's own session says stays out of these tests.
         x11::LockedHintQuery noLogind;
         noLogind.logindMark = "/nonexistent";
         desktop->SetSessionLockQuery(noLogind);
     }
-    std::unique_ptr<X11Desktop> desktop;
 };
 
 TEST_F(InputBlockTest, AnotherProgramsKeyboardGrabHoldsTheKeyboardUntilItEnds) {

@@ -27,15 +27,13 @@ namespace {
 using namespace x11test;
 using Clock = std::chrono::steady_clock;
 
-class SafetyE2eTest : public ::testing::Test {
+class SafetyE2eTest : public DesktopTest {
 protected:
     void SetUp() override {
-        if (!HaveDisplay()) {
-            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        std::string error;
-        desktop = X11Desktop::Open(nullptr, error);
-        ASSERT_TRUE(desktop) << error;
         x11::LockedHintQuery noLogind;
         noLogind.logindMark = "/nonexistent";
         desktop->SetSessionLockQuery(noLogind);
@@ -63,7 +61,6 @@ protected:
         return RunTask(*keys, line, delay, kNoWindow);
     }
 
-    std::unique_ptr<X11Desktop> desktop;
     std::unique_ptr<WindowManager> wm;
     std::unique_ptr<KeyOutput> keys;
 };

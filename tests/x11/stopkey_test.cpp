@@ -18,15 +18,13 @@ namespace {
 
 using namespace x11test;
 
-class StopKeyTest : public ::testing::Test {
+class StopKeyTest : public DesktopTest {
 protected:
     void SetUp() override {
-        if (!HaveDisplay()) {
-            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        std::string error;
-        desktop = X11Desktop::Open(nullptr, error);
-        ASSERT_TRUE(desktop) << error;
         dpy = XOpenDisplay(nullptr);
         ASSERT_NE(dpy, nullptr);
     }
@@ -51,7 +49,6 @@ protected:
         XSync(dpy, False);
     }
 
-    std::unique_ptr<X11Desktop> desktop;
     Display* dpy = nullptr;
 };
 

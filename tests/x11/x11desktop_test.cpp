@@ -34,17 +34,8 @@ namespace {
 using namespace x11test;
 using Clock = std::chrono::steady_clock;
 
-class X11Test : public ::testing::Test {
+class X11Test : public DesktopTest {
 protected:
-    void SetUp() override {
-        if (!HaveDisplay()) {
-            GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
-        }
-        std::string error;
-        desktop = X11Desktop::Open(nullptr, error);
-        ASSERT_TRUE(desktop) << error;
-    }
-
     // What the task runner does with a found window.
     void Activate(WindowHandle window) {
         desktop->ShowWindow(window, kShowNormal);
@@ -55,8 +46,6 @@ protected:
     WindowHandle Find(const std::string& cp1252Title) {
         return desktop->FindWindowA(nullptr, cp1252Title.c_str());
     }
-
-    std::unique_ptr<X11Desktop> desktop;
 };
 
 std::string PrintableAscii() {

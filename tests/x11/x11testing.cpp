@@ -47,6 +47,15 @@ std::string ReadFile(const std::string& path) {
 
 } // namespace
 
+void DesktopTest::SetUp() {
+    if (!HaveDisplay()) {
+        GTEST_SKIP() << "no X display (run the test through run_with_xvfb.sh)";
+    }
+    std::string error;
+    desktop = X11Desktop::Open(nullptr, error);
+    ASSERT_TRUE(desktop) << error;
+}
+
 bool HaveDisplay() {
     const char* display = std::getenv("DISPLAY");
     return display != nullptr && display[0] != '\0';

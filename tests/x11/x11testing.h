@@ -11,6 +11,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "desktop/desktop.h"
 #include "desktop/x11/x11desktop.h"
 #include "support/tempdir.h"
@@ -18,6 +20,15 @@
 namespace orvanel::x11test {
 
 using std::chrono::milliseconds;
+
+// A test against the display, skipped without one: `desktop` is the X11
+// backend. A fixture that sets up more calls DesktopTest::SetUp first and
+// returns when IsSkipped() or HasFatalFailure().
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    std::unique_ptr<X11Desktop> desktop;
+};
 
 // True when DISPLAY names a display (tests skip otherwise).
 bool HaveDisplay();
