@@ -112,8 +112,7 @@ TEST_F(FocusQueryTest, UnderAWindowManagerTheClientNotItsFrameIsTheForegroundWin
     ASSERT_TRUE(first && second);
     for (const auto* target : {first.get(), second.get(), first.get()}) {
         const WindowHandle other = target == first.get() ? second->Window() : first->Window();
-        desktop->SetForegroundWindow(target->Window());
-        desktop->SendMessageA(target->Window(), kWmSetFocus, 0, 0);
+        ASSERT_TRUE(Activate(target->Window()));
         EXPECT_EQ(desktop->GetForegroundWindow(), target->Window());
         EXPECT_EQ(desktop->FocusIsWith(target->Window()), FocusState::WithWindow);
         EXPECT_EQ(desktop->FocusIsWith(other), FocusState::Elsewhere);

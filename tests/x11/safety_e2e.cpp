@@ -50,13 +50,6 @@ protected:
         }
     }
 
-    void Activate(const TargetWindow& target) {
-        desktop->ShowWindow(target.Window(), kShowNormal);
-        desktop->SetForegroundWindow(target.Window());
-        desktop->SendMessageA(target.Window(), kWmSetFocus, 0, 0);
-        ASSERT_EQ(desktop->FocusWindow(), target.Window());
-    }
-
     RunResult Run(const std::string& line, const std::string& delay = "0") {
         return RunTask(*keys, line, delay, kNoWindow);
     }
@@ -68,7 +61,7 @@ protected:
 TEST_F(SafetyE2eTest, AHeldKeyboardSkipsAScriptButStillStartsAProgramWithoutOne) {
     auto target = TargetWindow::Start("Orvanel safety held");
     ASSERT_TRUE(target);
-    Activate(*target);
+    ASSERT_TRUE(Activate(target->Window()));
     auto grab = KeyboardGrab::Start();
     ASSERT_TRUE(grab);
     const RunResult typed = Run("|Orvanel safety held|0|0|abc");
@@ -92,7 +85,7 @@ TEST_F(SafetyE2eTest, AWindowThatDoesNotTakeTheFocusGetsNoKeys) {
     auto other = TargetWindow::Start("Orvanel safety bystander");
     auto refusing = TargetWindow::Start("Orvanel safety refusing", {.noFocus = true});
     ASSERT_TRUE(other && refusing);
-    Activate(*other);
+    ASSERT_TRUE(Activate(other->Window()));
     const RunResult result = Run("|Orvanel safety refusing|0|0|abc");
     EXPECT_EQ(result.skipped, SkipReason::WindowNotFocused);
     EXPECT_EQ(result.keyEvents, 0U);
@@ -105,7 +98,7 @@ TEST_F(SafetyE2eTest, AWindowThatTakesTheFocusDuringTheRunGetsNoLaterStep) {
     auto target = TargetWindow::Start("Orvanel safety target");
     auto thief = TargetWindow::Start("Orvanel safety thief");
     ASSERT_TRUE(target && thief);
-    Activate(*target);
+    ASSERT_TRUE(Activate(target->Window()));
     // Takes the focus once step 1 has arrived, within the script delay.
     std::thread steal([&] {
         std::string error;
@@ -125,7 +118,7 @@ TEST_F(SafetyE2eTest, AWindowThatTakesTheFocusDuringTheRunGetsNoLaterStep) {
 TEST_F(SafetyE2eTest, TheStopKeyEndsASleepAtOnceAndLeavesNoKeyDown) {
     auto target = TargetWindow::Start("Orvanel safety stop");
     ASSERT_TRUE(target);
-    Activate(*target);
+    ASSERT_TRUE(Activate(target->Window()));
     Clock::time_point pressed{};
     std::thread press([&] {
         Display* dpy = XOpenDisplay(nullptr);

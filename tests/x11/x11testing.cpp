@@ -56,6 +56,17 @@ void DesktopTest::SetUp() {
     ASSERT_TRUE(desktop) << error;
 }
 
+bool DesktopTest::Activate(WindowHandle window) {
+    return WaitUntil(
+        [&] {
+            desktop->ShowWindow(window, kShowNormal);
+            desktop->SetForegroundWindow(window);
+            desktop->SendMessageA(window, kWmSetFocus, 0, 0);
+            return desktop->FocusWindow() == window;
+        },
+        milliseconds(3000));
+}
+
 bool HaveDisplay() {
     const char* display = std::getenv("DISPLAY");
     return display != nullptr && display[0] != '\0';

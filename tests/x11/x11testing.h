@@ -27,6 +27,10 @@ using std::chrono::milliseconds;
 class DesktopTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // Shows and activates `window` as a task run does, and asks again while a
+    // window manager still gives the focus to a window mapped just before;
+    // true once `window` has the focus (bounded: about 3 s).
+    bool Activate(WindowHandle window);
     std::unique_ptr<X11Desktop> desktop;
 };
 
