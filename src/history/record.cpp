@@ -94,4 +94,25 @@ std::optional<HistoryEntry> ParseRecordLine(std::string_view line) {
                         std::string(fields[7])};
 }
 
+std::string_view EntryField(const HistoryEntry& entry, std::size_t index) {
+    switch (index) {
+    case 0:
+        return entry.due;
+    case 1:
+        return entry.started;
+    case 2:
+        return entry.day;
+    case 3:
+        return entry.row;
+    case 4:
+        return OutcomeName(entry.outcome);
+    case 5:
+        return entry.exeName;
+    case 6:
+        return entry.windowTitle;
+    default:
+        return entry.detail;
+    }
+}
+
 } // namespace orvanel::history

@@ -74,4 +74,8 @@ struct HistoryEntry {
 // have eight fields or its outcome is unknown.
 std::optional<HistoryEntry> ParseRecordLine(std::string_view line);
 
+// Field `index` (0 due ... 7 detail, the order of the line) of an entry, as the
+// History table shows it; the detail for any larger index.
+std::string_view EntryField(const HistoryEntry& entry, std::size_t index);
+
 } // namespace orvanel::history

@@ -15,25 +15,6 @@ namespace orvanel {
 
 namespace {
 
-const std::string& Field(const history::HistoryEntry& entry, int column) {
-    switch (column) {
-    case 0:
-        return entry.due;
-    case 1:
-        return entry.started;
-    case 2:
-        return entry.day;
-    case 3:
-        return entry.row;
-    case 5:
-        return entry.exeName;
-    case 6:
-        return entry.windowTitle;
-    default:
-        return entry.detail;
-    }
-}
-
 // The background of a record that did not run as planned; none for the rest.
 QVariant Mark(history::Outcome outcome) {
     switch (outcome) {
@@ -77,9 +58,11 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     const history::HistoryEntry& entry = records[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return index.column() == 4 ? QString::fromLatin1(history::OutcomeName(entry.outcome))
-                                   : QString::fromStdString(Field(entry, index.column()));
+    case Qt::ToolTipRole: {
+        const std::string_view text =
+            history::EntryField(entry, static_cast<std::size_t>(index.column()));
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
     case Qt::BackgroundRole:
         return Mark(entry.outcome);
     default:

@@ -140,6 +140,12 @@ TEST(ParseRecordLine, ReadsWhatWasWrittenAndRejectsTheRest) {
     EXPECT_EQ(entry->row, "3");
     EXPECT_EQ(entry->outcome, Outcome::Skipped);
     EXPECT_EQ(entry->windowTitle, "Untitled - Editor");
+    // The History table's columns are the line's fields, in its order.
+    std::string columns;
+    for (std::size_t i = 0; i < 8; ++i) {
+        columns += (i == 0 ? "" : "\t") + std::string(EntryField(*entry, i));
+    }
+    EXPECT_EQ(columns, line);
     for (const char* bad : {"", "a\tb\tc", "1\t2\t3\t4\ttyped\t6\t7", "1\t2\t3\t4\tdone\t6\t7\t8",
                             "1\t2\t3\t4\ttyped\t6\t7\t8\t9"}) {
         EXPECT_FALSE(ParseRecordLine(bad)) << bad;

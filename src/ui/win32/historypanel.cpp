@@ -22,25 +22,6 @@ constexpr int kMargin = 8;
 constexpr int kLineHeight = 16;
 constexpr DWORD kLineStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 
-const std::string& Field(const history::HistoryEntry& entry, int column) {
-    switch (column) {
-    case 0:
-        return entry.due;
-    case 1:
-        return entry.started;
-    case 2:
-        return entry.day;
-    case 3:
-        return entry.row;
-    case 5:
-        return entry.exeName;
-    case 6:
-        return entry.windowTitle;
-    default:
-        return entry.detail;
-    }
-}
-
 // The shade of a record that did not run as planned.
 std::optional<COLORREF> Shade(history::Outcome outcome) {
     switch (outcome) {
@@ -132,10 +113,10 @@ std::optional<LRESULT> HistoryPanel::OnNotify(const MainForm& form, NMHDR& heade
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(&header)->item;
         const auto* entry = EntryAt(form, static_cast<std::size_t>(item.iItem));
         if ((item.mask & LVIF_TEXT) != 0 && item.cchTextMax > 0) {
-            const std::wstring text = entry == nullptr ? std::wstring()
-                                      : item.iSubItem == 4
-                                          ? Widen(history::OutcomeName(entry->outcome))
-                                          : FromUtf8(Field(*entry, item.iSubItem));
+            const std::wstring text = entry == nullptr
+                                          ? std::wstring()
+                                          : FromUtf8(history::EntryField(
+                                                *entry, static_cast<std::size_t>(item.iSubItem)));
             ::lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
         }
         return 0;
