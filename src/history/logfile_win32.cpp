@@ -2,22 +2,14 @@
 // are opened in binary mode, so that CR LF is written exactly as given.
 #include "history/logfile.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <string>
 
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "schedule/filecalls_win32.h"
 
 namespace orvanel::history {
 
@@ -76,26 +68,11 @@ int LogFiles::Append(const fs::path& path, std::string_view data) {
 }
 
 int LogFiles::RenameFile(const fs::path& from, const fs::path& to) {
-    if (::MoveFileExW(from.c_str(), to.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return 0;
-    }
-    switch (::GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    default:
-        return EIO;
-    }
+    return winfiles::MoveReplacing(from, to);
 }
 
 long LogFiles::WriteSome(int fd, const char* data, std::size_t size) {
-    const std::size_t chunk = std::min<std::size_t>(size, INT_MAX);
-    return static_cast<long>(::_write(fd, data, static_cast<unsigned>(chunk)));
+    return winfiles::WriteChunk(fd, data, size);
 }
 
 int LogFiles::SyncFile(int fd) {

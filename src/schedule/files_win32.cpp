@@ -1,10 +1,13 @@
 // The store's file access on Windows, the counterpart of files.cpp (which is
 // for POSIX systems; the build takes one of the two). All system calls of the
-// store are in this file. Files are opened in binary mode, so that line ends
-// are written and read exactly as the store makes them.
+// store are in this file and in filecalls_win32.cpp. Files are opened in
+// binary mode, so that line ends are written and read exactly as the store
+// makes them.
+#include "schedule/filecalls_win32.h"
 #include "schedule/filepaths.h"
 #include "schedule/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <string>
@@ -12,14 +15,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 
 namespace orvanel {
 
@@ -152,8 +147,7 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
 }
 
 long ScheduleFiles::WriteSome(int fd, const char* data, std::size_t size) {
-    const std::size_t chunk = std::min<std::size_t>(size, INT_MAX);
-    return static_cast<long>(::_write(fd, data, static_cast<unsigned>(chunk)));
+    return winfiles::WriteChunk(fd, data, size);
 }
 
 int ScheduleFiles::SyncFile(int fd) {
@@ -171,28 +165,13 @@ int ScheduleFiles::SyncDirectory(const fs::path& directory) {
     return 0;
 }
 
-// Replaces an existing file in one step (a plain rename does not on Windows)
-// and returns only when the change is on the disk.
 int ScheduleFiles::RenameFile(const fs::path& from, const fs::path& to) {
-    if (::MoveFileExW(from.c_str(), to.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return 0;
+    const int error = winfiles::MoveReplacing(from, to);
+    if (error != 0) {
+        errno = error;
+        return -1;
     }
-    switch (::GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        errno = ENOENT;
-        break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        errno = EACCES;
-        break;
-    default:
-        errno = EIO;
-        break;
-    }
-    return -1;
+    return 0;
 }
 
 } // namespace orvanel
