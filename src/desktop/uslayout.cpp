@@ -260,6 +260,18 @@ unsigned char AnsiToOem(unsigned char character) {
     return UnicodeToCp437(Cp1252ToUnicode(character));
 }
 
+bool CharToOem(const char* source, char* destination) {
+    if (source == nullptr || destination == nullptr) {
+        return false;
+    }
+    std::size_t i = 0;
+    for (; source[i] != '\0'; ++i) {
+        destination[i] = static_cast<char>(AnsiToOem(static_cast<unsigned char>(source[i])));
+    }
+    destination[i] = '\0';
+    return true;
+}
+
 std::uint32_t OemKeyScan(std::uint16_t oemCharacter) {
     const std::int16_t key =
         VkKeyScanW(Cp437ToUnicode(static_cast<unsigned char>(oemCharacter & 0xFF)));

@@ -36,6 +36,9 @@ unsigned char UnicodeToCp437(char32_t character);
 // CharToOemA of one character: code page 1252 to code page 437, '?' for a
 // character that code page 437 lacks.
 unsigned char AnsiToOem(unsigned char character);
+// CharToOemA: the NUL-ended `source` converted byte by byte into
+// `destination` (which may be the same buffer); false when either is null.
+bool CharToOem(const char* source, char* destination);
 
 // OemKeyScan: low word the scan code, high word the shift state (1 SHIFT,
 // 2 CTRL, 4 ALT) of a code page 437 character; 0xFFFFFFFF when no key gives it.

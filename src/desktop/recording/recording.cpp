@@ -62,17 +62,10 @@ std::int16_t RecordingDesktop::VkKeyScanA(char character) {
 }
 
 bool RecordingDesktop::CharToOemA(const char* source, char* destination) {
-    if (source == nullptr || destination == nullptr) {
+    const std::string from = recordQueries_ && source != nullptr ? Codes(source) : std::string();
+    if (!uslayout::CharToOem(source, destination)) {
         return false;
     }
-    const std::string from = recordQueries_ ? Codes(source) : std::string();
-    // Byte by byte, so that source and destination may be the same buffer.
-    std::size_t i = 0;
-    for (; source[i] != '\0'; ++i) {
-        destination[i] =
-            static_cast<char>(uslayout::AnsiToOem(static_cast<unsigned char>(source[i])));
-    }
-    destination[i] = '\0';
     if (recordQueries_) {
         Add("chartooem " + from + " = " + Codes(destination));
     }

@@ -110,16 +110,7 @@ std::int16_t WaylandDesktop::VkKeyScanA(char character) {
 }
 
 bool WaylandDesktop::CharToOemA(const char* source, char* destination) {
-    if (source == nullptr || destination == nullptr) {
-        return false;
-    }
-    std::size_t i = 0;
-    for (; source[i] != '\0'; ++i) {
-        destination[i] =
-            static_cast<char>(uslayout::AnsiToOem(static_cast<unsigned char>(source[i])));
-    }
-    destination[i] = '\0';
-    return true;
+    return uslayout::CharToOem(source, destination);
 }
 
 std::uint32_t WaylandDesktop::OemKeyScan(std::uint16_t oemCharacter) {

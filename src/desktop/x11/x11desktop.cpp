@@ -147,16 +147,7 @@ std::int16_t X11Desktop::VkKeyScanA(char character) {
 }
 
 bool X11Desktop::CharToOemA(const char* source, char* destination) {
-    if (source == nullptr || destination == nullptr) {
-        return false;
-    }
-    std::size_t i = 0;
-    for (; source[i] != '\0'; ++i) {
-        destination[i] =
-            static_cast<char>(uslayout::AnsiToOem(static_cast<unsigned char>(source[i])));
-    }
-    destination[i] = '\0';
-    return true;
+    return uslayout::CharToOem(source, destination);
 }
 
 std::uint32_t X11Desktop::OemKeyScan(std::uint16_t oemCharacter) {
