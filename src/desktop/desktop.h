@@ -26,6 +26,8 @@ constexpr int kShowNormal = 1; // SW_SHOWNORMAL
 
 // The operation asked of ShellExecuteA.
 inline constexpr const char* kShellVerb = "open"; // the shell verb of every start
+// ShellExecuteA answers greater than this when the start succeeded.
+constexpr std::intptr_t kShellLastFailure = 32;
 
 // The focus message of SendMessageA.
 constexpr std::uint32_t kWmSetFocus = 7; // WM_SETFOCUS
@@ -133,8 +135,8 @@ public:
     // Starts a program, or opens a document or web address with the program
     // associated with it, and returns at once without waiting for it.
     // `directory` is the working directory (null or empty: the current one);
-    // `parameters` is always null here. The result (greater than 32 for
-    // success, as on Windows) is ignored by every caller.
+    // `parameters` is always null here. The result is greater than
+    // kShellLastFailure for success, as on Windows, else the reason.
     virtual std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
                                         const char* parameters, const char* directory,
                                         int showCommand) = 0;

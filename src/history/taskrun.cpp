@@ -32,6 +32,8 @@ std::string DescribeRun(const RunResult& result) {
     std::string text;
     if (!result.programStarted) {
         text = "window found";
+    } else if (result.startFailure) {
+        text = "shell answer " + std::to_string(*result.startFailure);
     } else if (result.windowAfterStart) {
         text = "program started, window found";
     } else {

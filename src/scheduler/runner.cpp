@@ -50,8 +50,14 @@ WindowHandle ProvideWindow(DesktopServices& desktop, const std::string& exeName,
     }
     result.programStarted = true;
     const ExeNameParts parts = SplitExeName(exeName);
-    desktop.ShellExecuteA(owner, kShellVerb, parts.file.c_str(), nullptr, parts.directory.c_str(),
-                          kShowNormal);
+    const std::intptr_t answer = desktop.ShellExecuteA(
+        owner, kShellVerb, parts.file.c_str(), nullptr, parts.directory.c_str(), kShowNormal);
+    if (answer <= kShellLastFailure) {
+        // Whatever window has the focus now is not the task's.
+        result.startFailure = answer;
+        result.skipped = SkipReason::StartFailed;
+        return kNoWindow;
+    }
     desktop.Sleep(kLaunchWaitMilliseconds);
     window = FindByTitle(desktop, title);
     if (window != kNoWindow) {
@@ -103,7 +109,7 @@ void Perform(KeyOutput& keys, std::string_view line, const std::string& script,
     const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
     const WindowHandle window = ProvideWindow(
         desktop, ExtractField(line, kFieldSeparator, kExeNameField), title, owner, result);
-    if (script.empty()) {
+    if (script.empty() || result.skipped != SkipReason::NotSkipped) {
         return;
     }
     if (!title.empty() && window == kNoWindow) {
@@ -153,6 +159,8 @@ std::string SkipText(SkipReason reason, std::int32_t steps) {
         return "focus moved to another window after step " + std::to_string(steps);
     case SkipReason::StoppedByUser:
         return "stopped by the user";
+    case SkipReason::StartFailed:
+        return "the program could not be started";
     case SkipReason::NotSkipped:
         break;
     }

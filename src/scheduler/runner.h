@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,11 +42,13 @@ enum class SkipReason {
     WindowNotFocused, // the task's window did not take the keyboard focus
     FocusMoved,       // the focus went to another program's window between steps
     StoppedByUser,    // the stop key was pressed
+    StartFailed,      // the shell could not start the program, so nothing came up to type into
 };
 
 // "screen locked", "keyboard held by another program", "no window with the
 // title after the start", "the window did not take the focus", "focus moved
-// to another window after step N", "stopped by the user"; empty for NotSkipped.
+// to another window after step N", "stopped by the user", "the program could
+// not be started"; empty for NotSkipped.
 std::string SkipText(SkipReason reason, std::int32_t steps);
 
 // What one run did, for the run history.
@@ -59,6 +62,7 @@ struct RunResult {
     SystemTime finished;           // and when it ended
     SkipReason skipped = SkipReason::NotSkipped; // why the script was not typed to the end
     bool stopKeyWatched = false;                 // the stop key was watched during the run
+    std::optional<std::intptr_t> startFailure;   // the shell's answer when the start failed
 };
 
 // Performs one task line (cut to its first 255 characters): fields 0 (EXE

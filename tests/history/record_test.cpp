@@ -164,6 +164,12 @@ TEST(SkippedRecordTest, TheRecordSaysWhyAndHowFarTheRunCame) {
     run.result.keyEvents = 6;
     record = RecordOfRun(run);
     EXPECT_EQ(record.detail, "stopped by the user; window found; 2 steps, 6 key events; 0.0 s");
+    run.result = {};
+    run.result.programStarted = true;
+    run.result.startFailure = 2;
+    run.result.skipped = SkipReason::StartFailed;
+    EXPECT_EQ(RecordOfRun(run).detail,
+              "the program could not be started; shell answer 2; 0 steps, 0 key events; 0.0 s");
 }
 
 } // namespace

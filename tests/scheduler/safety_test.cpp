@@ -61,6 +61,29 @@ TEST_F(SafetyTest, NothingRunsWhileInputCannotArriveExceptATaskWithoutScript) {
     }
 }
 
+TEST_F(SafetyTest, AProgramThatCannotBeStartedGetsNoKeysAndNoWait) {
+    const WindowHandle chat = desktop.AddWindow("Chat");
+    desktop.SetForeground(chat);
+    desktop.SetShellAnswer(2); // file not found
+    struct Case {
+        const char* line;
+        const char* record;
+    };
+    const Case cases[] = {
+        {"missing.exe||7|0|abc", "shell open missing.exe\n"},
+        {"missing.exe|Editor|7|0|abc", "find Editor = 0\nshell open missing.exe\n"},
+        {"missing.exe||7|0|", "shell open missing.exe\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        desktop.ClearRecord();
+        const RunResult result = Run(c.line);
+        EXPECT_EQ(desktop.Record(), c.record);
+        EXPECT_EQ(result.skipped, SkipReason::StartFailed);
+        EXPECT_EQ(result.startFailure, 2);
+    }
+}
+
 TEST_F(SafetyTest, KeysGoOnlyToTheTasksWindowOrItsProgram) {
     const WindowHandle editor = desktop.AddWindow("Editor");
     const WindowHandle chat = desktop.AddWindow("Chat");

@@ -211,7 +211,7 @@ std::intptr_t RecordingDesktop::ShellExecuteA(WindowHandle owner, const char* op
     if (onShell) {
         onShell(fileText, directoryText);
     }
-    return kShellResult;
+    return shellAnswer_;
 }
 
 // ---- Waiting, time and locale ----

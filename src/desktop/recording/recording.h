@@ -100,6 +100,8 @@ public:
     void RefuseFocus(WindowHandle window) { windows_[window].refusesFocus = true; }
     // Windows with the same non-zero program number belong to one program.
     void SetProgram(WindowHandle window, int program) { windows_[window].program = program; }
+    // What ShellExecuteA answers from now on (32 or less: the start failed).
+    void SetShellAnswer(std::intptr_t answer) { shellAnswer_ = answer; }
 
     // ---- Input, stop key, session start ----
     void SetInputBlock(InputBlock block) { inputBlock_ = block; }
@@ -152,6 +154,7 @@ private:
     std::int64_t now_ = 0;
     LocaleInfo locale_;
     InputBlock inputBlock_ = InputBlock::Clear;
+    std::intptr_t shellAnswer_ = kShellResult;
     bool stopKeyAvailable_ = false;
     bool stopKeyWatched_ = false;
     bool stopKeyPressed_ = false;
