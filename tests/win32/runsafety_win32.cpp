@@ -130,6 +130,17 @@ TEST_F(RunSafety, AWindowThatTakesTheFocusAfterStepOneGetsNoLaterStep) {
     EXPECT_EQ(KeysDown(), "");
 }
 
+TEST_F(RunSafety, AProgramThatCannotBeStartedLeavesTheWindowInFrontAlone) {
+    Start(other_, "front");
+    ::SetForegroundWindow(other_.handle);
+    const RunResult result = RunTask(keys_, "C:\\nowhere\\none.exe||7|5|abc", "0", kNoWindow);
+    EXPECT_EQ(SkipText(result.skipped, result.steps), "the program could not be started");
+    ASSERT_TRUE(result.startFailure);
+    EXPECT_LE(*result.startFailure, kShellLastFailure);
+    ::Sleep(300); // time for keys sent by mistake to arrive
+    EXPECT_EQ(other_.Received(), "");
+}
+
 TEST_F(RunSafety, TheStopKeyEndsALongSleepWithEveryKeyUp) {
     Start(target_, "target");
     std::atomic<ULONGLONG> pressedAt{0};
