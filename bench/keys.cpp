@@ -5,7 +5,8 @@
 // counted), which measures the interpreter and the keystroke output path with
 // the recording backend's US layout answering the key queries. The counting
 // desktop is also measured behind the gate that every key of a task run
-// passes (scheduler/guardeddesktop.h), with the stop key watched.
+// passes (scheduler/guardeddesktop.h), with the stop key watched and every
+// key checked against the run's window.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -79,15 +80,18 @@ void BM_TextStep_CountOnly(benchmark::State& state) {
 void BM_TextStep_Gated(benchmark::State& state) {
     CountingDesktop desktop;
     desktop.SetStopKeyAvailable(true);
+    const WindowHandle window = desktop.AddWindow("Editor");
+    desktop.SetForeground(window);
     GuardedDesktop gate(desktop);
     gate.WatchStopKey();
+    gate.GuardWindow(window);
     KeyOutput out(gate);
     for (auto _ : state) {
         PlayStep(out, kText);
     }
     state.SetItemsProcessed(desktop.events);
-    state.counters["events_per_step"] = benchmark::Counter(
-        static_cast<double>(desktop.events) / static_cast<double>(state.iterations()));
+    state.counters["events_per_step"] = benchmark::Counter(static_cast<double>(desktop.events) /
+                                                           static_cast<double>(state.iterations()));
 }
 
 BENCHMARK(BM_MixedStep_Recording);

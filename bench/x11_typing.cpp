@@ -4,8 +4,8 @@
 // written the last character, and checked character by character. The same
 // text is then typed by `xdotool type --delay 0` in the same session for
 // comparison, and once more by the backend behind the gate that every key of
-// a task run passes (scheduler/guardeddesktop.h). Needs an X display: run it through bench/x11_typing.sh, which
-// starts a private Xvfb.
+// a task run passes (scheduler/guardeddesktop.h). Needs an X display: run it through
+// bench/x11_typing.sh, which starts a private Xvfb.
 //
 //   bench_x11_typing --targetwin PATH [--chars N] [--runs N]
 #include <algorithm>
@@ -144,11 +144,13 @@ Result TypeWithBackend(orvanel::DesktopServices& desktop, const std::string& tex
     return {std::chrono::duration<double>(end - start).count(), Lost(text, ReadFile(out))};
 }
 
-// The same through a task run's gate, with the stop key watched.
-Result TypeThroughGate(orvanel::X11Desktop& desktop, const std::string& text,
-                       const std::string& out) {
+// The same through a task run's gate, with the stop key watched and every
+// key checked against the window (the focus looked at every 50 ms).
+Result TypeThroughGate(orvanel::X11Desktop& desktop, orvanel::WindowHandle window,
+                       const std::string& text, const std::string& out) {
     orvanel::GuardedDesktop gate(desktop);
     gate.WatchStopKey();
+    gate.GuardWindow(window);
     return TypeWithBackend(gate, text, out);
 }
 
@@ -219,7 +221,7 @@ int main(int argc, char** argv) {
     Series xdotool{"xdotool type --delay 0", {}, 0};
     for (int run = 0; run < runs; ++run) {
         const Result ours = backend.Add(TypeWithBackend(*desktop, text, out));
-        const Result through = gated.Add(TypeThroughGate(*desktop, text, out));
+        const Result through = gated.Add(TypeThroughGate(*desktop, window, text, out));
         const Result xdo = xdotool.Add(TypeWithXdotool(text, textFile, out));
         std::printf("run %d: backend %.3f s (%zu lost), through the gate %.3f s (%zu lost), "
                     "xdotool %.3f s (%zu lost)\n",
@@ -238,6 +240,19 @@ int main(int argc, char** argv) {
                     series->Rate(chars, 0.0) / xdotool.Rate(chars, 0.0),
                     series->Rate(chars, 0.5) / xdotool.Rate(chars, 0.5));
     }
+    // What each look of the gate costs here: the focus, looked at every 50 ms
+    // of typing, and the input, looked at after every wait.
+    const auto microseconds = [](int count, const auto& look) {
+        const auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            look();
+        }
+        return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / count;
+    };
+    std::printf("a look at the focus (FocusIsWith): %.0f us\n",
+                microseconds(200, [&] { desktop->FocusIsWith(window); }));
+    std::printf("a look at the input (InputBlocked): %.0f us\n",
+                microseconds(50, [&] { desktop->InputBlocked(); }));
     kill(target, SIGTERM);
     waitpid(target, nullptr, 0);
     std::remove(out.c_str());

@@ -36,7 +36,7 @@ public:
     // before did not (or this is the first); otherwise none. A record that
     // was written although the full file could not be renamed aside reports
     // "Cannot rename file history.log" the same way.
-    std::optional<std::string> Write(const RunRecord& record) noexcept;
+    std::optional<std::string> Write(const HistoryLine& line) noexcept;
 
     // Appends a line as it stands (CR LF included); the same reporting.
     std::optional<std::string> WriteLine(const std::string& line) noexcept;
