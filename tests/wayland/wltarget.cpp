@@ -6,7 +6,8 @@
 // Each key press is read with xkbcommon against the keymap the compositor
 // sent: a character typed without Ctrl or Alt is written in UTF-8; any other
 // key as <Mods+Name> (<Tab>, <Ctrl+a>); a modifier key on its own writes
-// nothing. When the window is up it writes "up" to the ready file
+// nothing. Every wltarget has the application id "orvanel-wltarget", as the
+// windows of one program share theirs. When the window is up it writes "up" to the ready file
 // (FILE.ready unless named). With --held, the held file always says how many
 // keys are down and the depressed modifier mask ("keys mods").
 #include <poll.h>
@@ -251,6 +252,8 @@ int main(int argc, char** argv) {
     xdg_toplevel* toplevel = xdg_surface_get_toplevel(surface);
     xdg_toplevel_add_listener(toplevel, &kToplevel, &t);
     xdg_toplevel_set_title(toplevel, t.title.c_str());
+    // Every wltarget is one application, as the windows of one program are.
+    xdg_toplevel_set_app_id(toplevel, "orvanel-wltarget");
     wl_surface_commit(t.surface);
     while (!t.configured && wl_display_dispatch(display) >= 0) {
     }
