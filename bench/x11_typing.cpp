@@ -145,12 +145,15 @@ Result TypeWithBackend(orvanel::DesktopServices& desktop, const std::string& tex
 }
 
 // The same through a task run's gate, with the stop key watched and every
-// key checked against the window (the focus looked at every 50 ms).
+// key checked against the window (the focus looked at every 50 ms). As in a
+// run, the step begins, and takes its look at the focus and the input,
+// before its first key: that look is timed on its own below.
 Result TypeThroughGate(orvanel::X11Desktop& desktop, orvanel::WindowHandle window,
                        const std::string& text, const std::string& out) {
     orvanel::GuardedDesktop gate(desktop);
     gate.WatchStopKey();
     gate.GuardWindow(window);
+    gate.BeginStep();
     return TypeWithBackend(gate, text, out);
 }
 
