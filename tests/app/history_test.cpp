@@ -57,6 +57,11 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
     form.RunNow(1, 2);
     EXPECT_EQ(view_->statusTexts.end()[-2],
               "Running \"Editor\": press Ctrl+Alt+Shift+S to stop it");
+    // A run held back by a locked screen never began: the status line stays.
+    const std::size_t shown = view_->statusTexts.size();
+    desktop_.SetInputBlock(InputBlock::ScreenLocked);
+    form.RunNow(1, 2);
+    EXPECT_EQ(view_->statusTexts.size(), shown);
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {
