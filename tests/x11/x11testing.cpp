@@ -179,7 +179,8 @@ std::size_t KeyboardGrab::KeysReceived() const {
 // ---- TargetWindow ----
 
 std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
-                                                  TargetOptions options, milliseconds timeout) {
+                                                  const TargetOptions& options,
+                                                  milliseconds timeout) {
     std::unique_ptr<TargetWindow> target(new TargetWindow());
     target->outPath_ = (target->dir_ / "keys.txt").string();
     const std::string ready = target->outPath_ + ".ready";

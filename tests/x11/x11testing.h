@@ -97,7 +97,7 @@ public:
     // Starts it and waits until it is up; null (with a gtest failure) if it
     // does not come up within `timeout`.
     static std::unique_ptr<TargetWindow> Start(const std::string& utf8Title,
-                                               TargetOptions options = {},
+                                               const TargetOptions& options = {},
                                                milliseconds timeout = milliseconds(5000));
 
     WindowHandle Window() const { return window_; }
