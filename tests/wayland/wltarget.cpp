@@ -51,6 +51,7 @@ struct Target {
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     xkb_keymap* keymap = nullptr;
     xkb_state* state = nullptr;
+    std::string typed; // read, not yet written to the out file
     std::set<std::uint32_t> down;
     std::uint32_t mods = 0;
     bool closed = false;
@@ -122,7 +123,7 @@ void OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
     t.down.insert(key);
     WriteHeld(t);
     if (t.state == nullptr) {
-        Write(t.out, "<nokeymap>", true);
+        t.typed += "<nokeymap>";
         return;
     }
     const xkb_keycode_t kc = key + 8;
@@ -145,7 +146,7 @@ void OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
     xkb_state_key_get_utf8(t.state, kc, utf8, sizeof utf8);
     const auto first = static_cast<unsigned char>(utf8[0]);
     if (!ctrl && !alt && first >= 0x20 && first != 0x7F) {
-        Write(t.out, utf8, true);
+        t.typed += utf8;
         return;
     }
     std::string text = "<";
@@ -154,7 +155,7 @@ void OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
     text += shift && (first < 0x20 || first == 0x7F) ? "Shift+" : "";
     char plain[64];
     xkb_keysym_get_name(xkb_keysym_to_lower(sym), plain, sizeof plain);
-    Write(t.out, text + (ctrl || alt ? plain : name) + ">", true);
+    t.typed += text + (ctrl || alt ? plain : name) + ">";
 }
 
 void OnModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
@@ -298,7 +299,13 @@ int main(int argc, char** argv) {
     wl_display_roundtrip(display);
     WriteHeld(t);
     Write(t.ready, "up", false);
+    // What a batch of events typed is written at once: a window that writes
+    // every key on its own reads too slowly to keep up with the compositor.
     while (!t.closed && wl_display_dispatch(display) >= 0) {
+        if (!t.typed.empty()) {
+            Write(t.out, t.typed, true);
+            t.typed.clear();
+        }
     }
     return 0;
 }
