@@ -47,7 +47,7 @@ public:
     // Asks the seat for its keyboard: `onKeymap` then gets the keymap text
     // now and whenever the compositor changes it. False when the seat has no
     // keyboard.
-    bool WatchKeymap(std::function<void(const std::string&)> onKeymap);
+    bool WatchKeymap(std::function<void(const std::string&)> handler);
 
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
