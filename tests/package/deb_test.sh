@@ -89,6 +89,17 @@ kill -TERM -- "-$session" 2>/dev/null || true
 wait "$session" 2>/dev/null || true
 session=
 
+# The hidden entry is what KWin reads: on a private KWin, with no entry but
+# the installed ones, the installed orvanel-script types through the KDE
+# backend instead of falling back to X11.
+if command -v kwin_wayland >/dev/null && command -v dbus-run-session >/dev/null; then
+    echo "== KDE Plasma lets the installed orvanel-script type"
+    kde_out=$(bash "$(dirname "$0")/../kde/run_with_kwin.sh" --timeout 30 \
+        /usr/bin/orvanel-script --type --countdown 0 "" 2>&1) || true
+    [[ "$kde_out" == *Done.* && "$kde_out" != *"Only windows of X11"* ]] ||
+        fail "orvanel-script did not type on KWin: $kde_out"
+fi
+
 echo "== dpkg -r"
 dpkg -r orvanel
 while IFS= read -r path; do
