@@ -11,6 +11,7 @@
 #include "app/diskchangetext.h"
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
 #include "schedule/task.h"
@@ -100,11 +101,14 @@ void MainForm::RunBegins(const TaskLine& task, bool stopKeyWatched) {
 }
 
 void MainForm::RunEnded(const TaskRun& run) {
-    // A run held back by a locked screen never began: the status line stays.
-    if (running_) {
-        running_ = false;
+    // Characters that were not typed stay in view until the next news; a run
+    // held back by a locked screen never began, and the status line stays.
+    if (run.untyped.count != 0) {
+        SetStatus(history::FieldText(UntypedText(run.untyped)));
+    } else if (running_) {
         SetStatus(statusBeforeRun_);
     }
+    running_ = false;
     history_.Report().RunEnded(run);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "desktop/untypedtext.h"
 #include "history/isotime.h"
 #include "scheduler/minutes.h"
 
@@ -43,6 +44,9 @@ std::string DescribeRun(const TaskRun& run) {
     text += "; " + Counted(static_cast<std::uint64_t>(std::max(run.steps, 0)), "step", "steps");
     text += ", " + Counted(run.keyEvents, "key event", "key events");
     text += "; " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
+    if (run.untyped.count != 0) {
+        text += "; " + UntypedText(run.untyped);
+    }
     return text;
 }
 

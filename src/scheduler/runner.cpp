@@ -109,6 +109,7 @@ void GuardedRun(KeyOutput& keys, std::string_view scriptDelay, WindowHandle owne
                 SchedulerReport* report, TaskRun& run) {
     GuardedDesktop gate(keys.desktop);
     KeyOutput gatedKeys(gate);
+    gate.TakeUntypedCharacters(); // what an earlier run left is not this run's
     if (!run.task.script.empty()) {
         run.stopKeyWatched = gate.WatchStopKey();
     }
@@ -126,6 +127,7 @@ void GuardedRun(KeyOutput& keys, std::string_view scriptDelay, WindowHandle owne
         run.halt = halted.point;
     }
     gate.ReleaseHeldKeys();
+    run.untyped = gate.TakeUntypedCharacters();
     keys.actions += gatedKeys.actions;
     keys.keyEvents += gatedKeys.keyEvents;
     run.keyEvents = gatedKeys.keyEvents;

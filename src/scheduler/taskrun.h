@@ -49,6 +49,7 @@ struct TaskRun {
     bool stopKeyWatched = false;               // the stop key was watched during the run
     std::int32_t steps = 0;                    // script steps begun
     std::uint64_t keyEvents = 0; // keyboard events sent (press and release each count)
+    UntypedCharacters untyped;   // characters the keyboard layout could not type
     SkipReason skipped = SkipReason::NotSkipped; // why the script was not typed to the end
     HaltPoint halt = HaltPoint::BeforeRun;       // where, for a check that failed
 };

@@ -45,6 +45,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desktop/desktop.h"
@@ -85,6 +86,7 @@ public:
     void EndStopKeyWatch() override;
     bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
     std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
+    UntypedCharacters TakeUntypedCharacters() override { return std::exchange(untyped, {}); }
 
     // ---- The record ----
     // Every recorded line, each ended by "\n".
@@ -112,6 +114,10 @@ public:
     void SetOwner(WindowHandle window, WindowHandle owner) { windows_[window].owner = owner; }
     // What ShellExecuteA answers from now on (32 or less: the start failed).
     void SetShellAnswer(std::intptr_t answer) { shellAnswer_ = answer; }
+
+    // What TakeUntypedCharacters answers next (then none), as a layout that
+    // lacks characters would.
+    UntypedCharacters untyped;
 
     // ---- Input, stop key, session start ----
     void SetInputBlock(InputBlock block) { inputBlock_ = block; }
