@@ -62,7 +62,7 @@ std::string HistoryWriter::Append(const std::string& line) {
         if (error != 0 && size + line.size() > 2 * kMaxHistoryBytes) {
             full_ = true;
             return std::string("Cannot write file ") + kHistoryFileName + ": it has reached " +
-                   std::to_string(2 * kMaxHistoryBytes / (1024 * 1024)) +
+                   std::to_string(2 * kMaxHistoryBytes / (std::uintmax_t{1} << 20)) +
                    " MiB and cannot be renamed to " + kOldHistoryFileName + " (" +
                    std::generic_category().message(error) +
                    "); new records are dropped until it can be";
