@@ -192,8 +192,8 @@ void MainForm::FormCreate() {
     ShowAutostart();
 }
 
-void MainForm::UpdateNextTask() {
-    if (history_.UpdateNextTask(desktop_.GetLocalTime())) {
+void MainForm::UpdateNextTask(bool weekChanged) {
+    if (history_.UpdateNextTask(desktop_.GetLocalTime(), weekChanged)) {
         view_.HistoryChanged(0, 0);
     }
 }
@@ -305,7 +305,7 @@ void MainForm::Timer1Timer() {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();
     });
-    Run([this] { UpdateNextTask(); });
+    Run([this] { UpdateNextTask(false); }); // the tick changed no list
 }
 
 void MainForm::Label9Click() {

@@ -111,7 +111,9 @@ private:
     void Report(const std::string& message);
     void ShowWaitingBoxes();
     void ConnectHistory();
-    void UpdateNextTask();
+    // The "Next task" line; `weekChanged` false: the saved week is unchanged
+    // since the last call.
+    void UpdateNextTask(bool weekChanged = true);
     // Shows in the check box whether the session starts this program here.
     void ShowAutostart();
     // The status line, remembered so that a task run can give it back.
