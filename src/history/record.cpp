@@ -50,6 +50,15 @@ HistoryLine TaskHistoryLine(std::optional<std::int64_t> due, int day, const Task
     return line;
 }
 
+HistoryLine ErrorHistoryLine(std::int64_t due, int day, const TaskLine& task) {
+    TaskLine exeOnly;
+    exeOnly.row = task.row;
+    exeOnly.exeName = task.exeName;
+    return TaskHistoryLine(due, day, exeOnly, Outcome::Error,
+                           std::string(task.time.badHour ? "Hour" : "Min.") +
+                               " is not a valid integer value");
+}
+
 HistoryLine NoteHistoryLine(std::int64_t due, Outcome outcome, std::string_view detail) {
     HistoryLine line;
     line.due = FormatDueMinute(due);

@@ -57,6 +57,12 @@ struct HistoryLine {
 HistoryLine TaskHistoryLine(std::optional<std::int64_t> due, int day, const TaskLine& task,
                             Outcome outcome, std::string_view detail);
 
+// The `error` line of `task` of day list `day`, whose Hour or Min. is not a
+// valid integer. A line that does not read as a task may be part of a script
+// (a password, say) cut off its own line, so of its fields only the EXE name
+// is recorded; the detail names the field that failed, not its text.
+HistoryLine ErrorHistoryLine(std::int64_t due, int day, const TaskLine& task);
+
 // A line about no task in particular (day and row "-").
 HistoryLine NoteHistoryLine(std::int64_t due, Outcome outcome, std::string_view detail);
 

@@ -40,7 +40,7 @@ std::optional<std::string> HistoryRecorder::RecordError(std::int64_t due, int da
         if (!errors_.ShouldRecord(day, task)) {
             return std::nullopt;
         }
-        return Record(TaskHistoryLine(due, day, task, Outcome::Error, task.time.error));
+        return Record(ErrorHistoryLine(due, day, task));
     } catch (...) {
         return std::nullopt;
     }

@@ -30,9 +30,10 @@ public:
     std::optional<std::string> RecordMissed(std::int64_t first, std::int64_t last,
                                             const DayListReader& dayLists) noexcept;
 
-    // The malformed Hour or Min. of `task` (its time.error) of day list `day`
-    // at civil minute `due`: recorded the first time only, and again once the
-    // line has changed (see ErrorLatch).
+    // The malformed Hour or Min. of `task` of day list `day` at civil minute
+    // `due`: recorded the first time only, and again once the line has
+    // changed (see ErrorLatch). Of the line, only its EXE name is recorded
+    // (see ErrorHistoryLine).
     std::optional<std::string> RecordError(std::int64_t due, int day,
                                            const TaskLine& task) noexcept;
 

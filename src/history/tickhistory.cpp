@@ -28,10 +28,11 @@ void TickHistory::LineFailed(const LineError& error) {
     for (const TaskLine& task : error.notRun) {
         std::optional<std::string> message;
         try {
-            message = recorder_.Record(TaskHistoryLine(
-                error.minute, error.day, task, Outcome::Skipped,
-                "not run: row " + std::to_string(error.task.row) +
-                    " above it has a malformed Hour or Min. (" + error.task.time.error + ")"));
+            // The failed line's text is left out: it may be a piece of a script.
+            message =
+                recorder_.Record(TaskHistoryLine(error.minute, error.day, task, Outcome::Skipped,
+                                                 "not run: row " + std::to_string(error.task.row) +
+                                                     " above it has a malformed Hour or Min."));
         } catch (...) {
             // Out of memory while making the line: it stays unrecorded.
         }

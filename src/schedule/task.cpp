@@ -67,6 +67,7 @@ TaskTime ReadTaskTime(const TaskFields& fields) {
     // The Hour is read first: a line whose two fields are both malformed
     // reports its Hour.
     time.error = IntegerError(Field(fields, kHourField), time.hour);
+    time.badHour = !time.error.empty();
     if (time.error.empty()) {
         time.error = IntegerError(Field(fields, kMinuteField), time.minute);
     }

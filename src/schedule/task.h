@@ -28,6 +28,7 @@ struct TaskTime {
     // "'<text>' is not a valid integer value" for a malformed Hour, else for
     // a malformed Min.; empty when both are integer texts.
     std::string error;
+    bool badHour = false; // the error is the Hour's
 
     // Whether the task is due at `hour`:`minute`: both read, Hour 0 to 23 and
     // Min. 0 to 59, and equal to them.

@@ -21,6 +21,7 @@
 #include "desktop/posix/lockedhint.h"
 #include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
+#include "desktop/posix/tickcount.h"
 #include "desktop/uslayout.h"
 #include "desktop/x11/vkkeysyms.h"
 
