@@ -1,0 +1,326 @@
+// Orvanel's GNOME Shell extension. GNOME Shell lets no other program list or
+// activate windows, so this exports one object on the session bus through
+// which Orvanel's own programs do: the windows with their titles, process
+// ids and transient parents; showing and activating a window; where the
+// keyboard focus is and whether the session is locked or the shell holds the
+// keyboard; keys on a virtual keyboard of the caller's own; and the stop key.
+//
+// It answers only the programs named under "orvanel-programs" in
+// metadata.json, told by the executable of the calling process. It decides
+// nothing: Orvanel asks, this passes the question to the shell.
+'use strict';
+
+const { Clutter, Gio, GLib, Meta, Shell } = imports.gi;
+const ExtensionUtils = imports.misc.extensionUtils;
+const KeyboardManager = imports.misc.keyboardManager;
+const Main = imports.ui.main;
+
+const BUS_NAME = 'example.orvanel.GnomeShell';
+const OBJECT_PATH = '/example/orvanel/GnomeShell';
+const INTERFACE_NAME = 'example.orvanel.GnomeShell1';
+const STOP_KEY = '<Control><Alt><Shift>s';
+// A keymap lent for typing goes back this long after the last key, once no
+// key of the caller is down.
+const KEYMAP_RETURN_MS = 1000;
+
+const INTERFACE = `<node>
+  <interface name="${INTERFACE_NAME}">
+    <method name="Windows">
+      <arg name="windows" type="a(tsut)" direction="out"/>
+    </method>
+    <method name="State">
+      <arg name="locked" type="b" direction="out"/>
+      <arg name="held" type="b" direction="out"/>
+      <arg name="focus" type="at" direction="out"/>
+    </method>
+    <method name="Show">
+      <arg name="window" type="t" direction="in"/>
+      <arg name="found" type="b" direction="out"/>
+    </method>
+    <method name="Activate">
+      <arg name="window" type="t" direction="in"/>
+      <arg name="found" type="b" direction="out"/>
+    </method>
+    <method name="Keys">
+      <arg name="layouts" type="s" direction="in"/>
+      <arg name="group" type="u" direction="in"/>
+      <arg name="events" type="a(ub)" direction="in"/>
+    </method>
+    <method name="WatchStopKey">
+      <arg name="on" type="b" direction="in"/>
+      <arg name="watching" type="b" direction="out"/>
+    </method>
+    <signal name="StopKey"/>
+  </interface>
+</node>`;
+
+function findWindow(id) {
+    return global.get_window_actors().map(a => a.meta_window).find(w => w.get_id() === id);
+}
+
+// What one calling program holds: its keyboard, its keys down, the stop key.
+class Caller {
+    constructor(name, service) {
+        this.name = name;
+        this.device = null;
+        this.down = new Map();
+        this.stopAction = Meta.KeyBindingAction.NONE;
+        this.returnTimer = 0;
+        this.watch = Gio.bus_watch_name_on_connection(Gio.DBus.session, name,
+            Gio.BusNameWatcherFlags.NONE, null, () => service.forget(name));
+    }
+
+    keysDown() {
+        return [...this.down.values()].some(n => n > 0);
+    }
+}
+
+class Service {
+    constructor(programs) {
+        this._programs = programs;
+        this._admitted = new Map(); // caller name -> Promise<boolean>
+        this._callers = new Map();
+        this._keymapHolders = new Set();
+        this._keymapBefore = null;
+        this._acceleratorId = global.display.connect('accelerator-activated',
+            (display, action) => this._onAccelerator(action));
+    }
+
+    destroy() {
+        global.display.disconnect(this._acceleratorId);
+        for (const name of [...this._callers.keys()])
+            this.forget(name);
+    }
+
+    // ---- who may call ----
+
+    _executableOf(name) {
+        return new Promise(resolve => {
+            Gio.DBus.session.call('org.freedesktop.DBus', '/org/freedesktop/DBus',
+                'org.freedesktop.DBus', 'GetConnectionUnixProcessID',
+                new GLib.Variant('(s)', [name]), new GLib.VariantType('(u)'),
+                Gio.DBusCallFlags.NONE, -1, null, (bus, result) => {
+                    try {
+                        const [pid] = bus.call_finish(result).deepUnpack();
+                        resolve(GLib.file_read_link(`/proc/${pid}/exe`));
+                    } catch (e) {
+                        resolve(null);
+                    }
+                });
+        });
+    }
+
+    _admit(name) {
+        if (!this._admitted.has(name)) {
+            this._admitted.set(name, this._executableOf(name).then(exe => {
+                const ok = exe !== null && this._programs.includes(exe);
+                if (!ok)
+                    log(`Orvanel: refused a call from ${exe ?? 'an unknown program'}`);
+                return ok;
+            }));
+        }
+        return this._admitted.get(name);
+    }
+
+    // Runs `answer` for an admitted caller, in the order the calls came.
+    _serve(invocation, answer) {
+        const name = invocation.get_sender();
+        this._admit(name).then(ok => {
+            if (!ok) {
+                invocation.return_dbus_error('org.freedesktop.DBus.Error.AccessDenied',
+                    'Only Orvanel may use this');
+                return;
+            }
+            try {
+                const result = answer(this._caller(name));
+                invocation.return_value(result ?? null);
+            } catch (e) {
+                invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed', e.message);
+            }
+        });
+    }
+
+    _caller(name) {
+        if (!this._callers.has(name))
+            this._callers.set(name, new Caller(name, this));
+        return this._callers.get(name);
+    }
+
+    // The caller has left the bus (however it ended): its keys go up with
+    // its keyboard, its keymap and its stop key go back.
+    forget(name) {
+        this._admitted.delete(name);
+        const caller = this._callers.get(name);
+        if (!caller)
+            return;
+        this._callers.delete(name);
+        Gio.bus_unwatch_name(caller.watch);
+        if (caller.returnTimer)
+            GLib.source_remove(caller.returnTimer);
+        caller.device?.run_dispose();
+        this._returnKeymap(caller);
+        this._endStopKey(caller);
+    }
+
+    // ---- windows ----
+
+    WindowsAsync(params, invocation) {
+        this._serve(invocation, () => new GLib.Variant('(a(tsut))', [global.get_window_actors()
+            .map(a => a.meta_window)
+            .filter(w => !w.is_override_redirect())
+            .map(w => [w.get_id(), w.get_title() ?? '', w.get_pid(),
+                w.get_transient_for()?.get_id() ?? 0])]));
+    }
+
+    StateAsync(params, invocation) {
+        this._serve(invocation, () => {
+            const focus = [];
+            for (let w = global.display.focus_window; w; w = w.get_transient_for())
+                focus.push(w.get_id());
+            const locked = Main.sessionMode.isLocked || (Main.screenShield?.active ?? false);
+            return new GLib.Variant('(bbat)', [locked, Main.modalCount > 0, focus]);
+        });
+    }
+
+    ShowAsync([id], invocation) {
+        this._serve(invocation, () => {
+            const window = findWindow(id);
+            if (window?.minimized)
+                window.unminimize();
+            if (window?.get_maximized())
+                window.unmaximize(Meta.MaximizeFlags.BOTH);
+            return new GLib.Variant('(b)', [window !== undefined]);
+        });
+    }
+
+    ActivateAsync([id], invocation) {
+        this._serve(invocation, () => {
+            const window = findWindow(id);
+            if (window)
+                Main.activateWindow(window, global.display.get_current_time_roundtrip());
+            return new GLib.Variant('(b)', [window !== undefined]);
+        });
+    }
+
+    // ---- keys ----
+
+    // Sends key events (keysym, pressed) on the caller's virtual keyboard.
+    // With `layouts`, the keyboard map is first set to those layouts with
+    // `group` locked, until the caller's keys have been quiet for a moment.
+    KeysAsync([layouts, group, events], invocation) {
+        this._serve(invocation, caller => {
+            if (!caller.device) {
+                caller.device = Clutter.get_default_backend().get_default_seat()
+                    .create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
+            }
+            if (layouts !== '' && events.length > 0)
+                this._lendKeymap(caller, layouts, group);
+            const time = GLib.get_monotonic_time();
+            for (const [keysym, pressed] of events) {
+                caller.down.set(keysym, (caller.down.get(keysym) ?? 0) + (pressed ? 1 : -1));
+                caller.device.notify_keyval(time, keysym,
+                    pressed ? Clutter.KeyState.PRESSED : Clutter.KeyState.RELEASED);
+            }
+            if (this._keymapHolders.has(caller))
+                this._returnKeymapLater(caller);
+        });
+    }
+
+    _lendKeymap(caller, layouts, group) {
+        if (this._keymapHolders.size === 0) {
+            const manager = KeyboardManager.getKeyboardManager();
+            this._keymapBefore = {keymap: manager._currentKeymap, group: manager._current?.groupIndex ?? 0};
+            global.backend.set_keymap(layouts, '', '');
+            global.backend.lock_layout_group(group);
+        }
+        this._keymapHolders.add(caller);
+    }
+
+    _returnKeymapLater(caller) {
+        if (caller.returnTimer)
+            GLib.source_remove(caller.returnTimer);
+        caller.returnTimer = GLib.timeout_add(GLib.PRIORITY_DEFAULT, KEYMAP_RETURN_MS, () => {
+            if (caller.keysDown())
+                return GLib.SOURCE_CONTINUE;
+            caller.returnTimer = 0;
+            this._returnKeymap(caller);
+            return GLib.SOURCE_REMOVE;
+        });
+    }
+
+    // The user's own keymap, as the shell's keyboard manager holds it now.
+    _returnKeymap(caller) {
+        if (!this._keymapHolders.delete(caller) || this._keymapHolders.size > 0)
+            return;
+        const manager = KeyboardManager.getKeyboardManager();
+        if (manager._current) {
+            manager._currentKeymap = null;
+            manager.reapply();
+        } else if (this._keymapBefore.keymap) {
+            const {layouts, variants, options} = this._keymapBefore.keymap;
+            global.backend.set_keymap(layouts, variants, options);
+            global.backend.lock_layout_group(this._keymapBefore.group);
+        }
+    }
+
+    // ---- the stop key ----
+
+    WatchStopKeyAsync([on], invocation) {
+        this._serve(invocation, caller => {
+            if (!on) {
+                this._endStopKey(caller);
+            } else if (caller.stopAction === Meta.KeyBindingAction.NONE) {
+                caller.stopAction = global.display.grab_accelerator(STOP_KEY,
+                    Meta.KeyBindingFlags.NONE);
+                if (caller.stopAction !== Meta.KeyBindingAction.NONE) {
+                    Main.wm.allowKeybinding(
+                        Meta.external_binding_name_for_action(caller.stopAction),
+                        Shell.ActionMode.ALL);
+                }
+            }
+            return new GLib.Variant('(b)', [caller.stopAction !== Meta.KeyBindingAction.NONE]);
+        });
+    }
+
+    _endStopKey(caller) {
+        if (caller.stopAction === Meta.KeyBindingAction.NONE)
+            return;
+        Main.wm.allowKeybinding(Meta.external_binding_name_for_action(caller.stopAction),
+            Shell.ActionMode.NONE);
+        global.display.ungrab_accelerator(caller.stopAction);
+        caller.stopAction = Meta.KeyBindingAction.NONE;
+    }
+
+    _onAccelerator(action) {
+        for (const caller of this._callers.values()) {
+            if (caller.stopAction === action) {
+                Gio.DBus.session.emit_signal(caller.name, OBJECT_PATH, INTERFACE_NAME,
+                    'StopKey', null);
+            }
+        }
+    }
+}
+
+class Extension {
+    enable() {
+        const programs = ExtensionUtils.getCurrentExtension().metadata['orvanel-programs'] ?? [];
+        this._service = new Service(programs);
+        this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE, this._service);
+        this._object.export(Gio.DBus.session, OBJECT_PATH);
+        this._name = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME,
+            Gio.BusNameOwnerFlags.NONE, null, null);
+    }
+
+    disable() {
+        Gio.bus_unown_name(this._name);
+        this._object.unexport();
+        this._service.destroy();
+        this._object = null;
+        this._service = null;
+    }
+}
+
+// eslint-disable-next-line no-unused-vars
+function init() {
+    return new Extension();
+}

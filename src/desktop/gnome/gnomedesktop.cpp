@@ -1,0 +1,246 @@
+#include "desktop/gnome/gnomedesktop.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include "desktop/cp1252.h"
+#include "desktop/gnome/lentkeymap.h"
+#include "desktop/gnome/shellclient.h"
+#include "desktop/localtime.h"
+#include "desktop/posix/localeinfo.h"
+#include "desktop/posix/shell.h"
+#include "desktop/posix/sleepfor.h"
+#include "desktop/uslayout.h"
+#include "desktop/x11/vkkeysyms.h"
+
+namespace orvanel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long SendMessageA waits for the focus, how often it asks again, and
+// how often it looks meanwhile.
+constexpr std::chrono::milliseconds kFocusWait{2000};
+constexpr std::chrono::milliseconds kFocusRetry{300};
+constexpr std::chrono::milliseconds kFocusPoll{10};
+
+std::string Utf8Of(const char* cp1252) {
+    std::string utf8;
+    for (const char* p = cp1252; *p != '\0'; ++p) {
+        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(*p));
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+} // namespace
+
+std::unique_ptr<GnomeDesktop> GnomeDesktop::Open(std::string& error, Failure& failure) {
+    bool refused = false;
+    std::unique_ptr<gnome::ShellClient> client = gnome::ShellClient::Connect(error, refused);
+    if (!client) {
+        failure = refused ? Failure::Refused : Failure::NoExtension;
+        return nullptr;
+    }
+    failure = Failure::Other;
+    std::unique_ptr<GnomeDesktop> desktop = OnLink(std::move(client), error);
+    if (desktop) {
+        failure = Failure::Opened;
+    }
+    return desktop;
+}
+
+std::unique_ptr<GnomeDesktop> GnomeDesktop::OnLink(std::unique_ptr<gnome::ShellLink> link,
+                                                   std::string& error) {
+    const gnome::LentKeymap keymap;
+    if (!keymap.Error().empty()) {
+        error = "Cannot plan the keyboard layout for typing: " + keymap.Error() + ".";
+        return nullptr;
+    }
+    const std::filesystem::path folder = gnome::UserSymbolsFolder();
+    error = folder.empty() ? "Neither HOME nor XDG_CONFIG_HOME is set."
+                           : gnome::InstallSymbols(keymap, folder);
+    if (!error.empty()) {
+        error = "Cannot write the keyboard layout for typing: " + error + ".";
+        return nullptr;
+    }
+    std::unique_ptr<GnomeDesktop> desktop(new GnomeDesktop(std::move(link)));
+    // The virtual keyboard comes now, so that windows know of it before the
+    // first key.
+    desktop->link_->Keys({}, false);
+    return desktop;
+}
+
+GnomeDesktop::GnomeDesktop(std::unique_ptr<gnome::ShellLink> link)
+    : link_(std::move(link)),
+      keyboard_([this](const std::vector<gnome::ShellKey>& keys) { link_->Keys(keys, true); }) {}
+
+GnomeDesktop::~GnomeDesktop() {
+    ReleaseAll();
+}
+
+// ---- keyboard ----
+
+void GnomeDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
+                               std::uint32_t flags, std::uintptr_t /*extraInfo*/) {
+    keyboard_.KeyEvent(virtualKey, (flags & kKeyEventKeyUp) != 0);
+}
+
+std::int16_t GnomeDesktop::VkKeyScanA(char character) {
+    const auto c = static_cast<unsigned char>(character);
+    const std::int16_t us = uslayout::VkKeyScanA(c);
+    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
+        return us;
+    }
+    return keyboard_.LendVk(c);
+}
+
+bool GnomeDesktop::CharToOemA(const char* source, char* destination) {
+    return uslayout::CharToOem(source, destination);
+}
+
+std::uint32_t GnomeDesktop::OemKeyScan(std::uint16_t oemCharacter) {
+    return uslayout::OemKeyScan(oemCharacter);
+}
+
+std::uint32_t GnomeDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
+    if ((mapType == kMapVkToVsc || mapType == 2) &&
+        x11::IsLentVk(static_cast<std::uint8_t>(code))) {
+        return 0; // lent codes sit on no key
+    }
+    return uslayout::MapVirtualKey(code, mapType);
+}
+
+// ---- windows ----
+
+WindowHandle GnomeDesktop::FindWindowA(const char* /*className*/, const char* title) {
+    std::vector<gnome::ShellWindow> windows;
+    if (title == nullptr || title[0] == '\0' || !link_->Windows(windows)) {
+        return kNoWindow;
+    }
+    const std::string wanted = Utf8Of(title);
+    for (const gnome::ShellWindow& w : windows) {
+        if (w.title == wanted) {
+            return w.id;
+        }
+    }
+    return kNoWindow;
+}
+
+bool GnomeDesktop::ShowWindow(WindowHandle window, int /*showCommand*/) {
+    return link_->Show(window);
+}
+
+bool GnomeDesktop::SetForegroundWindow(WindowHandle window) {
+    return link_->Activate(window);
+}
+
+// Returns as soon as the shell says the window has the focus; activates it
+// again every 300 ms and gives up after 2 s, so a dead window cannot hang a
+// task.
+std::intptr_t GnomeDesktop::SendMessageA(WindowHandle window, std::uint32_t message,
+                                         std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
+    if (message != kWmSetFocus) {
+        return 0;
+    }
+    const Clock::time_point deadline = Clock::now() + kFocusWait;
+    Clock::time_point retry = Clock::now() + kFocusRetry;
+    while (link_->Connected() && Clock::now() < deadline) {
+        const gnome::ShellState state = link_->State();
+        if (state.answered && !state.focus.empty() && state.focus.front() == window) {
+            break;
+        }
+        if (Clock::now() >= retry) {
+            if (!link_->Activate(window)) {
+                break; // the window has gone
+            }
+            retry = Clock::now() + kFocusRetry;
+        }
+        posix::SleepFor(kFocusPoll);
+    }
+    return 0;
+}
+
+std::intptr_t GnomeDesktop::ShellExecuteA(WindowHandle /*owner*/, const char* operation,
+                                          const char* file, const char* /*parameters*/,
+                                          const char* directory, int /*showCommand*/) {
+    if (operation != nullptr && std::strcmp(operation, kShellVerb) != 0) {
+        return posix::kShellNoAssociation;
+    }
+    return posix::RunShellPlan(posix::PlanShellOpen(file, directory));
+}
+
+// ---- waiting, time and locale ----
+
+void GnomeDesktop::Sleep(std::uint32_t milliseconds) {
+    posix::SleepFor(std::chrono::milliseconds(milliseconds));
+}
+
+SystemTime GnomeDesktop::GetLocalTime() {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return LocalTimeFromEpoch(static_cast<std::int64_t>(now.tv_sec) * 1000 +
+                              now.tv_nsec / 1'000'000);
+}
+
+LocaleInfo GnomeDesktop::GetLocaleInfoA() {
+    return posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
+}
+
+// ---- unattended safety ----
+
+InputBlock GnomeDesktop::InputBlocked() {
+    const gnome::ShellState state = link_->State();
+    if (state.locked) {
+        return InputBlock::ScreenLocked;
+    }
+    // The overview, the lock screen's prompt, a system dialog or a menu of
+    // the shell: keys would go to the shell.
+    return state.held ? InputBlock::KeyboardHeld : InputBlock::Clear;
+}
+
+WindowHandle GnomeDesktop::GetForegroundWindow() {
+    const gnome::ShellState state = link_->State();
+    return state.focus.empty() ? kNoWindow : state.focus.front();
+}
+
+FocusState GnomeDesktop::FocusIsWith(WindowHandle window) {
+    // No answer, or no window has the focus: keys would go to the shell or
+    // nowhere.
+    const gnome::ShellState state = link_->State();
+    return std::find(state.focus.begin(), state.focus.end(), window) != state.focus.end()
+               ? FocusState::WithWindow
+               : FocusState::Elsewhere;
+}
+
+bool GnomeDesktop::StartStopKeyWatch() {
+    return link_->WatchStopKey(true);
+}
+
+bool GnomeDesktop::StopKeyPressed() {
+    return link_->StopKeyPressed();
+}
+
+void GnomeDesktop::EndStopKeyWatch() {
+    link_->WatchStopKey(false);
+}
+
+// ---- beyond the interface ----
+
+void GnomeDesktop::ReleaseAll() {
+    keyboard_.ReleaseEverything();
+}
+
+} // namespace orvanel

@@ -1,0 +1,103 @@
+// The desktop services on GNOME (mutter and GNOME Shell) on Wayland, through
+// Orvanel's GNOME Shell extension (extension/): GNOME Shell lets no other
+// program list or activate windows, nor offers Wayland's window list or
+// virtual keyboard protocols.
+//
+// Windows: the extension lists them (title, process, transient parent),
+// shows and activates them, and says which has the focus, whether the
+// session is locked and whether the shell itself holds the keyboard.
+//
+// Keyboard: keysyms on a virtual keyboard that the extension creates for
+// this program (gnomekeyboard.h). While keys go out the session's keyboard
+// map is the one Orvanel lends (lentkeymap.h), so every code page 1252
+// character arrives right whatever layout the user has; the extension gives
+// the user's own back a second after the last key.
+//
+// No stuck keys: the virtual keyboard belongs to this program's connection to
+// the session bus. However the program ends (SIGKILL and crashes included),
+// the bus tells the extension, which removes the keyboard; the shell then
+// releases every key it held and gives the keymap back.
+//
+// Programs, clock and locale are the POSIX ones shared with X11.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "desktop/desktop.h"
+#include "desktop/gnome/gnomekeyboard.h"
+#include "desktop/gnome/shelllink.h"
+#include "desktop/posix/autostart.h"
+
+namespace orvanel {
+
+class GnomeDesktop : public DesktopServices {
+public:
+    // Why Open failed.
+    enum class Failure {
+        Opened,
+        NoExtension, // the extension does not answer on the session bus
+        Refused,     // it answers, but not this program
+        Other,
+    };
+
+    // Connects to the extension. On failure returns null, sets `error` to a
+    // message for the user and `failure` to why.
+    static std::unique_ptr<GnomeDesktop> Open(std::string& error, Failure& failure);
+
+    // The backend on a link of the caller's (tests give a fake). Null when
+    // the lent layout cannot be written (`error` says why).
+    static std::unique_ptr<GnomeDesktop> OnLink(std::unique_ptr<gnome::ShellLink> link,
+                                                std::string& error);
+
+    ~GnomeDesktop() override;
+    GnomeDesktop(const GnomeDesktop&) = delete;
+    GnomeDesktop& operator=(const GnomeDesktop&) = delete;
+
+    // ---- DesktopServices ----
+    void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                     std::uintptr_t extraInfo) override;
+    std::int16_t VkKeyScanA(char character) override;
+    bool CharToOemA(const char* source, char* destination) override;
+    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
+    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
+    WindowHandle FindWindowA(const char* className, const char* title) override;
+    bool ShowWindow(WindowHandle window, int showCommand) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
+                                const char* parameters, const char* directory,
+                                int showCommand) override;
+    void Sleep(std::uint32_t milliseconds) override;
+    SystemTime GetLocalTime() override;
+    LocaleInfo GetLocaleInfoA() override;
+    InputBlock InputBlocked() override;
+    WindowHandle GetForegroundWindow() override;
+    // The focus counts as the window's when it is in the window or in a
+    // window transient for it (its dialogs), not in another window of the
+    // same program.
+    FocusState FocusIsWith(WindowHandle window) override;
+    bool StartStopKeyWatch() override;
+    bool StopKeyPressed() override;
+    void EndStopKeyWatch() override;
+    bool AutostartEnabled(const std::filesystem::path& dataDirectory) override {
+        return posix::AutostartEnabled(dataDirectory);
+    }
+    std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override {
+        return posix::SetAutostart(on, dataDirectory);
+    }
+
+    // ---- Beyond the interface, for tests and tools ----
+
+    // Releases every key the backend holds.
+    void ReleaseAll();
+
+private:
+    explicit GnomeDesktop(std::unique_ptr<gnome::ShellLink> link);
+
+    std::unique_ptr<gnome::ShellLink> link_;
+    gnome::GnomeKeyboard keyboard_;
+};
+
+} // namespace orvanel
