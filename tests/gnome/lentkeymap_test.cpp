@@ -50,7 +50,7 @@ TEST(LentKeymapTest, EveryKeysymOfAScriptTypesItselfInTheLockedGroup) {
     }
     const xkb_mod_mask_t shift = 1u << xkb_keymap_mod_get_index(keymap.get(), XKB_MOD_NAME_SHIFT);
     std::unique_ptr<xkb_state, decltype(&xkb_state_unref)> state(xkb_state_new(keymap.get()),
-                                                                  xkb_state_unref);
+                                                                 xkb_state_unref);
     for (const std::uint32_t keysym : keysyms) {
         char name[64];
         xkb_keysym_get_name(keysym, name, sizeof name);
@@ -76,17 +76,16 @@ TEST(LentKeymapTest, CapsLockTurnsLettersOnly) {
     const Keymap keymap = CompileLent(home, lent);
     ASSERT_TRUE(keymap);
     std::unique_ptr<xkb_state, decltype(&xkb_state_unref)> state(xkb_state_new(keymap.get()),
-                                                                  xkb_state_unref);
+                                                                 xkb_state_unref);
     const xkb_mod_mask_t shift = 1u << xkb_keymap_mod_get_index(keymap.get(), XKB_MOD_NAME_SHIFT);
     const xkb_mod_mask_t lock = 1u << xkb_keymap_mod_get_index(keymap.get(), XKB_MOD_NAME_CAPS);
     const struct {
         std::uint32_t keysym, withCapsLock;
-    } cases[] = {{'a', 'A'}, {'A', 'a'}, {0xE9, 0xC9}, {0xC9, 0xE9}, {0x1BE, 0x1AE},
-                 {'1', '1'}, {'!', '!'}, {0x20AC, 0x20AC}};
+    } cases[] = {{'a', 'A'},     {'A', 'a'}, {0xE9, 0xC9}, {0xC9, 0xE9},
+                 {0x1BE, 0x1AE}, {'1', '1'}, {'!', '!'},   {0x20AC, 0x20AC}};
     for (const auto& c : cases) {
         const KeyPick pick = PickKey(keymap.get(), kLentGroup, c.keysym);
-        xkb_state_update_mask(state.get(), pick.level == 1 ? shift : 0, 0, lock, 0, 0,
-                              kLentGroup);
+        xkb_state_update_mask(state.get(), pick.level == 1 ? shift : 0, 0, lock, 0, 0, kLentGroup);
         EXPECT_EQ(xkb_state_key_get_one_sym(state.get(), pick.keycode), c.withCapsLock)
             << std::hex << c.keysym;
     }

@@ -3,9 +3,11 @@
 # monitor) with Orvanel's extension enabled, and stops the shell on every
 # exit path.
 #
-#   run_with_gnome.sh --extension DIR [--timeout SECONDS] COMMAND...
+#   run_with_gnome.sh --extension DIR [--layout L] [--timeout SECONDS] COMMAND...
 #
 # DIR holds the extension (metadata.json, extension.js) as the tests build it.
+# L is the session's keyboard layout (an XKB layout name; default us). The
+# screen saver does not lock.
 # The shell runs as an unprivileged user (uid 65534 when started as root) in
 # a session bus of its own (dbus-run-session), with a private bus daemon as
 # its system bus, a fresh HOME (the extension under
@@ -22,10 +24,11 @@ if [ "${1:-}" = --inside ]; then
 else
     inside=
 fi
-extension='' timeout=240
+extension='' layout=us timeout=240
 while [ $# -gt 0 ]; do
     case "$1" in
     --extension) extension=$2; shift 2 ;;
+    --layout) layout=$2; shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
     *) break ;;
     esac
@@ -76,7 +79,8 @@ EOF
         XDG_RUNTIME_DIR="$runtime/run" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \
         DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/run/system_bus" NO_AT_BRIDGE=1 GTK_A11Y=none \
         TZ="${TZ:-}" LANG=C.UTF-8 \
-        dbus-run-session -- bash "$0" --inside --extension "$extension" --timeout "$timeout" "$@"
+        dbus-run-session -- bash "$0" --inside --extension "$extension" --layout "$layout" \
+        --timeout "$timeout" "$@"
     exit $?
 fi
 
@@ -86,6 +90,8 @@ target=$HOME/.local/share/gnome-shell/extensions/$uuid
 mkdir -p "$target"
 cp "$extension/metadata.json" "$extension/extension.js" "$target/"
 gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+gsettings set org.gnome.desktop.input-sources sources "[('xkb', '$layout')]"
+gsettings set org.gnome.desktop.screensaver lock-enabled false
 ulimit -c 0
 log=$XDG_RUNTIME_DIR/gnome-shell.log
 gnome-shell --headless --wayland --virtual-monitor 1024x768 >"$log" 2>&1 &

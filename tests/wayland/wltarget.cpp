@@ -1,14 +1,15 @@
 // A small Wayland window that writes down the text it receives, the witness
 // of the Wayland tests (what targetwin is for X11).
 //
-//   wltarget --title TITLE --out FILE [--ready FILE] [--held FILE]
+//   wltarget --title TITLE --out FILE [--ready FILE] [--held FILE] [--minimized 1]
 //
 // Each key press is read with xkbcommon against the keymap the compositor
 // sent: a character typed without Ctrl or Alt is written in UTF-8; any other
 // key as <Mods+Name> (<Tab>, <Ctrl+a>); a modifier key on its own writes
 // nothing. When the window is up it writes "up" to the ready file
 // (FILE.ready unless named). With --held, the held file always says how many
-// keys are down and the depressed modifier mask ("keys mods").
+// keys are down and the depressed modifier mask ("keys mods"). With
+// --minimized 1 it asks to be minimised before it says it is up.
 #include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -26,7 +27,7 @@
 namespace {
 
 struct Target {
-    std::string title, out, ready, held;
+    std::string title, out, ready, held, minimized;
     wl_compositor* compositor = nullptr;
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
@@ -222,14 +223,16 @@ int main(int argc, char** argv) {
     Target t;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        (option == "--title"   ? t.title
-         : option == "--out"   ? t.out
-         : option == "--ready" ? t.ready
-                               : t.held) = argv[i + 1];
+        (option == "--title"       ? t.title
+         : option == "--out"       ? t.out
+         : option == "--ready"     ? t.ready
+         : option == "--minimized" ? t.minimized
+                                   : t.held) = argv[i + 1];
     }
     if (t.out.empty()) {
         std::fprintf(stderr,
-                     "usage: wltarget --title TITLE --out FILE [--ready FILE] [--held FILE]\n");
+                     "usage: wltarget --title TITLE --out FILE [--ready FILE] [--held FILE] "
+                     "[--minimized 1]\n");
         return 2;
     }
     t.ready = t.ready.empty() ? t.out + ".ready" : t.ready;
@@ -255,6 +258,10 @@ int main(int argc, char** argv) {
     while (!t.configured && wl_display_dispatch(display) >= 0) {
     }
     wl_display_roundtrip(display);
+    if (!t.minimized.empty()) {
+        xdg_toplevel_set_minimized(toplevel);
+        wl_display_roundtrip(display);
+    }
     WriteHeld(t);
     Write(t.ready, "up", false);
     while (!t.closed && wl_display_dispatch(display) >= 0) {

@@ -6,6 +6,9 @@
 #if defined(ORVANEL_HAVE_WAYLAND)
 #include "desktop/wayland/waylanddesktop.h"
 #endif
+#if defined(ORVANEL_HAVE_GNOME)
+#include "desktop/gnome/gnomesession.h"
+#endif
 
 namespace orvanel {
 
@@ -26,6 +29,17 @@ OpenedDesktop OpenDesktop() {
     }
     if (failure == WaylandDesktop::Failure::MissingProtocols) {
         opened.notice = X11OnlyNotice(why);
+#if defined(ORVANEL_HAVE_GNOME)
+        gnome::GnomeOpening gnome = gnome::OpenOnGnome();
+        if (gnome.desktop) {
+            opened.desktop = std::move(gnome.desktop);
+            opened.backend = "gnome";
+            return opened;
+        }
+        if (gnome.gnome) {
+            opened.notice = X11OnlyNotice(gnome.why);
+        }
+#endif
     } else if (failure == WaylandDesktop::Failure::Other) {
         opened.notice = X11OnlyNotice("the Wayland backend could not start (" + why + ")");
     }

@@ -220,7 +220,8 @@ FocusState GnomeDesktop::FocusIsWith(WindowHandle window) {
     // No answer, or no window has the focus: keys would go to the shell or
     // nowhere.
     const gnome::ShellState state = link_->State();
-    return std::find(state.focus.begin(), state.focus.end(), window) != state.focus.end()
+    return state.answered &&
+                   std::find(state.focus.begin(), state.focus.end(), window) != state.focus.end()
                ? FocusState::WithWindow
                : FocusState::Elsewhere;
 }

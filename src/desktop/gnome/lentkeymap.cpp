@@ -268,8 +268,8 @@ std::string LentKeymap::Symbols() const {
         if (key.syms[1] != 0) {
             // A small letter and its capital react to caps lock as on any
             // keyboard; other pairs do not.
-            const bool letter = xkb_keysym_to_upper(key.syms[0]) == key.syms[1] &&
-                                key.syms[0] != key.syms[1];
+            const bool letter =
+                xkb_keysym_to_upper(key.syms[0]) == key.syms[1] && key.syms[0] != key.syms[1];
             xkb_keysym_get_name(key.syms[1], shifted, sizeof shifted);
             std::snprintf(line, sizeof line, "    key <%s> { type = \"%s\", [ %s, %s ] };\n",
                           key.name.c_str(), letter ? "ALPHABETIC" : "TWO_LEVEL", plain, shifted);

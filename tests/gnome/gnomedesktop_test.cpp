@@ -1,0 +1,157 @@
+// The GNOME backend against a fake extension: what it sends for key
+// scripts, how it finds windows and reads the focus, the lock and the stop
+// key from the extension's answers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "desktop/gnome/gnomedesktop.h"
+#include "support/tempdir.h"
+
+namespace orvanel {
+namespace {
+
+using gnome::ShellKey;
+using gnome::ShellState;
+using gnome::ShellWindow;
+
+// The extension as the backend sees it; the test sets its answers.
+struct FakeShell : gnome::ShellLink {
+    std::vector<ShellWindow> windows;
+    ShellState state{true, false, false, {}};
+    std::string sent; // every key, "+name" or "-name"
+    std::vector<std::uint64_t> activated;
+    bool stopWatched = false, stopPressed = false;
+
+    bool Windows(std::vector<ShellWindow>& out) override {
+        out = windows;
+        return true;
+    }
+    ShellState State() override { return state; }
+    bool Show(std::uint64_t) override { return true; }
+    bool Activate(std::uint64_t window) override {
+        activated.push_back(window);
+        return true;
+    }
+    void Keys(const std::vector<ShellKey>& keys, bool lendKeymap) override {
+        for (const ShellKey& key : keys) {
+            EXPECT_TRUE(lendKeymap);
+            sent += (key.pressed ? "+" : "-") + std::to_string(key.keysym) + " ";
+        }
+    }
+    bool WatchStopKey(bool on) override { return stopWatched = on; }
+    bool StopKeyPressed() override { return stopPressed; }
+    bool Connected() override { return true; }
+};
+
+struct GnomeDesktopTest : ::testing::Test {
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+        auto link = std::make_unique<FakeShell>();
+        shell = link.get();
+        std::string error;
+        desktop = GnomeDesktop::OnLink(std::move(link), error);
+        ASSERT_TRUE(desktop) << error;
+    }
+    void Keys(std::initializer_list<std::pair<std::uint8_t, bool>> events) {
+        shell->sent.clear();
+        for (const auto& [vk, up] : events) {
+            desktop->keybd_event(vk, 0, up ? kKeyEventKeyUp : kKeyEventKeyDown, 0);
+        }
+    }
+    test::TempDir config;
+    FakeShell* shell = nullptr;
+    std::unique_ptr<GnomeDesktop> desktop;
+};
+
+TEST_F(GnomeDesktopTest, KeysBecomeTheKeysymsOfTheUsLayoutWithTheScriptsShift) {
+    const auto lent = static_cast<std::uint8_t>(desktop->VkKeyScanA('\xE9') & 0xFF); // é
+    const struct {
+        const char* what;
+        std::initializer_list<std::pair<std::uint8_t, bool>> events;
+        std::string sent;
+    } cases[] = {
+        {"a", {{'A', false}, {'A', true}}, "+97 -97 "},
+        {"+(a1)",
+         {{0x10, false}, {'A', false}, {'A', true}, {'1', false}, {'1', true}, {0x10, true}},
+         "+65505 +65 -65 +33 -33 -65505 "},
+        {"^(c)",
+         {{0x11, false}, {'C', false}, {'C', true}, {0x11, true}},
+         "+65507 +99 -99 -65507 "},
+        {"é, then É",
+         {{lent, false}, {lent, true}, {0x10, false}, {lent, false}, {lent, true}, {0x10, true}},
+         "+233 -233 +65505 +201 -201 -65505 "},
+        {"{ENTER}, caps lock sent as a key",
+         {{0x0D, false}, {0x0D, true}, {0x14, false}, {0x14, true}},
+         "+65293 -65293 +65509 -65509 "},
+        // SHIFT and LSHIFT are one key: down once, up with the last.
+        {"two shifts",
+         {{0x10, false}, {0xA0, false}, {0x10, true}, {0xA0, true}},
+         "+65505 -65505 "},
+        {"pressed twice", {{'A', false}, {'A', false}, {'A', true}}, "+97 -97 +97 -97 "},
+    };
+    for (const auto& c : cases) {
+        Keys(c.events);
+        EXPECT_EQ(shell->sent, c.sent) << c.what;
+    }
+    Keys({{0x10, false}, {'B', false}});
+    shell->sent.clear();
+    desktop->ReleaseAll();
+    EXPECT_EQ(shell->sent, "-66 -65505 ");
+}
+
+TEST_F(GnomeDesktopTest, WindowsByExactTitleAndTheFocusOfTheWindowAndItsDialogs) {
+    shell->windows = {{1, "Orvanel Target 2", 10, 0},
+                      {2, "Orvanel Target", 10, 0},
+                      {3, "Caf\xC3\xA9", 11, 0},
+                      {4, "Save As", 10, 2}};
+    EXPECT_EQ(desktop->FindWindowA(nullptr, "Orvanel Target"), 2u);
+    EXPECT_EQ(desktop->FindWindowA(nullptr, "Caf\xE9"), 3u);
+    for (const char* title : {"Orvanel", "orvanel target", "Orvanel Target ", "Absent"}) {
+        EXPECT_EQ(desktop->FindWindowA(nullptr, title), kNoWindow) << title;
+    }
+    const struct {
+        std::vector<std::uint64_t> focus;
+        bool answered;
+        FocusState expected;
+    } cases[] = {
+        {{2}, true, FocusState::WithWindow}, {{4, 2}, true, FocusState::WithWindow}, // its dialog
+        {{1}, true, FocusState::Elsewhere},  // another window of the same program
+        {{}, true, FocusState::Elsewhere},   // the shell has it
+        {{2}, false, FocusState::Elsewhere}, // no answer
+    };
+    for (const auto& c : cases) {
+        shell->state.focus = c.focus;
+        shell->state.answered = c.answered;
+        EXPECT_EQ(desktop->FocusIsWith(2), c.expected) << c.focus.size();
+    }
+}
+
+TEST_F(GnomeDesktopTest, LockHeldKeyboardFocusWaitAndStopKeyComeFromTheExtension) {
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::Clear);
+    shell->state.held = true;
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::KeyboardHeld);
+    shell->state.locked = true;
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::ScreenLocked);
+
+    // The focus never comes: activated again and again, then given up.
+    shell->state.focus = {9};
+    desktop->SendMessageA(5, kWmSetFocus, 0, 0);
+    EXPECT_GE(shell->activated.size(), 2u);
+    shell->activated.clear();
+    shell->state.focus = {5};
+    desktop->SendMessageA(5, kWmSetFocus, 0, 0);
+    EXPECT_TRUE(shell->activated.empty());
+
+    EXPECT_TRUE(desktop->StartStopKeyWatch());
+    EXPECT_FALSE(desktop->StopKeyPressed());
+    shell->stopPressed = true;
+    EXPECT_TRUE(desktop->StopKeyPressed());
+    desktop->EndStopKeyWatch();
+    EXPECT_FALSE(shell->stopWatched);
+}
+
+} // namespace
+} // namespace orvanel
