@@ -21,7 +21,8 @@ using gnome::ShellWindow;
 struct FakeShell : gnome::ShellLink {
     std::vector<ShellWindow> windows;
     ShellState state{true, false, false, {}};
-    std::string sent; // every key, "+name" or "-name"
+    std::string sent; // every key, "+keysym" or "-keysym"
+    int batches = 0;
     std::vector<std::uint64_t> activated;
     bool stopWatched = false, stopPressed = false;
 
@@ -36,6 +37,7 @@ struct FakeShell : gnome::ShellLink {
         return true;
     }
     void Keys(const std::vector<ShellKey>& keys, bool lendKeymap) override {
+        batches += keys.empty() ? 0 : 1;
         for (const ShellKey& key : keys) {
             EXPECT_TRUE(lendKeymap);
             sent += (key.pressed ? "+" : "-") + std::to_string(key.keysym) + " ";
@@ -60,6 +62,7 @@ struct GnomeDesktopTest : ::testing::Test {
         for (const auto& [vk, up] : events) {
             desktop->keybd_event(vk, 0, up ? kKeyEventKeyUp : kKeyEventKeyDown, 0);
         }
+        desktop->Sleep(0); // a step ends in a wait, which sends its keys
     }
     test::TempDir config;
     FakeShell* shell = nullptr;
@@ -100,6 +103,22 @@ TEST_F(GnomeDesktopTest, KeysBecomeTheKeysymsOfTheUsLayoutWithTheScriptsShift) {
     shell->sent.clear();
     desktop->ReleaseAll();
     EXPECT_EQ(shell->sent, "-66 -65505 ");
+
+    // Keys go out in batches (at the latest when the caller waits, asks, or
+    // notices the stop key), in order.
+    shell->batches = 0;
+    shell->sent.clear();
+    for (const char vk : std::string("HELLO")) {
+        desktop->keybd_event(static_cast<std::uint8_t>(vk), 0, kKeyEventKeyDown, 0);
+        desktop->keybd_event(static_cast<std::uint8_t>(vk), 0, kKeyEventKeyUp, 0);
+    }
+    desktop->FocusIsWith(1);
+    EXPECT_EQ(shell->sent, "+104 -104 +101 -101 +108 -108 +108 -108 +111 -111 ");
+    EXPECT_LT(shell->batches, 10);
+    desktop->keybd_event('A', 0, kKeyEventKeyDown, 0);
+    shell->stopPressed = true;
+    EXPECT_TRUE(desktop->StopKeyPressed());
+    EXPECT_EQ(shell->sent.substr(shell->sent.size() - 4), "+97 ");
 }
 
 TEST_F(GnomeDesktopTest, WindowsByExactTitleAndTheFocusOfTheWindowAndItsDialogs) {

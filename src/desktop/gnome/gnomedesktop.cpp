@@ -26,6 +26,10 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kFocusWait{2000};
 constexpr std::chrono::milliseconds kFocusRetry{300};
 constexpr std::chrono::milliseconds kFocusPoll{10};
+// A batch of keys goes out at the latest this long after its first key, or
+// when it is this long.
+constexpr std::chrono::milliseconds kBatchTime{20};
+constexpr std::size_t kBatchKeys = 512;
 
 std::string Utf8Of(const char* cp1252) {
     std::string utf8;
@@ -79,22 +83,71 @@ std::unique_ptr<GnomeDesktop> GnomeDesktop::OnLink(std::unique_ptr<gnome::ShellL
     std::unique_ptr<GnomeDesktop> desktop(new GnomeDesktop(std::move(link)));
     // The virtual keyboard comes now, so that windows know of it before the
     // first key.
+    const std::lock_guard<std::mutex> lock(desktop->mutex_);
     desktop->link_->Keys({}, false);
     return desktop;
 }
 
 GnomeDesktop::GnomeDesktop(std::unique_ptr<gnome::ShellLink> link)
     : link_(std::move(link)),
-      keyboard_([this](const std::vector<gnome::ShellKey>& keys) { link_->Keys(keys, true); }) {}
+      keyboard_([this](const std::vector<gnome::ShellKey>& keys) { Queue(keys); }),
+      flusher_([this] { FlushInTime(); }) {}
 
 GnomeDesktop::~GnomeDesktop() {
     ReleaseAll();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+    }
+    wake_.notify_one();
+    flusher_.join();
+}
+
+// Called with the lock held.
+void GnomeDesktop::Queue(const std::vector<gnome::ShellKey>& keys) {
+    if (pending_.empty()) {
+        pendingSince_ = Clock::now();
+        wake_.notify_one();
+    }
+    pending_.insert(pending_.end(), keys.begin(), keys.end());
+    if (pending_.size() >= kBatchKeys) {
+        Flush();
+    }
+}
+
+// Called with the lock held.
+void GnomeDesktop::Flush() {
+    if (!pending_.empty()) {
+        link_->Keys(pending_, true);
+        pending_.clear();
+    }
+}
+
+std::unique_lock<std::mutex> GnomeDesktop::Sent() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    Flush();
+    return lock;
+}
+
+// The flusher thread: sends a batch once its first key is kBatchTime old.
+void GnomeDesktop::FlushInTime() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!closing_) {
+        if (pending_.empty()) {
+            wake_.wait(lock);
+        } else if (Clock::now() >= pendingSince_ + kBatchTime) {
+            Flush();
+        } else {
+            wake_.wait_until(lock, pendingSince_ + kBatchTime);
+        }
+    }
 }
 
 // ---- keyboard ----
 
 void GnomeDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
                                std::uint32_t flags, std::uintptr_t /*extraInfo*/) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     keyboard_.KeyEvent(virtualKey, (flags & kKeyEventKeyUp) != 0);
 }
 
@@ -104,6 +157,7 @@ std::int16_t GnomeDesktop::VkKeyScanA(char character) {
     if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
         return us;
     }
+    const std::lock_guard<std::mutex> lock(mutex_);
     return keyboard_.LendVk(c);
 }
 
@@ -126,6 +180,7 @@ std::uint32_t GnomeDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t map
 // ---- windows ----
 
 WindowHandle GnomeDesktop::FindWindowA(const char* /*className*/, const char* title) {
+    const auto lock = Sent();
     std::vector<gnome::ShellWindow> windows;
     if (title == nullptr || title[0] == '\0' || !link_->Windows(windows)) {
         return kNoWindow;
@@ -140,10 +195,12 @@ WindowHandle GnomeDesktop::FindWindowA(const char* /*className*/, const char* ti
 }
 
 bool GnomeDesktop::ShowWindow(WindowHandle window, int /*showCommand*/) {
+    const auto lock = Sent();
     return link_->Show(window);
 }
 
 bool GnomeDesktop::SetForegroundWindow(WindowHandle window) {
+    const auto lock = Sent();
     return link_->Activate(window);
 }
 
@@ -157,16 +214,22 @@ std::intptr_t GnomeDesktop::SendMessageA(WindowHandle window, std::uint32_t mess
     }
     const Clock::time_point deadline = Clock::now() + kFocusWait;
     Clock::time_point retry = Clock::now() + kFocusRetry;
-    while (link_->Connected() && Clock::now() < deadline) {
-        const gnome::ShellState state = link_->State();
-        if (state.answered && !state.focus.empty() && state.focus.front() == window) {
-            break;
-        }
-        if (Clock::now() >= retry) {
-            if (!link_->Activate(window)) {
-                break; // the window has gone
+    for (;;) {
+        {
+            const auto lock = Sent();
+            if (!link_->Connected() || Clock::now() >= deadline) {
+                break;
             }
-            retry = Clock::now() + kFocusRetry;
+            const gnome::ShellState state = link_->State();
+            if (state.answered && !state.focus.empty() && state.focus.front() == window) {
+                break;
+            }
+            if (Clock::now() >= retry) {
+                if (!link_->Activate(window)) {
+                    break; // the window has gone
+                }
+                retry = Clock::now() + kFocusRetry;
+            }
         }
         posix::SleepFor(kFocusPoll);
     }
@@ -185,6 +248,7 @@ std::intptr_t GnomeDesktop::ShellExecuteA(WindowHandle /*owner*/, const char* op
 // ---- waiting, time and locale ----
 
 void GnomeDesktop::Sleep(std::uint32_t milliseconds) {
+    Sent().unlock();
     posix::SleepFor(std::chrono::milliseconds(milliseconds));
 }
 
@@ -202,6 +266,7 @@ LocaleInfo GnomeDesktop::GetLocaleInfoA() {
 // ---- unattended safety ----
 
 InputBlock GnomeDesktop::InputBlocked() {
+    const auto lock = Sent();
     const gnome::ShellState state = link_->State();
     if (state.locked) {
         return InputBlock::ScreenLocked;
@@ -212,11 +277,13 @@ InputBlock GnomeDesktop::InputBlocked() {
 }
 
 WindowHandle GnomeDesktop::GetForegroundWindow() {
+    const auto lock = Sent();
     const gnome::ShellState state = link_->State();
     return state.focus.empty() ? kNoWindow : state.focus.front();
 }
 
 FocusState GnomeDesktop::FocusIsWith(WindowHandle window) {
+    const auto lock = Sent();
     // No answer, or no window has the focus: keys would go to the shell or
     // nowhere.
     const gnome::ShellState state = link_->State();
@@ -227,21 +294,32 @@ FocusState GnomeDesktop::FocusIsWith(WindowHandle window) {
 }
 
 bool GnomeDesktop::StartStopKeyWatch() {
+    const auto lock = Sent();
     return link_->WatchStopKey(true);
 }
 
+// What was typed before the press was noticed goes out, as it would have
+// without batches; the caller then types nothing more.
 bool GnomeDesktop::StopKeyPressed() {
-    return link_->StopKeyPressed();
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const bool pressed = link_->StopKeyPressed();
+    if (pressed) {
+        Flush();
+    }
+    return pressed;
 }
 
 void GnomeDesktop::EndStopKeyWatch() {
+    const auto lock = Sent();
     link_->WatchStopKey(false);
 }
 
 // ---- beyond the interface ----
 
 void GnomeDesktop::ReleaseAll() {
+    const std::lock_guard<std::mutex> lock(mutex_);
     keyboard_.ReleaseEverything();
+    Flush();
 }
 
 } // namespace orvanel

@@ -13,6 +13,11 @@
 // character arrives right whatever layout the user has; the extension gives
 // the user's own back a second after the last key.
 //
+// Keys go out in batches, in order: when the caller waits or asks anything
+// of the desktop, when the stop key is noticed, and otherwise 20 ms after
+// the first key of the batch (a thread of the backend's sees to that). The
+// shell answers a question only after the keys sent before it.
+//
 // No stuck keys: the virtual keyboard belongs to this program's connection to
 // the session bus. However the program ends (SIGKILL and crashes included),
 // the bus tells the extension, which removes the keyboard; the shell then
@@ -21,8 +26,12 @@
 // Programs, clock and locale are the POSIX ones shared with X11.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "desktop/desktop.h"
 #include "desktop/gnome/gnomekeyboard.h"
@@ -95,9 +104,20 @@ public:
 
 private:
     explicit GnomeDesktop(std::unique_ptr<gnome::ShellLink> link);
+    void Queue(const std::vector<gnome::ShellKey>& keys);
+    void Flush();
+    // The lock on the link and the keys, once the keys waiting have gone out.
+    std::unique_lock<std::mutex> Sent();
+    void FlushInTime();
 
+    std::mutex mutex_; // the link, the keyboard and the keys waiting
+    std::condition_variable wake_;
+    bool closing_ = false;
     std::unique_ptr<gnome::ShellLink> link_;
     gnome::GnomeKeyboard keyboard_;
+    std::vector<gnome::ShellKey> pending_;
+    std::chrono::steady_clock::time_point pendingSince_;
+    std::thread flusher_; // last: it starts once the rest is there
 };
 
 } // namespace orvanel

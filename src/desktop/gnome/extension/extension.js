@@ -22,6 +22,14 @@ const STOP_KEY = '<Control><Alt><Shift>s';
 // A keymap lent for typing goes back this long after the last key, once no
 // key of the caller is down.
 const KEYMAP_RETURN_MS = 1000;
+// Keys wait this long after the keymap has been lent, until windows have it
+// (a window that hears of a new keymap between a key and its modifiers
+// reads the key without them).
+const KEYMAP_SETTLE_MS = 50;
+// A keyboard whose caller has gone is removed this long after its last keys
+// (the shell's input thread must have handled them: it fails on keys of a
+// keyboard that has been removed).
+const KEYBOARD_REMOVAL_MS = 1000;
 
 const INTERFACE = `<node>
   <interface name="${INTERFACE_NAME}">
@@ -67,7 +75,7 @@ class Caller {
         this.stopAction = Meta.KeyBindingAction.NONE;
         this.returnTimer = 0;
         this.watch = Gio.bus_watch_name_on_connection(Gio.DBus.session, name,
-            Gio.BusNameWatcherFlags.NONE, null, () => service.forget(name));
+            Gio.BusNameWatcherFlags.NONE, null, () => service.leave(name));
     }
 
     keysDown() {
@@ -79,6 +87,7 @@ class Service {
     constructor(programs) {
         this._programs = programs;
         this._admitted = new Map(); // caller name -> Promise<boolean>
+        this._queue = Promise.resolve(); // the last call, of any caller
         this._callers = new Map();
         this._keymapHolders = new Set();
         this._keymapBefore = null;
@@ -88,8 +97,12 @@ class Service {
 
     destroy() {
         global.display.disconnect(this._acceleratorId);
-        for (const name of [...this._callers.keys()])
-            this.forget(name);
+        for (const caller of [...this._callers.values()]) {
+            if (caller.returnTimer)
+                GLib.source_remove(caller.returnTimer);
+            caller.returnTimer = 0;
+            this.forget(caller.name);
+        }
     }
 
     // ---- who may call ----
@@ -122,17 +135,19 @@ class Service {
         return this._admitted.get(name);
     }
 
-    // Runs `answer` for an admitted caller, in the order the calls came.
+    // Runs `answer` for an admitted caller, each call (of any caller) after
+    // the one before it has been answered: an answer may wait (see Keys).
     _serve(invocation, answer) {
         const name = invocation.get_sender();
-        this._admit(name).then(ok => {
-            if (!ok) {
+        const admitted = this._admit(name);
+        this._queue = this._queue.then(async () => {
+            if (!await admitted) {
                 invocation.return_dbus_error('org.freedesktop.DBus.Error.AccessDenied',
                     'Only Orvanel may use this');
                 return;
             }
             try {
-                const result = answer(this._caller(name));
+                const result = await answer(this._caller(name));
                 invocation.return_value(result ?? null);
             } catch (e) {
                 invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed', e.message);
@@ -146,8 +161,13 @@ class Service {
         return this._callers.get(name);
     }
 
-    // The caller has left the bus (however it ended): its keys go up with
-    // its keyboard, its keymap and its stop key go back.
+    // The caller has left the bus (however it ended): once its last calls
+    // are done, its keys go up and then its keyboard goes, its keymap and its
+    // stop key go back.
+    leave(name) {
+        this._queue = this._queue.then(() => this.forget(name));
+    }
+
     forget(name) {
         this._admitted.delete(name);
         const caller = this._callers.get(name);
@@ -155,10 +175,21 @@ class Service {
             return;
         this._callers.delete(name);
         Gio.bus_unwatch_name(caller.watch);
-        if (caller.returnTimer)
-            GLib.source_remove(caller.returnTimer);
-        caller.device?.run_dispose();
-        this._returnKeymap(caller);
+        const device = caller.device;
+        if (device) {
+            const time = GLib.get_monotonic_time();
+            for (const [keysym, count] of caller.down) {
+                for (let i = 0; i < count; i++)
+                    device.notify_keyval(time, keysym, Clutter.KeyState.RELEASED);
+            }
+            caller.down.clear();
+            GLib.timeout_add(GLib.PRIORITY_DEFAULT, KEYBOARD_REMOVAL_MS, () => {
+                device.run_dispose();
+                return GLib.SOURCE_REMOVE;
+            });
+        }
+        if (!caller.returnTimer)
+            this._returnKeymap(caller);
         this._endStopKey(caller);
     }
 
@@ -208,13 +239,15 @@ class Service {
     // With `layouts`, the keyboard map is first set to those layouts with
     // `group` locked, until the caller's keys have been quiet for a moment.
     KeysAsync([layouts, group, events], invocation) {
-        this._serve(invocation, caller => {
+        this._serve(invocation, async caller => {
             if (!caller.device) {
                 caller.device = Clutter.get_default_backend().get_default_seat()
                     .create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
             }
-            if (layouts !== '' && events.length > 0)
-                this._lendKeymap(caller, layouts, group);
+            if (layouts !== '' && events.length > 0 && this._lendKeymap(caller, layouts, group)) {
+                await new Promise(resolve => GLib.timeout_add(GLib.PRIORITY_DEFAULT,
+                    KEYMAP_SETTLE_MS, () => resolve() ?? GLib.SOURCE_REMOVE));
+            }
             const time = GLib.get_monotonic_time();
             for (const [keysym, pressed] of events) {
                 caller.down.set(keysym, (caller.down.get(keysym) ?? 0) + (pressed ? 1 : -1));
@@ -226,14 +259,21 @@ class Service {
         });
     }
 
+    // Lends the keymap unless it is lent already; true when it was not.
     _lendKeymap(caller, layouts, group) {
-        if (this._keymapHolders.size === 0) {
+        const lent = this._keymapHolders.size === 0 && !this._keymapLent;
+        if (lent) {
             const manager = KeyboardManager.getKeyboardManager();
-            this._keymapBefore = {keymap: manager._currentKeymap, group: manager._current?.groupIndex ?? 0};
+            this._keymapBefore = {
+                keymap: manager._currentKeymap,
+                group: manager._current?.groupIndex ?? 0,
+            };
             global.backend.set_keymap(layouts, '', '');
             global.backend.lock_layout_group(group);
+            this._keymapLent = true;
         }
         this._keymapHolders.add(caller);
+        return lent;
     }
 
     _returnKeymapLater(caller) {
@@ -248,10 +288,13 @@ class Service {
         });
     }
 
-    // The user's own keymap, as the shell's keyboard manager holds it now.
+    // The user's own keymap, as the shell's keyboard manager holds it now,
+    // once no caller holds the lent one.
     _returnKeymap(caller) {
-        if (!this._keymapHolders.delete(caller) || this._keymapHolders.size > 0)
+        if (!this._keymapHolders.delete(caller) || this._keymapHolders.size > 0 ||
+            !this._keymapLent)
             return;
+        this._keymapLent = false;
         const manager = KeyboardManager.getKeyboardManager();
         if (manager._current) {
             manager._currentKeymap = null;
