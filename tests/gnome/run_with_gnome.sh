@@ -3,11 +3,14 @@
 # monitor) with Orvanel's extension enabled, and stops the shell on every
 # exit path.
 #
-#   run_with_gnome.sh --extension DIR [--layout L] [--timeout SECONDS] COMMAND...
+#   run_with_gnome.sh --extension DIR [--layout L] [--later] [--timeout SECONDS] COMMAND...
 #
 # DIR holds the extension (metadata.json, extension.js) as the tests build it.
 # L is the session's keyboard layout (an XKB layout name; default us). The
-# screen saver does not lock.
+# screen saver does not lock. With --later the extension is neither
+# installed nor enabled: the command gets its folder in
+# ORVANEL_GNOME_EXTENSION, the shell's user folder for it in
+# ORVANEL_GNOME_EXTENSION_TARGET, and starts once GNOME Shell is on the bus.
 # The shell runs as an unprivileged user (uid 65534 when started as root) in
 # a session bus of its own (dbus-run-session), with a private bus daemon as
 # its system bus, a fresh HOME (the extension under
@@ -24,11 +27,12 @@ if [ "${1:-}" = --inside ]; then
 else
     inside=
 fi
-extension='' layout=us timeout=240
+extension='' layout=us timeout=240 later=
 while [ $# -gt 0 ]; do
     case "$1" in
     --extension) extension=$2; shift 2 ;;
     --layout) layout=$2; shift 2 ;;
+    --later) later=--later; shift ;;
     --timeout) timeout=$2; shift 2 ;;
     *) break ;;
     esac
@@ -80,16 +84,21 @@ EOF
         DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/run/system_bus" NO_AT_BRIDGE=1 GTK_A11Y=none \
         TZ="${TZ:-}" LANG=C.UTF-8 \
         dbus-run-session -- bash "$0" --inside --extension "$extension" --layout "$layout" \
-        --timeout "$timeout" "$@"
+        $later --timeout "$timeout" "$@"
     exit $?
 fi
 
 # Inside the session bus, as the shell's user.
 uuid=$(sed -n 's/.*"uuid": *"\([^"]*\)".*/\1/p' "$extension/metadata.json")
 target=$HOME/.local/share/gnome-shell/extensions/$uuid
-mkdir -p "$target"
-cp "$extension/metadata.json" "$extension/extension.js" "$target/"
-gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+if [ -n "$later" ]; then
+    export ORVANEL_GNOME_EXTENSION=$extension ORVANEL_GNOME_EXTENSION_TARGET=$target
+    bus_name=org.gnome.Shell
+else
+    mkdir -p "$target"
+    cp "$extension/metadata.json" "$extension/extension.js" "$target/"
+    gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+fi
 gsettings set org.gnome.desktop.input-sources sources "[('xkb', '$layout')]"
 gsettings set org.gnome.desktop.screensaver lock-enabled false
 ulimit -c 0
@@ -106,12 +115,12 @@ answering() {
         --method org.freedesktop.DBus.NameHasOwner "$bus_name" 2>/dev/null | grep -q true
 }
 for _ in $(seq 300); do
-    answering && break
+    [ -S "$XDG_RUNTIME_DIR/wayland-0" ] && answering && break
     kill -0 "$shell" 2>/dev/null || break
     sleep 0.1
 done
 if ! answering || [ ! -S "$XDG_RUNTIME_DIR/wayland-0" ]; then
-    echo "GNOME Shell did not start with the extension:" >&2
+    echo "GNOME Shell did not start (or not with the extension):" >&2
     tail -30 "$log" >&2
     exit 77
 fi
