@@ -91,6 +91,7 @@ class Service {
         this._callers = new Map();
         this._keymapHolders = new Set();
         this._keymapBefore = null;
+        this._keymapLent = false;
         this._acceleratorId = global.display.connect('accelerator-activated',
             (display, action) => this._onAccelerator(action));
     }
@@ -115,7 +116,10 @@ class Service {
                 Gio.DBusCallFlags.NONE, -1, null, (bus, result) => {
                     try {
                         const [pid] = bus.call_finish(result).deepUnpack();
-                        resolve(GLib.file_read_link(`/proc/${pid}/exe`));
+                        // A program replaced on disk (an update) while it
+                        // runs is still the program of that path.
+                        resolve(GLib.file_read_link(`/proc/${pid}/exe`)
+                            .replace(/ \(deleted\)$/, ''));
                     } catch (e) {
                         resolve(null);
                     }
@@ -238,6 +242,8 @@ class Service {
     // Sends key events (keysym, pressed) on the caller's virtual keyboard.
     // With `layouts`, the keyboard map is first set to those layouts with
     // `group` locked, until the caller's keys have been quiet for a moment.
+    // No key goes down while the session is locked (it would go to the
+    // unlock prompt); a key that went down always goes up.
     KeysAsync([layouts, group, events], invocation) {
         this._serve(invocation, async caller => {
             if (!caller.device) {
@@ -250,7 +256,10 @@ class Service {
             }
             const time = GLib.get_monotonic_time();
             for (const [keysym, pressed] of events) {
-                caller.down.set(keysym, (caller.down.get(keysym) ?? 0) + (pressed ? 1 : -1));
+                const down = caller.down.get(keysym) ?? 0;
+                if (pressed ? Main.sessionMode.isLocked : down === 0)
+                    continue;
+                caller.down.set(keysym, down + (pressed ? 1 : -1));
                 caller.device.notify_keyval(time, keysym,
                     pressed ? Clutter.KeyState.PRESSED : Clutter.KeyState.RELEASED);
             }
