@@ -12,6 +12,48 @@
 
 namespace orvanel {
 
+namespace {
+
+#if defined(ORVANEL_HAVE_WAYLAND)
+// The compositors of wlroots (sway and its kin): true when it opened.
+// Otherwise `why` says what the compositor lacks, when it is a Wayland one.
+bool OpenWlroots(OpenedDesktop& opened, std::string& why) {
+    WaylandDesktop::Failure failure = WaylandDesktop::Failure::Opened;
+    std::string error;
+    if (std::unique_ptr<WaylandDesktop> wayland = WaylandDesktop::Open(error, failure)) {
+        opened.desktop = std::move(wayland);
+        opened.backend = "wayland";
+        return true;
+    }
+    if (failure == WaylandDesktop::Failure::MissingProtocols) {
+        why = error;
+    } else if (failure == WaylandDesktop::Failure::Other) {
+        why = "the Wayland backend could not start (" + error + ")";
+    }
+    return false;
+}
+#endif
+
+#if defined(ORVANEL_HAVE_GNOME)
+// GNOME (GNOME Shell, known by its name on the session bus): true when the
+// backend opened. On GNOME without Orvanel's extension running, `why` says
+// what the user must do.
+bool OpenGnome(OpenedDesktop& opened, std::string& why) {
+    gnome::GnomeOpening gnome = gnome::OpenOnGnome();
+    if (gnome.desktop) {
+        opened.desktop = std::move(gnome.desktop);
+        opened.backend = "gnome";
+        return true;
+    }
+    if (gnome.gnome) {
+        why = gnome.why;
+    }
+    return false;
+}
+#endif
+
+} // namespace
+
 std::string X11OnlyNotice(const std::string& why) {
     return "Only windows of X11 programs can be reached: " + why +
            ", so native Wayland windows can be neither found nor typed into.";
@@ -19,31 +61,22 @@ std::string X11OnlyNotice(const std::string& why) {
 
 OpenedDesktop OpenDesktop() {
     OpenedDesktop opened;
+    std::string why; // what keeps the Wayland backends out, when one is running
 #if defined(ORVANEL_HAVE_WAYLAND)
-    WaylandDesktop::Failure failure = WaylandDesktop::Failure::Opened;
-    std::string why;
-    if (std::unique_ptr<WaylandDesktop> wayland = WaylandDesktop::Open(why, failure)) {
-        opened.desktop = std::move(wayland);
-        opened.backend = "wayland";
+    if (OpenWlroots(opened, why)) {
         return opened;
     }
-    if (failure == WaylandDesktop::Failure::MissingProtocols) {
-        opened.notice = X11OnlyNotice(why);
-#if defined(ORVANEL_HAVE_GNOME)
-        gnome::GnomeOpening gnome = gnome::OpenOnGnome();
-        if (gnome.desktop) {
-            opened.desktop = std::move(gnome.desktop);
-            opened.backend = "gnome";
-            return opened;
-        }
-        if (gnome.gnome) {
-            opened.notice = X11OnlyNotice(gnome.why);
-        }
 #endif
-    } else if (failure == WaylandDesktop::Failure::Other) {
-        opened.notice = X11OnlyNotice("the Wayland backend could not start (" + why + ")");
+#if defined(ORVANEL_HAVE_GNOME)
+    // Only a Wayland session (one whose compositor lacks the wlroots
+    // protocols) is asked: GNOME on Xorg is an X11 desktop.
+    if (!why.empty() && OpenGnome(opened, why)) {
+        return opened;
     }
 #endif
+    if (!why.empty()) {
+        opened.notice = X11OnlyNotice(why);
+    }
     if (!opened.notice.empty()) {
         std::fprintf(stderr, "Orvanel: %s\n", opened.notice.c_str());
     }
