@@ -1,7 +1,7 @@
 // The bus client of the extension, on a private session bus (run under
 // dbus-run-session), against a stand-in for the extension in a thread of its
-// own: what it asks and how it reads the answers, the keys, the stop key's
-// signal, and a refusal.
+// own: that it speaks only to the shell's process, what it asks and how it
+// reads the answers, the keys, the stop key's signal, and a refusal.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -100,7 +100,10 @@ TEST(ShellClientTest, AsksTheExtensionAndReadsItsAnswers) {
     FakeExtension extension(false);
     std::string error;
     bool refused = true;
-    auto client = ShellClient::Connect(error, refused);
+    // Keys go to the extension only in GNOME Shell's process (here: this one).
+    EXPECT_FALSE(ShellClient::Connect(error, refused));
+    EXPECT_NE(error.find("not gnome-shell but test_gnome"), std::string::npos) << error;
+    auto client = ShellClient::Connect(error, refused, "test_gnome");
     ASSERT_TRUE(client) << error;
     EXPECT_FALSE(refused);
 
@@ -138,7 +141,7 @@ TEST(ShellClientTest, ARefusalIsToldApart) {
     FakeExtension extension(true);
     std::string error;
     bool refused = false;
-    EXPECT_FALSE(ShellClient::Connect(error, refused));
+    EXPECT_FALSE(ShellClient::Connect(error, refused, "test_gnome"));
     EXPECT_TRUE(refused);
     EXPECT_NE(error.find("Only Orvanel"), std::string::npos) << error;
 }

@@ -1,34 +1,64 @@
 #include "desktop/gnome/shellclient.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "desktop/gnome/lentkeymap.h"
 
 namespace orvanel::gnome {
 
-std::unique_ptr<ShellClient> ShellClient::Connect(std::string& error, bool& refused) {
+std::unique_ptr<ShellClient> ShellClient::Connect(std::string& error, bool& refused,
+                                                  const std::string& shellProgram) {
     refused = false;
     std::unique_ptr<dbus::Bus> bus = dbus::Bus::OpenSession(error);
     if (!bus) {
         return nullptr;
     }
-    std::unique_ptr<ShellClient> client(new ShellClient(std::move(bus)));
-    client->shell_ = client->bus_->NameOwner(kBusName, kAnswerTime);
-    if (client->shell_.empty()) {
-        error = "Orvanel's GNOME Shell extension is not running";
-        return nullptr;
-    }
-    // Addressed to this connection alone, from the shell alone.
-    client->stopKey_ = client->bus_->MatchSignal(
-        client->shell_.c_str(), kObjectPath, kInterface, "StopKey",
-        [raw = client.get()](sd_bus_message*) {
-            raw->stopPressed_ = true;
-            return 1;
-        },
-        error);
-    if (!client->stopKey_ || !client->Call("State", error)) {
+    std::unique_ptr<ShellClient> client(new ShellClient(std::move(bus), shellProgram));
+    if (!client->Attach(error) || !client->Call("State", error)) {
         refused = error.find("AccessDenied") != std::string::npos;
         return nullptr;
     }
     return client;
+}
+
+// The keys of a script may hold a password: they go to the extension's name
+// only when GNOME Shell itself owns it.
+bool ShellClient::Attach(std::string& error) {
+    stopKey_.reset();
+    shell_ = bus_->NameOwner(kBusName, kAnswerTime);
+    if (shell_.empty()) {
+        error = "Orvanel's GNOME Shell extension is not running";
+        return false;
+    }
+    std::string callError;
+    const dbus::Message reply =
+        bus_->CallMethod("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                         "GetConnectionUnixProcessID", kAnswerTime, callError, "s", shell_.c_str());
+    std::uint32_t pid = 0;
+    std::error_code ignored;
+    std::string program;
+    if (reply && sd_bus_message_read(reply.get(), "u", &pid) >= 0) {
+        program = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ignored)
+                      .filename()
+                      .string();
+    }
+    if (program != shellProgram_ && program != shellProgram_ + " (deleted)") {
+        error = "the program that answers as Orvanel's GNOME Shell extension is not " +
+                shellProgram_ + " but " + (program.empty() ? "unknown" : program);
+        shell_.clear();
+        return false;
+    }
+    // Addressed to this connection alone, from the shell alone.
+    stopKey_ = bus_->MatchSignal(
+        shell_.c_str(), kObjectPath, kInterface, "StopKey",
+        [this](sd_bus_message*) {
+            stopPressed_ = true;
+            return 1;
+        },
+        error);
+    connected_ = stopKey_ != nullptr;
+    return connected_;
 }
 
 // A shell that has gone (or hangs) answers no more calls.
@@ -94,6 +124,9 @@ bool ShellClient::Activate(std::uint64_t window) {
 
 void ShellClient::Keys(const std::vector<ShellKey>& keys, bool lendKeymap) {
     std::string error;
+    if (!connected_ && !Attach(error)) {
+        return;
+    }
     dbus::Message call = bus_->NewCall(shell_.c_str(), kObjectPath, kInterface, "Keys", error);
     if (!call ||
         sd_bus_message_append(call.get(), "su", lendKeymap ? kLentLayouts : "", kLentGroup) < 0 ||
