@@ -11,6 +11,7 @@
 #include "app/diskchangetext.h"
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
 #include "schedule/taskline.h"
@@ -80,7 +81,11 @@ void MainForm::ConnectHistory() {
     scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
         ShowRunning(line, stopKeyWatched);
     };
-    scheduler_.onRunEnd = [this](const RunResult&) { SetStatus(statusBeforeRun_); };
+    scheduler_.onRunEnd = [this](const RunResult& result) {
+        // Characters that were not typed stay in view until the next news.
+        SetStatus(result.untyped.count != 0 ? history::FieldText(UntypedText(result.untyped))
+                                            : statusBeforeRun_);
+    };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         view_.HistoryChanged(added, dropped);
     };

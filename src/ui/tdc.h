@@ -61,6 +61,9 @@ public:
     // "Start Orvanel when I log in" clicked.
     void AutostartClick(bool checked);
 
+    // Shows a start-up notice in the status line until the user has seen it.
+    void ShowNotice(const std::string& text);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -3,6 +3,8 @@
 // key from the extension's answers.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -56,6 +58,9 @@ struct GnomeDesktopTest : ::testing::Test {
         std::string error;
         desktop = GnomeDesktop::OnLink(std::move(link), error);
         ASSERT_TRUE(desktop) << error;
+        x11::LockedHintQuery noLogind;
+        noLogind.logindMark = "/nonexistent";
+        desktop->SetSessionLockQuery(noLogind);
     }
     void Keys(std::initializer_list<std::pair<std::uint8_t, bool>> events) {
         shell->sent.clear();
@@ -153,6 +158,16 @@ TEST_F(GnomeDesktopTest, LockHeldKeyboardFocusWaitAndStopKeyComeFromTheExtension
     shell->state.held = true;
     EXPECT_EQ(desktop->InputBlocked(), InputBlock::KeyboardHeld);
     shell->state.locked = true;
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::ScreenLocked);
+    // logind's word counts too, whatever the extension says.
+    shell->state = {true, false, false, {}};
+    const auto loginctl = config.Path() / "loginctl";
+    test::WriteBytes(loginctl, "#!/bin/sh\necho yes\n");
+    chmod(loginctl.c_str(), 0755);
+    x11::LockedHintQuery logindSaysLocked;
+    logindSaysLocked.program = loginctl.string();
+    logindSaysLocked.logindMark = config.Path().string();
+    desktop->SetSessionLockQuery(logindSaysLocked);
     EXPECT_EQ(desktop->InputBlocked(), InputBlock::ScreenLocked);
 
     // The focus never comes: activated again and again, then given up.

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "desktop/cp1252.h"
 #include "desktop/gnome/lentkeymap.h"
@@ -266,9 +267,11 @@ LocaleInfo GnomeDesktop::GetLocaleInfoA() {
 // ---- unattended safety ----
 
 InputBlock GnomeDesktop::InputBlocked() {
-    const auto lock = Sent();
+    auto lock = Sent();
     const gnome::ShellState state = link_->State();
-    if (state.locked) {
+    const x11::LockedHintQuery query = lockQuery_;
+    lock.unlock(); // logind may take its time; keys may be queued meanwhile
+    if (state.locked || x11::SessionLocked(query)) {
         return InputBlock::ScreenLocked;
     }
     // The overview, the lock screen's prompt, a system dialog or a menu of
@@ -315,6 +318,11 @@ void GnomeDesktop::EndStopKeyWatch() {
 }
 
 // ---- beyond the interface ----
+
+void GnomeDesktop::SetSessionLockQuery(x11::LockedHintQuery query) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    lockQuery_ = std::move(query);
+}
 
 void GnomeDesktop::ReleaseAll() {
     const std::lock_guard<std::mutex> lock(mutex_);

@@ -5,7 +5,8 @@
 //
 // Windows: the extension lists them (title, process, transient parent),
 // shows and activates them, and says which has the focus, whether the
-// session is locked and whether the shell itself holds the keyboard.
+// session is locked and whether the shell itself holds the keyboard. A
+// session that logind calls locked (its LockedHint) counts as locked too.
 //
 // Keyboard: keysyms on a virtual keyboard that the extension creates for
 // this program (gnomekeyboard.h). While keys go out the session's keyboard
@@ -37,6 +38,7 @@
 #include "desktop/gnome/gnomekeyboard.h"
 #include "desktop/gnome/shelllink.h"
 #include "desktop/posix/autostart.h"
+#include "desktop/x11/lockedhint.h"
 
 namespace orvanel {
 
@@ -101,6 +103,8 @@ public:
 
     // Releases every key the backend holds.
     void ReleaseAll();
+    // How logind's LockedHint is asked (tests give a stand-in loginctl).
+    void SetSessionLockQuery(x11::LockedHintQuery query);
 
 private:
     explicit GnomeDesktop(std::unique_ptr<gnome::ShellLink> link);
@@ -117,6 +121,7 @@ private:
     gnome::GnomeKeyboard keyboard_;
     std::vector<gnome::ShellKey> pending_;
     std::chrono::steady_clock::time_point pendingSince_;
+    x11::LockedHintQuery lockQuery_;
     std::thread flusher_; // last: it starts once the rest is there
 };
 

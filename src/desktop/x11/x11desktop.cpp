@@ -50,14 +50,14 @@ struct X11Desktop::Impl {
     Impl() = default;
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
-    // Whichever way the backend goes, a failed open included, the exit and
-    // signal handlers must no longer find it.
+    // Whichever way the backend goes, a failed open included, the exit
+    // handler must no longer find it.
     ~Impl() {
         x11::Unregister(registration);
         x11::StopReleaseGuard(registration);
     }
 
-    // After exit() or a signal ended the connection, nothing may touch it.
+    // After exit() ended the connection, nothing may touch it.
     bool Dead() const { return registration.dead.load(); }
 };
 

@@ -16,15 +16,13 @@
 // 0xE8) from VkKeyScanA, bound to that character until the range wraps round.
 // A character the live layout lacks is typed on a spare keycode bound to its
 // keysym, which keeps it for as long as the backend lives (a window may read
-// its keys late); spare keycodes go back to empty when the backend closes, at
-// exit and on a terminating signal.
+// its keys late); spare keycodes go back to empty when the backend closes,
+// and however else the program ends.
 //
 // No stuck keys: every key the backend holds is released, and every spare
-// keycode restored, when the object is destroyed, at exit(), and on SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM and SIGPIPE
-// (for those whose disposition was the default when the first backend opened).
-// Whatever else ends the program (SIGKILL, a crash), the backend's release
-// guard process releases them (x11session.h).
+// keycode restored, when the object is destroyed and at exit(). Whatever else
+// ends the program (a signal, SIGKILL, a crash), the backend's release guard
+// process releases them (x11session.h).
 #pragma once
 
 #include <memory>
@@ -84,7 +82,7 @@ public:
     // ---- Beyond the interface, for tests and tools ----
 
     // Releases every key and modifier the backend holds and restores the
-    // spare keycodes it bound (what destruction and the signal handlers do).
+    // spare keycodes it bound (what destruction and the exit handler do).
     void ReleaseAll();
     // True when a window manager that follows EWMH runs.
     bool WindowManagerRunning();

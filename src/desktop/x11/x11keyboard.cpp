@@ -276,6 +276,7 @@ void X11Keyboard::KeyDown(std::uint8_t vk) {
         adjustedVk_ = vk;
     } else {
         keymap_.StateChanged(); // a lock key or a group switch may change the state
+        namedDown_.set(vk);
     }
     FakeKey(choice->keycode, true);
     heldKeys_[vk] = choice->keycode;
@@ -295,6 +296,12 @@ void X11Keyboard::KeyUp(std::uint8_t vk) {
     FakeKey(it->second, false);
     TouchBinding(it->second);
     heldKeys_.erase(it);
+    if (namedDown_.test(vk)) {
+        // Caps Lock goes off at its release, not its press, and the server
+        // tells of it only later: the state is read again before the next key.
+        namedDown_.reset(vk);
+        keymap_.StateChanged();
+    }
     if (adjustedVk_ == vk) {
         Settle();
     }
@@ -306,6 +313,7 @@ void X11Keyboard::ReleaseEverything() {
         FakeKey(kc, false);
     }
     heldKeys_.clear();
+    namedDown_.reset();
     for (const auto& [vk, kc] : scriptModifiers_) {
         FakeKey(kc, false);
     }

@@ -22,6 +22,7 @@
 #include <X11/Xlib.h>
 
 #include <array>
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -88,6 +89,7 @@ private:
     std::map<KeyCode, Binding> bindings_;             // borrowed keycodes
     std::map<std::uint8_t, KeyCode> scriptModifiers_; // modifier VK -> keycode pressed
     std::map<std::uint8_t, KeyCode> heldKeys_;        // other VK -> keycode pressed
+    std::bitset<256> namedDown_;                      // held VKs of named keys
     std::uint8_t adjustedVk_ = 0;
     std::vector<Adjustment> adjustments_;
     std::array<int, 256> pressCount_{};

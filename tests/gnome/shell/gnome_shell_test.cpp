@@ -56,7 +56,7 @@ struct Target {
         std::vector<std::string> argv = {ORVANEL_WLTARGET, "--title", title,        "--out",
                                          out.string(),     "--held",  held.string()};
         if (minimized) {
-            argv.insert(argv.end(), {"--minimized", "1"});
+            argv.insert(argv.end(), {"--minimized", "yes"});
         }
         process = Child::Spawn(argv);
         EXPECT_TRUE(process &&
