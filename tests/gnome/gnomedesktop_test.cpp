@@ -22,24 +22,37 @@ using gnome::ShellWindow;
 // The extension as the backend sees it; the test sets its answers.
 struct FakeShell : gnome::ShellLink {
     std::vector<ShellWindow> windows;
-    ShellState state{true, false, false, {}};
+    ShellState state = Answered();
     std::string sent; // every key, "+keysym" or "-keysym"
     int batches = 0;
+    std::vector<std::uint64_t> targets; // the window each batch named
     std::vector<std::uint64_t> activated;
     bool stopWatched = false, stopPressed = false;
 
+    static ShellState Answered() {
+        ShellState answered;
+        answered.answered = true;
+        return answered;
+    }
     bool Windows(std::vector<ShellWindow>& out) override {
         out = windows;
         return true;
     }
-    ShellState State() override { return state; }
+    ShellState State() override {
+        ShellState answer = state;
+        state.refused = false; // said once, as the extension does
+        return answer;
+    }
     bool Show(std::uint64_t) override { return true; }
     bool Activate(std::uint64_t window) override {
         activated.push_back(window);
         return true;
     }
-    void Keys(const std::vector<ShellKey>& keys, bool lendKeymap) override {
+    void Keys(const std::vector<ShellKey>& keys, bool lendKeymap, std::uint64_t window) override {
         batches += keys.empty() ? 0 : 1;
+        if (!keys.empty()) {
+            targets.push_back(window);
+        }
         for (const ShellKey& key : keys) {
             EXPECT_TRUE(lendKeymap);
             sent += (key.pressed ? "+" : "-") + std::to_string(key.keysym) + " ";
@@ -151,6 +164,62 @@ TEST_F(GnomeDesktopTest, WindowsByExactTitleAndTheFocusOfTheWindowAndItsDialogs)
         shell->state.answered = c.answered;
         EXPECT_EQ(desktop->FocusIsWith(2), c.expected) << c.focus.size();
     }
+    shell->state = FakeShell::Answered();
+    shell->state.focus = {2};
+    shell->state.held = true; // the overview, also while it closes
+    EXPECT_EQ(desktop->FocusIsWith(2), FocusState::Elsewhere);
+}
+
+// Each batch names the window whose focus the caller checked last; once the
+// shell has refused a batch, the focus counts as elsewhere and nothing more
+// goes down until the caller activates a window again.
+TEST_F(GnomeDesktopTest, KeysNameTheCheckedWindowAndARefusalEndsTheTyping) {
+    shell->state.focus = {4, 2};
+    const auto type = [&](std::uint8_t vk) {
+        desktop->keybd_event(vk, 0, kKeyEventKeyDown, 0);
+        desktop->keybd_event(vk, 0, kKeyEventKeyUp, 0);
+        desktop->Sleep(0);
+    };
+    EXPECT_EQ(desktop->FocusIsWith(2), FocusState::WithWindow);
+    type('A');
+    EXPECT_EQ(desktop->GetForegroundWindow(), 4u);
+    type('B');
+    EXPECT_EQ(desktop->FocusIsWith(9), FocusState::Elsewhere); // asked, not checked
+    type('C');
+    EXPECT_EQ(shell->targets, (std::vector<std::uint64_t>{2, 4, 4}));
+    EXPECT_FALSE(desktop->KeysRefused());
+
+    struct Case {
+        const char* after; // what the caller does once the shell has refused keys
+        FocusState focus;  // FocusIsWith(2) then
+        const char* sent;  // for a key typed after that
+        bool refused;      // KeysRefused() then
+    };
+    const Case cases[] = {
+        {"nothing", FocusState::Elsewhere, "-65505 ", true}, // only the shift goes up
+        {"activates", FocusState::WithWindow, "+67 -67 -65505 ", false},
+        {"asks the focus", FocusState::WithWindow, "+67 -67 -65505 ", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.after);
+        desktop->keybd_event(0x10, 0, kKeyEventKeyDown, 0);
+        desktop->Sleep(0);
+        shell->state.refused = true;
+        desktop->InputBlocked(); // any question hears of it
+        if (std::string(c.after) == "activates") {
+            desktop->SetForegroundWindow(2);
+        } else if (std::string(c.after) == "asks the focus") {
+            desktop->GetForegroundWindow();
+        }
+        EXPECT_EQ(desktop->FocusIsWith(2), c.focus);
+        shell->sent.clear();
+        desktop->keybd_event('C', 0, kKeyEventKeyDown, 0);
+        desktop->keybd_event('C', 0, kKeyEventKeyUp, 0);
+        desktop->keybd_event(0x10, 0, kKeyEventKeyUp, 0);
+        EXPECT_EQ(desktop->KeysRefused(), c.refused);
+        EXPECT_EQ(shell->sent, c.sent);
+        desktop->SetForegroundWindow(2);
+    }
 }
 
 TEST_F(GnomeDesktopTest, LockHeldKeyboardFocusWaitAndStopKeyComeFromTheExtension) {
@@ -160,7 +229,7 @@ TEST_F(GnomeDesktopTest, LockHeldKeyboardFocusWaitAndStopKeyComeFromTheExtension
     shell->state.locked = true;
     EXPECT_EQ(desktop->InputBlocked(), InputBlock::ScreenLocked);
     // logind's word counts too, whatever the extension says.
-    shell->state = {true, false, false, {}};
+    shell->state = FakeShell::Answered();
     const auto loginctl = config.Path() / "loginctl";
     test::WriteBytes(loginctl, "#!/bin/sh\necho yes\n");
     chmod(loginctl.c_str(), 0755);

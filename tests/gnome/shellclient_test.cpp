@@ -38,7 +38,7 @@ public:
         thread_.join();
         sd_bus_release_name(bus_->Get(), kBusName);
     }
-    std::string keys; // what Keys was sent: "layouts group: keysym+ keysym- ..."
+    std::string keys; // what Keys was sent: "layouts group window: keysym+ keysym- ..."
 
 private:
     int Answer(sd_bus_message* m) {
@@ -52,7 +52,7 @@ private:
                                               "Save", 11u, 7ull);
         }
         if (member == "State") {
-            return sd_bus_reply_method_return(m, "bbat", 0, 1, 2, 9ull, 7ull);
+            return sd_bus_reply_method_return(m, "bbbat", 0, 1, 1, 2, 9ull, 7ull);
         }
         if (member == "Show" || member == "Activate") {
             std::uint64_t id = 0;
@@ -69,8 +69,10 @@ private:
         }
         const char* layouts = nullptr;
         std::uint32_t group = 0;
-        sd_bus_message_read(m, "su", &layouts, &group);
-        keys += std::string(layouts) + " " + std::to_string(group) + ":";
+        std::uint64_t window = 0;
+        sd_bus_message_read(m, "sut", &layouts, &group, &window);
+        keys +=
+            std::string(layouts) + " " + std::to_string(group) + " " + std::to_string(window) + ":";
         sd_bus_message_enter_container(m, 'a', "(ub)");
         std::uint32_t keysym = 0;
         int pressed = 0;
@@ -118,14 +120,15 @@ TEST(ShellClientTest, AsksTheExtensionAndReadsItsAnswers) {
     EXPECT_TRUE(state.answered);
     EXPECT_FALSE(state.locked);
     EXPECT_TRUE(state.held);
+    EXPECT_TRUE(state.refused);
     EXPECT_EQ(state.focus, (std::vector<std::uint64_t>{9, 7}));
     EXPECT_TRUE(client->Show(7));
     EXPECT_FALSE(client->Activate(8));
 
-    client->Keys({{0x61, true}, {0x61, false}}, true);
-    client->Keys({}, false);
+    client->Keys({{0x61, true}, {0x61, false}}, true, 7);
+    client->Keys({}, false, 0);
     client->State(); // answered after the keys
-    EXPECT_EQ(extension.keys, "us,orvanel 1: 97+ 97-; 1:;");
+    EXPECT_EQ(extension.keys, "us,orvanel 1 7: 97+ 97-; 1 0:;");
 
     EXPECT_TRUE(client->WatchStopKey(true));
     // The signal came before the answer; a watch forgets earlier presses.

@@ -85,7 +85,7 @@ std::unique_ptr<GnomeDesktop> GnomeDesktop::OnLink(std::unique_ptr<gnome::ShellL
     // The virtual keyboard comes now, so that windows know of it before the
     // first key.
     const std::lock_guard<std::mutex> lock(desktop->mutex_);
-    desktop->link_->Keys({}, false);
+    desktop->link_->Keys({}, false, 0);
     return desktop;
 }
 
@@ -119,9 +119,16 @@ void GnomeDesktop::Queue(const std::vector<gnome::ShellKey>& keys) {
 // Called with the lock held.
 void GnomeDesktop::Flush() {
     if (!pending_.empty()) {
-        link_->Keys(pending_, true);
+        link_->Keys(pending_, true, keyTarget_);
         pending_.clear();
     }
+}
+
+// Called with the lock held.
+gnome::ShellState GnomeDesktop::AskState() {
+    gnome::ShellState state = link_->State();
+    refused_ = refused_ || state.refused;
+    return state;
 }
 
 std::unique_lock<std::mutex> GnomeDesktop::Sent() {
@@ -149,7 +156,11 @@ void GnomeDesktop::FlushInTime() {
 void GnomeDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
                                std::uint32_t flags, std::uintptr_t /*extraInfo*/) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    keyboard_.KeyEvent(virtualKey, (flags & kKeyEventKeyUp) != 0);
+    const bool up = (flags & kKeyEventKeyUp) != 0;
+    if (refused_ && !up) {
+        return; // the shell refused keys: the focus has left
+    }
+    keyboard_.KeyEvent(virtualKey, up);
 }
 
 std::int16_t GnomeDesktop::VkKeyScanA(char character) {
@@ -200,8 +211,10 @@ bool GnomeDesktop::ShowWindow(WindowHandle window, int /*showCommand*/) {
     return link_->Show(window);
 }
 
+// A window activated anew may have keys again.
 bool GnomeDesktop::SetForegroundWindow(WindowHandle window) {
     const auto lock = Sent();
+    refused_ = false;
     return link_->Activate(window);
 }
 
@@ -221,8 +234,9 @@ std::intptr_t GnomeDesktop::SendMessageA(WindowHandle window, std::uint32_t mess
             if (!link_->Connected() || Clock::now() >= deadline) {
                 break;
             }
-            const gnome::ShellState state = link_->State();
-            if (state.answered && !state.focus.empty() && state.focus.front() == window) {
+            const gnome::ShellState state = AskState();
+            if (state.answered && !state.held && !state.focus.empty() &&
+                state.focus.front() == window) {
                 break;
             }
             if (Clock::now() >= retry) {
@@ -268,7 +282,7 @@ LocaleInfo GnomeDesktop::GetLocaleInfoA() {
 
 InputBlock GnomeDesktop::InputBlocked() {
     auto lock = Sent();
-    const gnome::ShellState state = link_->State();
+    const gnome::ShellState state = AskState();
     const x11::LockedHintQuery query = lockQuery_;
     lock.unlock(); // logind may take its time; keys may be queued meanwhile
     if (state.locked || x11::SessionLocked(query)) {
@@ -279,21 +293,36 @@ InputBlock GnomeDesktop::InputBlocked() {
     return state.held ? InputBlock::KeyboardHeld : InputBlock::Clear;
 }
 
+// The caller types next into the window it learns of here (kNoWindow: into
+// whatever has the focus, unchecked).
 WindowHandle GnomeDesktop::GetForegroundWindow() {
     const auto lock = Sent();
-    const gnome::ShellState state = link_->State();
-    return state.focus.empty() ? kNoWindow : state.focus.front();
+    const gnome::ShellState state = AskState();
+    refused_ = false;
+    keyTarget_ = state.focus.empty() ? kNoWindow : state.focus.front();
+    return keyTarget_;
 }
 
+// When the focus is with `window`, keys typed after this go to it (or its
+// dialogs) or nowhere.
 FocusState GnomeDesktop::FocusIsWith(WindowHandle window) {
     const auto lock = Sent();
-    // No answer, or no window has the focus: keys would go to the shell or
-    // nowhere.
-    const gnome::ShellState state = link_->State();
-    return state.answered &&
-                   std::find(state.focus.begin(), state.focus.end(), window) != state.focus.end()
-               ? FocusState::WithWindow
-               : FocusState::Elsewhere;
+    // No answer, no window has the focus or the shell holds the keyboard
+    // (the overview, also while it closes): keys would go to the shell or
+    // nowhere. Keys refused: the focus has been elsewhere since the last look.
+    const gnome::ShellState state = AskState();
+    if (!state.answered || state.held || refused_ ||
+        std::find(state.focus.begin(), state.focus.end(), window) == state.focus.end()) {
+        return FocusState::Elsewhere;
+    }
+    keyTarget_ = window;
+    return FocusState::WithWindow;
+}
+
+bool GnomeDesktop::KeysRefused() {
+    const auto lock = Sent();
+    AskState();
+    return refused_;
 }
 
 bool GnomeDesktop::StartStopKeyWatch() {

@@ -19,6 +19,16 @@
 // the first key of the batch (a thread of the backend's sees to that). The
 // shell answers a question only after the keys sent before it.
 //
+// A key goes to the window the caller checked or nowhere: each batch names
+// the window for which FocusIsWith last answered WithWindow (or that
+// GetForegroundWindow answered since), and the extension types a batch only while the
+// focus is in that window or a window transient for it, the session is not
+// locked and the shell does not hold the keyboard. Otherwise it types
+// nothing of it, releases what this program holds and refuses every later
+// batch until it has said so; from then on FocusIsWith answers Elsewhere,
+// KeysRefused true, and no key goes down until the caller activates a
+// window or asks which has the focus again.
+//
 // No stuck keys: the virtual keyboard belongs to this program's connection to
 // the session bus. However the program ends (SIGKILL and crashes included),
 // the bus tells the extension, which removes the keyboard; the shell then
@@ -87,8 +97,9 @@ public:
     WindowHandle GetForegroundWindow() override;
     // The focus counts as the window's when it is in the window or in a
     // window transient for it (its dialogs), not in another window of the
-    // same program.
+    // same program, and the shell does not hold the keyboard.
     FocusState FocusIsWith(WindowHandle window) override;
+    bool KeysRefused() override;
     bool StartStopKeyWatch() override;
     bool StopKeyPressed() override;
     void EndStopKeyWatch() override;
@@ -109,6 +120,8 @@ public:
 private:
     explicit GnomeDesktop(std::unique_ptr<gnome::ShellLink> link);
     void Queue(const std::vector<gnome::ShellKey>& keys);
+    // The shell's state, noting a refusal of keys (with the lock held).
+    gnome::ShellState AskState();
     void Flush();
     // The lock on the link and the keys, once the keys waiting have gone out.
     std::unique_lock<std::mutex> Sent();
@@ -122,7 +135,9 @@ private:
     std::vector<gnome::ShellKey> pending_;
     std::chrono::steady_clock::time_point pendingSince_;
     x11::LockedHintQuery lockQuery_;
-    std::thread flusher_; // last: it starts once the rest is there
+    std::uint64_t keyTarget_ = 0; // the window that must have the focus (0: any)
+    bool refused_ = false;        // the shell refused keys: none goes down now
+    std::thread flusher_;         // last: it starts once the rest is there
 };
 
 } // namespace orvanel

@@ -98,7 +98,8 @@ ShellState ShellClient::State() {
     const dbus::Message reply = Call("State", error);
     int locked = 0;
     int held = 0;
-    if (!reply || sd_bus_message_read(reply.get(), "bb", &locked, &held) < 0 ||
+    int refused = 0;
+    if (!reply || sd_bus_message_read(reply.get(), "bbb", &locked, &held, &refused) < 0 ||
         sd_bus_message_enter_container(reply.get(), 'a', "t") < 0) {
         return state;
     }
@@ -109,6 +110,7 @@ ShellState ShellClient::State() {
     state.answered = true;
     state.locked = locked != 0;
     state.held = held != 0;
+    state.refused = refused != 0;
     return state;
 }
 
@@ -122,14 +124,15 @@ bool ShellClient::Activate(std::uint64_t window) {
     return AnswerIsTrue(Call("Activate", error, "t", window));
 }
 
-void ShellClient::Keys(const std::vector<ShellKey>& keys, bool lendKeymap) {
+void ShellClient::Keys(const std::vector<ShellKey>& keys, bool lendKeymap, std::uint64_t window) {
     std::string error;
     if (!connected_ && !Attach(error)) {
         return;
     }
     dbus::Message call = bus_->NewCall(shell_.c_str(), kObjectPath, kInterface, "Keys", error);
     if (!call ||
-        sd_bus_message_append(call.get(), "su", lendKeymap ? kLentLayouts : "", kLentGroup) < 0 ||
+        sd_bus_message_append(call.get(), "sut", lendKeymap ? kLentLayouts : "", kLentGroup,
+                              window) < 0 ||
         sd_bus_message_open_container(call.get(), 'a', "(ub)") < 0) {
         return;
     }

@@ -29,7 +29,7 @@ public:
     ShellState State() override;
     bool Show(std::uint64_t window) override;
     bool Activate(std::uint64_t window) override;
-    void Keys(const std::vector<ShellKey>& keys, bool lendKeymap) override;
+    void Keys(const std::vector<ShellKey>& keys, bool lendKeymap, std::uint64_t window) override;
     bool WatchStopKey(bool on) override;
     bool StopKeyPressed() override;
     bool Connected() override { return connected_; }

@@ -28,6 +28,8 @@ struct ShellState {
     bool answered = false; // false: the shell did not answer (nothing below holds)
     bool locked = false;   // the session is locked or the screen shield is up
     bool held = false;     // the shell itself has the keyboard (overview, a system dialog)
+    // Keys of this program were refused since the last State (see Keys).
+    bool refused = false;
     // The focused window, then each window it is transient for; empty when
     // no window has the focus.
     std::vector<std::uint64_t> focus;
@@ -51,8 +53,13 @@ public:
     virtual bool Show(std::uint64_t window) = 0;
     virtual bool Activate(std::uint64_t window) = 0;
     // Sends keys without waiting for them to be typed. With `lendKeymap`,
-    // they are typed on the layout Orvanel lends (lentkeymap.h).
-    virtual void Keys(const std::vector<ShellKey>& keys, bool lendKeymap) = 0;
+    // they are typed on the layout Orvanel lends (lentkeymap.h). A batch
+    // that presses a key is refused whole while the session is locked, and,
+    // unless `window` is 0, unless the focus is in `window` or a window
+    // transient for it and the shell does not hold the keyboard; the keys
+    // this program holds then go up, every later batch that presses a key is
+    // refused too, and the next State says so.
+    virtual void Keys(const std::vector<ShellKey>& keys, bool lendKeymap, std::uint64_t window) = 0;
     // Watches for the stop key (on) or lets it go; false when the shell
     // cannot watch it (another program has the combination).
     virtual bool WatchStopKey(bool on) = 0;

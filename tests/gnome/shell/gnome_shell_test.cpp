@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "desktop/gnome/gnomedesktop.h"
+#include "keys/keyoutput.h"
+#include "scheduler/runner.h"
 #include "support/tempdir.h"
 #include "x11testing.h"
 
@@ -152,6 +154,31 @@ TEST(GnomeReleaseTest, NoKeyStaysDownWhenTheProgramIsKilled) {
             << "keys and modifiers down: " << Read(target.held);
     }
     EXPECT_EQ(Read(target.out), "");
+}
+
+// Another program's window takes the focus during a {SLEEP}: the keys after
+// it arrive nowhere, the script's shift goes up, and the run is skipped.
+TEST(GnomeSafetyTest, KeysAfterTheFocusLeftTheTasksWindowArriveNowhere) {
+    test::TempDir dir;
+    Target task(dir, "Orvanel task");
+    Target intruder(dir, "Orvanel intruder");
+    auto other = Open();
+    const WindowHandle i = other->FindWindowA(nullptr, "Orvanel intruder");
+    std::thread thief([&] {
+        WaitUntil([&] { return Read(task.out) == "AB"; }, milliseconds(5000));
+        other->SetForegroundWindow(i);
+        other->SendMessageA(i, kWmSetFocus, 0, 0);
+    });
+    KeyOutput keys(*gDesktop);
+    const RunResult result =
+        RunTask(keys, "x|Orvanel task|0|0|+(ab{SLEEP 1}cd);ef", "0", kNoWindow);
+    thief.join();
+    EXPECT_EQ(result.skipped, SkipReason::FocusMoved);
+    EXPECT_EQ(other->GetForegroundWindow(), i);
+    EXPECT_EQ(Read(task.out), "AB");
+    EXPECT_EQ(Read(intruder.out), "");
+    EXPECT_TRUE(WaitUntil([&] { return Read(intruder.held) == "0 0"; }, milliseconds(1000)))
+        << "keys and modifiers down: " << Read(intruder.held);
 }
 
 TEST(GnomeSafetyTest, TheStopKeyIsHeardAndTheOverviewHoldsTheKeyboard) {

@@ -39,6 +39,7 @@ const INTERFACE = `<node>
     <method name="State">
       <arg name="locked" type="b" direction="out"/>
       <arg name="held" type="b" direction="out"/>
+      <arg name="refused" type="b" direction="out"/>
       <arg name="focus" type="at" direction="out"/>
     </method>
     <method name="Show">
@@ -52,6 +53,7 @@ const INTERFACE = `<node>
     <method name="Keys">
       <arg name="layouts" type="s" direction="in"/>
       <arg name="group" type="u" direction="in"/>
+      <arg name="window" type="t" direction="in"/>
       <arg name="events" type="a(ub)" direction="in"/>
     </method>
     <method name="WatchStopKey">
@@ -66,12 +68,25 @@ function findWindow(id) {
     return global.get_window_actors().map(a => a.meta_window).find(w => w.get_id() === id);
 }
 
+// The focused window and each window it is transient for, innermost first.
+function focusChain() {
+    const chain = [];
+    for (let w = global.display.focus_window; w; w = w.get_transient_for())
+        chain.push(w.get_id());
+    return chain;
+}
+
+function isLocked() {
+    return Main.sessionMode.isLocked || (Main.screenShield?.active ?? false);
+}
+
 // What one calling program holds: its keyboard, its keys down, the stop key.
 class Caller {
     constructor(name, service) {
         this.name = name;
         this.device = null;
         this.down = new Map();
+        this.refused = false; // keys refused since the caller last asked State
         this.stopAction = Meta.KeyBindingAction.NONE;
         this.returnTimer = 0;
         this.watch = Gio.bus_watch_name_on_connection(Gio.DBus.session, name,
@@ -181,12 +196,7 @@ class Service {
         Gio.bus_unwatch_name(caller.watch);
         const device = caller.device;
         if (device) {
-            const time = GLib.get_monotonic_time();
-            for (const [keysym, count] of caller.down) {
-                for (let i = 0; i < count; i++)
-                    device.notify_keyval(time, keysym, Clutter.KeyState.RELEASED);
-            }
-            caller.down.clear();
+            this._releaseAll(caller);
             GLib.timeout_add(GLib.PRIORITY_DEFAULT, KEYBOARD_REMOVAL_MS, () => {
                 device.run_dispose();
                 return GLib.SOURCE_REMOVE;
@@ -208,12 +218,11 @@ class Service {
     }
 
     StateAsync(params, invocation) {
-        this._serve(invocation, () => {
-            const focus = [];
-            for (let w = global.display.focus_window; w; w = w.get_transient_for())
-                focus.push(w.get_id());
-            const locked = Main.sessionMode.isLocked || (Main.screenShield?.active ?? false);
-            return new GLib.Variant('(bbat)', [locked, Main.modalCount > 0, focus]);
+        this._serve(invocation, caller => {
+            const refused = caller.refused;
+            caller.refused = false;
+            return new GLib.Variant('(bbbat)',
+                [isLocked(), Main.modalCount > 0, refused, focusChain()]);
         });
     }
 
@@ -242,30 +251,64 @@ class Service {
     // Sends key events (keysym, pressed) on the caller's virtual keyboard.
     // With `layouts`, the keyboard map is first set to those layouts with
     // `group` locked, until the caller's keys have been quiet for a moment.
-    // No key goes down while the session is locked (it would go to the
-    // unlock prompt); a key that went down always goes up.
-    KeysAsync([layouts, group, events], invocation) {
+    // A key that went down always goes up; see _mayType for when none goes
+    // down.
+    KeysAsync([layouts, group, window, events], invocation) {
         this._serve(invocation, async caller => {
             if (!caller.device) {
                 caller.device = Clutter.get_default_backend().get_default_seat()
                     .create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
             }
-            if (layouts !== '' && events.length > 0 && this._lendKeymap(caller, layouts, group)) {
+            let typed = this._mayType(caller, window, events);
+            if (typed && layouts !== '' && events.length > 0 &&
+                this._lendKeymap(caller, layouts, group)) {
                 await new Promise(resolve => GLib.timeout_add(GLib.PRIORITY_DEFAULT,
                     KEYMAP_SETTLE_MS, () => resolve() ?? GLib.SOURCE_REMOVE));
+                typed = this._mayType(caller, window, events);
             }
-            const time = GLib.get_monotonic_time();
-            for (const [keysym, pressed] of events) {
-                const down = caller.down.get(keysym) ?? 0;
-                if (pressed ? Main.sessionMode.isLocked : down === 0)
-                    continue;
-                caller.down.set(keysym, down + (pressed ? 1 : -1));
-                caller.device.notify_keyval(time, keysym,
-                    pressed ? Clutter.KeyState.PRESSED : Clutter.KeyState.RELEASED);
-            }
+            if (typed)
+                this._type(caller, events);
             if (this._keymapHolders.has(caller))
                 this._returnKeymapLater(caller);
         });
+    }
+
+    _type(caller, events) {
+        const time = GLib.get_monotonic_time();
+        for (const [keysym, pressed] of events) {
+            const down = caller.down.get(keysym) ?? 0;
+            if (!pressed && down === 0)
+                continue;
+            caller.down.set(keysym, down + (pressed ? 1 : -1));
+            caller.device.notify_keyval(time, keysym,
+                pressed ? Clutter.KeyState.PRESSED : Clutter.KeyState.RELEASED);
+        }
+    }
+
+    // Whether a batch may be typed now. One that presses a key is refused
+    // while the session is locked, once a batch of the caller's has been
+    // refused (until State has said so), and, unless `window` is 0, unless
+    // the focus is in that window or one transient for it and the shell
+    // does not hold the keyboard. A refused batch types nothing, and the
+    // keys the caller holds go up.
+    _mayType(caller, window, events) {
+        if (!events.some(([, pressed]) => pressed))
+            return true;
+        if (!caller.refused && !isLocked() &&
+            (window === 0 || (Main.modalCount === 0 && focusChain().includes(window))))
+            return true;
+        caller.refused = true;
+        this._releaseAll(caller);
+        return false;
+    }
+
+    _releaseAll(caller) {
+        const time = GLib.get_monotonic_time();
+        for (const [keysym, count] of caller.down) {
+            for (let i = 0; i < count; i++)
+                caller.device.notify_keyval(time, keysym, Clutter.KeyState.RELEASED);
+        }
+        caller.down.clear();
     }
 
     // Lends the keymap unless it is lent already; true when it was not.
