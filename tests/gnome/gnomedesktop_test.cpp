@@ -10,6 +10,7 @@
 #include <string>
 
 #include "desktop/gnome/gnomedesktop.h"
+#include "desktop/gnome/gnomesession.h"
 #include "support/tempdir.h"
 
 namespace orvanel {
@@ -254,6 +255,19 @@ TEST_F(GnomeDesktopTest, LockHeldKeyboardFocusWaitAndStopKeyComeFromTheExtension
     EXPECT_TRUE(desktop->StopKeyPressed());
     desktop->EndStopKeyWatch();
     EXPECT_FALSE(shell->stopWatched);
+}
+
+// GNOME Shell 45 and later load the extension's module form.
+TEST(GnomeExtensionTest, TheFormFollowsTheShellsMajorVersion) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"43.9", gnome::kExtensionUuid},        {"44.beta", gnome::kExtensionUuid},
+        {"45.0", gnome::kModuleExtensionUuid},  {"48", gnome::kModuleExtensionUuid},
+        {"100.1", gnome::kModuleExtensionUuid}, {"", gnome::kExtensionUuid},
+        {"x45", gnome::kExtensionUuid},
+    };
+    for (const auto& [version, uuid] : cases) {
+        EXPECT_STREQ(gnome::ExtensionUuidFor(version), uuid) << version;
+    }
 }
 
 } // namespace

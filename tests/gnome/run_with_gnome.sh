@@ -5,12 +5,14 @@
 #
 #   run_with_gnome.sh --extension DIR [--layout L] [--later] [--timeout SECONDS] COMMAND...
 #
-# DIR holds the extension (metadata.json, extension.js) as the tests build it.
+# DIR holds the extension as the tests build it: a folder for each of its
+# forms, named by its uuid (metadata.json, extension.js, transport.js). Both
+# forms are installed and enabled; the shell loads the one for its version.
 # L is the session's keyboard layout (an XKB layout name; default us). The
 # screen saver does not lock. With --later the extension is neither
-# installed nor enabled: the command gets its folder in
-# ORVANEL_GNOME_EXTENSION, the shell's user folder for it in
-# ORVANEL_GNOME_EXTENSION_TARGET, and starts once GNOME Shell is on the bus.
+# installed nor enabled: the command gets DIR in ORVANEL_GNOME_EXTENSION,
+# the shell's user folder of extensions in ORVANEL_GNOME_EXTENSION_TARGET,
+# and starts once GNOME Shell is on the bus.
 # The shell runs as an unprivileged user (uid 65534 when started as root) in
 # a session bus of its own (dbus-run-session), with a private bus daemon as
 # its system bus, a fresh HOME (the extension under
@@ -42,7 +44,7 @@ bus_name=example.orvanel.GnomeShell
 if [ -z "$inside" ]; then
     command -v gnome-shell >/dev/null || { echo "gnome-shell is not installed" >&2; exit 77; }
     command -v dbus-run-session >/dev/null || { echo "dbus-run-session is not installed" >&2; exit 77; }
-    [ -f "$extension/metadata.json" ] || { echo "no extension in '$extension'" >&2; exit 2; }
+    ls "$extension"/*/metadata.json >/dev/null 2>&1 || { echo "no extension in '$extension'" >&2; exit 2; }
     runtime=$(mktemp -d /tmp/orvanel-gnome.XXXXXX) || exit 1
     mkdir -p "$runtime/run" "$runtime/home"
     chmod 755 "$runtime"
@@ -89,15 +91,19 @@ EOF
 fi
 
 # Inside the session bus, as the shell's user.
-uuid=$(sed -n 's/.*"uuid": *"\([^"]*\)".*/\1/p' "$extension/metadata.json")
-target=$HOME/.local/share/gnome-shell/extensions/$uuid
+target=$HOME/.local/share/gnome-shell/extensions
 if [ -n "$later" ]; then
     export ORVANEL_GNOME_EXTENSION=$extension ORVANEL_GNOME_EXTENSION_TARGET=$target
     bus_name=org.gnome.Shell
 else
-    mkdir -p "$target"
-    cp "$extension/metadata.json" "$extension/extension.js" "$target/"
-    gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+    enabled=
+    for form in "$extension"/*/; do
+        uuid=$(basename "$form")
+        mkdir -p "$target/$uuid"
+        cp "$form/metadata.json" "$form/extension.js" "$form/transport.js" "$target/$uuid/"
+        enabled+="${enabled:+, }'$uuid'"
+    done
+    gsettings set org.gnome.shell enabled-extensions "[$enabled]"
 fi
 gsettings set org.gnome.desktop.input-sources sources "[('xkb', '$layout')]"
 gsettings set org.gnome.desktop.screensaver lock-enabled false

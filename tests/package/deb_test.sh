@@ -54,14 +54,19 @@ for page in orvanel orvanel-script; do
         fail "no manual page $page(1) of version $version"
 done
 [ -f /usr/share/doc/orvanel/schedule.html ] || fail "no schedule.html in the doc folder"
-extension=/usr/share/gnome-shell/extensions/orvanel@orvanel.example
-python3 - "$extension/metadata.json" <<'PY' || fail "$extension/metadata.json is not the extension of the installed programs"
+# Both forms of the extension: scripts for GNOME Shell 42 to 44, modules for 45 on.
+for form in orvanel@orvanel.example:42 orvanel45@orvanel.example:45; do
+    uuid=${form%:*} extension=/usr/share/gnome-shell/extensions/${form%:*}
+    python3 - "$extension/metadata.json" "$uuid" "${form#*:}" <<'PY' ||
 import json, sys
 meta = json.load(open(sys.argv[1]))
-sys.exit(0 if meta["uuid"] == "orvanel@orvanel.example" and
+sys.exit(0 if meta["uuid"] == sys.argv[2] and sys.argv[3] in meta["shell-version"] and
          meta["orvanel-programs"] == ["/usr/bin/orvanel", "/usr/bin/orvanel-script"] else 1)
 PY
-[ -f "$extension/extension.js" ] || fail "no extension.js in $extension"
+        fail "$extension/metadata.json is not the extension of the installed programs"
+    [ -f "$extension/extension.js" ] && [ -f "$extension/transport.js" ] ||
+        fail "no extension.js and transport.js in $extension"
+done
 [ -f /usr/share/icons/hicolor/scalable/apps/orvanel.svg ] || fail "no scalable icon"
 for size in 16 32 48 256; do
     png=/usr/share/icons/hicolor/${size}x${size}/apps/orvanel.png

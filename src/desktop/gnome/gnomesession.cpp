@@ -33,7 +33,7 @@ constexpr double kStateOutOfDate = 4;
 
 // Whether the extension is installed where GNOME Shell looks: the user's data
 // folder, then the system's.
-bool Installed() {
+bool Installed(const char* uuid) {
     std::vector<std::filesystem::path> roots;
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
@@ -52,8 +52,8 @@ bool Installed() {
     }
     std::error_code error;
     for (const auto& root : roots) {
-        if (std::filesystem::exists(
-                root / "gnome-shell" / "extensions" / kExtensionUuid / "metadata.json", error)) {
+        if (std::filesystem::exists(root / "gnome-shell" / "extensions" / uuid / "metadata.json",
+                                    error)) {
             return true;
         }
     }
@@ -62,11 +62,11 @@ bool Installed() {
 
 // GNOME Shell's word on the extension: its state (0 when it does not know
 // it) and its error.
-double ExtensionState(dbus::Bus& bus, std::string& shellError) {
+double ExtensionState(dbus::Bus& bus, const char* uuid, std::string& shellError) {
     std::string error;
     const dbus::Message reply =
         bus.CallMethod("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions",
-                       "GetExtensionInfo", kAnswerTime, error, "s", kExtensionUuid);
+                       "GetExtensionInfo", kAnswerTime, error, "s", uuid);
     double state = 0;
     if (!reply || sd_bus_message_enter_container(reply.get(), 'a', "{sv}") < 0) {
         return state;
@@ -92,7 +92,7 @@ double ExtensionState(dbus::Bus& bus, std::string& shellError) {
 // Runs `gnome-extensions enable` for the extension, with nothing on its
 // standard streams, for at most two seconds. It writes GNOME Shell's setting
 // also for an extension that the running shell does not know yet.
-bool EnableForNextLogin() {
+bool EnableForNextLogin(const char* uuid) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (int fd = 0; fd < 3; ++fd) {
@@ -101,8 +101,8 @@ bool EnableForNextLogin() {
     }
     char program[] = "gnome-extensions";
     char verb[] = "enable";
-    std::string uuid = kExtensionUuid;
-    char* argv[] = {program, verb, uuid.data(), nullptr};
+    std::string name = uuid;
+    char* argv[] = {program, verb, name.data(), nullptr};
     pid_t pid = -1;
     const bool started = posix_spawnp(&pid, program, &actions, nullptr, argv, environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
@@ -119,6 +119,18 @@ bool EnableForNextLogin() {
         std::this_thread::sleep_for(milliseconds(20));
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// GNOME Shell's version ("43.9"), empty when it does not say.
+std::string ShellVersion(dbus::Bus& bus) {
+    std::string error;
+    const dbus::Message reply =
+        bus.CallMethod("org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties",
+                       "Get", kAnswerTime, error, "ss", "org.gnome.Shell", "ShellVersion");
+    const char* version = nullptr;
+    return reply && sd_bus_message_read(reply.get(), "v", "s", &version) > 0 && version != nullptr
+               ? version
+               : "";
 }
 
 std::unique_ptr<DesktopServices> OpenBackend(std::string& why, bool& answered) {
@@ -150,13 +162,14 @@ GnomeOpening OpenOnGnome() {
     if (answered) {
         return opening;
     }
-    if (!Installed()) {
-        opening.why = std::string("GNOME Shell needs Orvanel's extension (") + kExtensionUuid +
+    const char* uuid = ExtensionUuidFor(ShellVersion(*bus));
+    if (!Installed(uuid)) {
+        opening.why = std::string("GNOME Shell needs Orvanel's extension (") + uuid +
                       "), which is not installed: install Orvanel's package";
         return opening;
     }
     std::string shellError;
-    const double state = ExtensionState(*bus, shellError);
+    const double state = ExtensionState(*bus, uuid, shellError);
     if (state == kStateError || state == kStateOutOfDate) {
         opening.why = "GNOME Shell could not start Orvanel's extension (" +
                       (state == kStateOutOfDate ? std::string("it does not support this version "
@@ -167,7 +180,7 @@ GnomeOpening OpenOnGnome() {
     }
     // Turned on now, an extension the shell knows comes up at once; one
     // installed after the log-in comes at the next.
-    const bool enabled = EnableForNextLogin();
+    const bool enabled = EnableForNextLogin(uuid);
     for (auto waited = milliseconds(0); state != 0 && waited < kLoadTime;
          waited += milliseconds(100)) {
         if (!bus->NameOwner(kBusName, kAnswerTime).empty()) {
@@ -180,8 +193,19 @@ GnomeOpening OpenOnGnome() {
                             "at your next log-in: log out and in again"
                           : std::string("Orvanel's GNOME Shell extension is off: turn it on with "
                                         "\"gnome-extensions enable ") +
-                                kExtensionUuid + "\", then log out and in again";
+                                uuid + "\", then log out and in again";
     return opening;
+}
+
+const char* ExtensionUuidFor(std::string_view version) {
+    int major = 0;
+    for (const char c : version.substr(0, version.find('.'))) {
+        if (c < '0' || c > '9' || major > 1000) {
+            return kExtensionUuid;
+        }
+        major = major * 10 + (c - '0');
+    }
+    return major >= 45 ? kModuleExtensionUuid : kExtensionUuid;
 }
 
 } // namespace orvanel::gnome

@@ -9,7 +9,10 @@
 
 namespace orvanel::gnome {
 
-inline constexpr const char* kExtensionUuid = "orvanel@orvanel.example";
+// The extension comes in two forms, each in a folder of its own: GNOME
+// Shell 42 to 44 load extensions as scripts, 45 and later as ES modules.
+inline constexpr const char* kExtensionUuid = "orvanel@orvanel.example";         // 42 to 44
+inline constexpr const char* kModuleExtensionUuid = "orvanel45@orvanel.example"; // 45 on
 inline constexpr const char* kBusName = "example.orvanel.GnomeShell";
 inline constexpr const char* kObjectPath = "/example/orvanel/GnomeShell";
 inline constexpr const char* kInterface = "example.orvanel.GnomeShell1";

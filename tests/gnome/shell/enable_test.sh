@@ -13,10 +13,18 @@ said=$(notice) || fail "no notice without the extension"
 [[ $said == *"not installed"* ]] || fail "the notice does not say it is not installed: $said"
 
 mkdir -p "$ORVANEL_GNOME_EXTENSION_TARGET"
-cp "$ORVANEL_GNOME_EXTENSION/metadata.json" "$ORVANEL_GNOME_EXTENSION/extension.js" \
-    "$ORVANEL_GNOME_EXTENSION_TARGET/"
+for form in "$ORVANEL_GNOME_EXTENSION"/*/; do
+    mkdir -p "$ORVANEL_GNOME_EXTENSION_TARGET/$(basename "$form")"
+    cp "$form/metadata.json" "$form/extension.js" "$form/transport.js" \
+        "$ORVANEL_GNOME_EXTENSION_TARGET/$(basename "$form")/"
+done
 said=$(notice) || fail "no notice with the extension installed after the log-in"
 [[ $said == *"log out and in again"* ]] || fail "the notice does not say to log in again: $said"
-gsettings get org.gnome.shell enabled-extensions | grep -q orvanel@orvanel.example ||
-    fail "the extension was not turned on: $(gsettings get org.gnome.shell enabled-extensions)"
+# The form this shell loads is turned on, not the other.
+major=$(gnome-shell --version | sed 's/[^0-9]*\([0-9]*\).*/\1/')
+wanted=orvanel@orvanel.example other=orvanel45@orvanel.example
+[ "$major" -ge 45 ] && { wanted=orvanel45@orvanel.example other=orvanel@orvanel.example; }
+enabled=$(gsettings get org.gnome.shell enabled-extensions)
+[[ $enabled == *"'$wanted'"* && $enabled != *"'$other'"* ]] ||
+    fail "not $wanted alone was turned on: $enabled"
 echo "enable: ok"

@@ -1,19 +1,27 @@
-// Orvanel's GNOME Shell extension. GNOME Shell lets no other program list or
-// activate windows, so this exports one object on the session bus through
-// which Orvanel's own programs do: the windows with their titles, process
-// ids and transient parents; showing and activating a window; where the
-// keyboard focus is and whether the session is locked or the shell holds the
-// keyboard; keys on a virtual keyboard of the caller's own; and the stop key.
+// Orvanel's GNOME Shell extension, all but its entry file. GNOME Shell lets
+// no other program list or activate windows, so this exports one object on
+// the session bus through which Orvanel's own programs do: the windows with
+// their titles, process ids and transient parents; showing and activating a
+// window; where the keyboard focus is and whether the session is locked or
+// the shell holds the keyboard; keys on a virtual keyboard of the caller's
+// own; and the stop key.
 //
 // It answers only the programs named under "orvanel-programs" in
 // metadata.json, told by the executable of the calling process. It decides
 // nothing: Orvanel asks, this passes the question to the shell.
-'use strict';
+//
+// An ES module, which both entry files load: GNOME Shell 45 and later load
+// the extension as ES modules (esm-extension.js), 42 to 44 as a script
+// (legacy-extension.js) that imports this with import(). The entry file
+// hands over the shell's own modules, which the two reach differently.
+import Clutter from 'gi://Clutter';
+import Gio from 'gi://Gio';
+import GLib from 'gi://GLib';
+import Meta from 'gi://Meta';
+import Shell from 'gi://Shell';
 
-const { Clutter, Gio, GLib, Meta, Shell } = imports.gi;
-const ExtensionUtils = imports.misc.extensionUtils;
-const KeyboardManager = imports.misc.keyboardManager;
-const Main = imports.ui.main;
+let Main = null;
+let KeyboardManager = null;
 
 const BUS_NAME = 'example.orvanel.GnomeShell';
 const OBJECT_PATH = '/example/orvanel/GnomeShell';
@@ -31,38 +39,22 @@ const KEYMAP_SETTLE_MS = 50;
 // keyboard that has been removed).
 const KEYBOARD_REMOVAL_MS = 1000;
 
-const INTERFACE = `<node>
-  <interface name="${INTERFACE_NAME}">
-    <method name="Windows">
-      <arg name="windows" type="a(tsut)" direction="out"/>
-    </method>
-    <method name="State">
-      <arg name="locked" type="b" direction="out"/>
-      <arg name="held" type="b" direction="out"/>
-      <arg name="refused" type="b" direction="out"/>
-      <arg name="focus" type="at" direction="out"/>
-    </method>
-    <method name="Show">
-      <arg name="window" type="t" direction="in"/>
-      <arg name="found" type="b" direction="out"/>
-    </method>
-    <method name="Activate">
-      <arg name="window" type="t" direction="in"/>
-      <arg name="found" type="b" direction="out"/>
-    </method>
-    <method name="Keys">
-      <arg name="layouts" type="s" direction="in"/>
-      <arg name="group" type="u" direction="in"/>
-      <arg name="window" type="t" direction="in"/>
-      <arg name="events" type="a(ub)" direction="in"/>
-    </method>
-    <method name="WatchStopKey">
-      <arg name="on" type="b" direction="in"/>
-      <arg name="watching" type="b" direction="out"/>
-    </method>
-    <signal name="StopKey"/>
-  </interface>
-</node>`;
+// Arguments are "in" unless marked "out".
+const INTERFACE = `<node><interface name="${INTERFACE_NAME}">
+  <method name="Windows"><arg name="windows" type="a(tsut)" direction="out"/></method>
+  <method name="State">
+    <arg name="locked" type="b" direction="out"/><arg name="held" type="b" direction="out"/>
+    <arg name="refused" type="b" direction="out"/><arg name="focus" type="at" direction="out"/>
+  </method>
+  <method name="Show"><arg name="window" type="t"/><arg type="b" direction="out"/></method>
+  <method name="Activate"><arg name="window" type="t"/><arg type="b" direction="out"/></method>
+  <method name="Keys">
+    <arg name="layouts" type="s"/><arg name="group" type="u"/><arg name="window" type="t"/>
+    <arg name="events" type="a(ub)"/>
+  </method>
+  <method name="WatchStopKey"><arg name="on" type="b"/><arg type="b" direction="out"/></method>
+  <signal name="StopKey"/>
+</interface></node>`;
 
 function findWindow(id) {
     return global.get_window_actors().map(a => a.meta_window).find(w => w.get_id() === id);
@@ -74,6 +66,16 @@ function focusChain() {
     for (let w = global.display.focus_window; w; w = w.get_transient_for())
         chain.push(w.get_id());
     return chain;
+}
+
+// GNOME Shell 47 and later also give the keyboard model; a call with too
+// few arguments fails before it does anything.
+function setKeymap(layouts, variants, options, model) {
+    try {
+        global.backend.set_keymap(layouts, variants, options);
+    } catch (e) {
+        global.backend.set_keymap(layouts, variants, options, model);
+    }
 }
 
 function isLocked() {
@@ -256,7 +258,10 @@ class Service {
     KeysAsync([layouts, group, window, events], invocation) {
         this._serve(invocation, async caller => {
             if (!caller.device) {
-                caller.device = Clutter.get_default_backend().get_default_seat()
+                // Later GNOME Shells reach the seat through the stage.
+                const backend = global.stage.context?.get_backend?.() ??
+                    Clutter.get_default_backend();
+                caller.device = backend.get_default_seat()
                     .create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
             }
             let typed = this._mayType(caller, window, events);
@@ -320,7 +325,7 @@ class Service {
                 keymap: manager._currentKeymap,
                 group: manager._current?.groupIndex ?? 0,
             };
-            global.backend.set_keymap(layouts, '', '');
+            setKeymap(layouts, '', '', '');
             global.backend.lock_layout_group(group);
             this._keymapLent = true;
         }
@@ -352,8 +357,8 @@ class Service {
             manager._currentKeymap = null;
             manager.reapply();
         } else if (this._keymapBefore.keymap) {
-            const {layouts, variants, options} = this._keymapBefore.keymap;
-            global.backend.set_keymap(layouts, variants, options);
+            const {layouts, variants, options, model} = this._keymapBefore.keymap;
+            setKeymap(layouts, variants, options, model ?? '');
             global.backend.lock_layout_group(this._keymapBefore.group);
         }
     }
@@ -396,9 +401,11 @@ class Service {
     }
 }
 
-class Extension {
-    enable() {
-        const programs = ExtensionUtils.getCurrentExtension().metadata['orvanel-programs'] ?? [];
+// The object on the bus and its name, for the programs (paths) listed;
+// `shell` holds the shell's modules Main and KeyboardManager.
+export class Transport {
+    constructor(programs, shell) {
+        ({Main, KeyboardManager} = shell);
         this._service = new Service(programs);
         this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE, this._service);
         this._object.export(Gio.DBus.session, OBJECT_PATH);
@@ -406,16 +413,9 @@ class Extension {
             Gio.BusNameOwnerFlags.NONE, null, null);
     }
 
-    disable() {
+    destroy() {
         Gio.bus_unown_name(this._name);
         this._object.unexport();
         this._service.destroy();
-        this._object = null;
-        this._service = null;
     }
-}
-
-// eslint-disable-next-line no-unused-vars
-function init() {
-    return new Extension();
 }
