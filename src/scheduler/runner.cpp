@@ -102,6 +102,12 @@ void Perform(KeyOutput& keys, GuardedDesktop& gate, std::string_view scriptDelay
         run.steps = played + 1; // begun, should a check end the script in it
         return true;
     });
+    // Keys sent in batches may have been refused after the last look at the
+    // focus: then they did not arrive, as if the focus had moved.
+    if (gate.KeysRefused()) {
+        run.skipped = SkipReason::FocusMoved;
+        run.halt = HaltPoint::InStep;
+    }
 }
 
 // Performs the task behind its gate.

@@ -162,6 +162,13 @@ TEST(RunGateTest, KeysGoOnlyToTheTasksWindowAndItsDialogs) {
     }
 }
 
+TEST_F(SafetyTest, KeysTheDesktopRefusedInTheLastStepEndTheRunAsAMovedFocus) {
+    desktop.AddWindow("Editor");
+    desktop.keysRefused = true;
+    const TaskRun run = Run("e|Editor|7|0|a;b");
+    EXPECT_EQ(SkipText(run), "focus moved to another window during step 2");
+}
+
 TEST_F(SafetyTest, AWindowSlowToTakeTheFocusIsWaitedForABoundedTime) {
     const WindowHandle editor = desktop.AddWindow("Editor");
     const WindowHandle chat = desktop.AddWindow("Chat");
