@@ -84,7 +84,7 @@ EOF
     "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$runtime/home" \
         XDG_RUNTIME_DIR="$runtime/run" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \
         DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/run/system_bus" NO_AT_BRIDGE=1 GTK_A11Y=none \
-        TZ="${TZ:-}" LANG=C.UTF-8 \
+        TZ="${TZ:-}" LANG=C.UTF-8 ORVANEL_GNOME_LOG="${ORVANEL_GNOME_LOG:-}" \
         dbus-run-session -- bash "$0" --inside --extension "$extension" --layout "$layout" \
         $later --timeout "$timeout" "$@"
     exit $?

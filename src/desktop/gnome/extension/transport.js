@@ -34,6 +34,10 @@ const KEYMAP_RETURN_MS = 1000;
 // (a window that hears of a new keymap between a key and its modifiers
 // reads the key without them).
 const KEYMAP_SETTLE_MS = 50;
+// How long Activate waits for the shell to let go of the keyboard, and how
+// often it looks.
+const ACTIVATE_WAIT_MS = 1500;
+const SETTLE_POLL_MS = 10;
 // A keyboard whose caller has gone is removed this long after its last keys
 // (the shell's input thread must have handled them: it fails on keys of a
 // keyboard that has been removed).
@@ -76,6 +80,30 @@ function setKeymap(layouts, variants, options, model) {
     } catch (e) {
         global.backend.set_keymap(layouts, variants, options, model);
     }
+}
+
+// Whether the shell has the keyboard: a modal dialog, a menu, the overview
+// (also while it opens or closes).
+function shellHoldsKeyboard() {
+    return Main.modalCount > 0 || Main.overview.visible || Main.overview.animationInProgress;
+}
+
+// Resolves once `done()` holds, looking every few milliseconds, or after
+// `ms` at the latest.
+function settle(done, ms) {
+    const end = GLib.get_monotonic_time() + ms * 1000;
+    return new Promise(resolve => {
+        if (done()) {
+            resolve();
+            return;
+        }
+        GLib.timeout_add(GLib.PRIORITY_DEFAULT, SETTLE_POLL_MS, () => {
+            if (!done() && GLib.get_monotonic_time() < end)
+                return GLib.SOURCE_CONTINUE;
+            resolve();
+            return GLib.SOURCE_REMOVE;
+        });
+    });
 }
 
 function isLocked() {
@@ -239,9 +267,22 @@ class Service {
         });
     }
 
+    // A window focused while the shell holds the keyboard (the overview,
+    // which the shell also shows as it starts) becomes the focus window but
+    // does not get the keyboard when the shell lets go of it: keys would go
+    // nowhere while the focus seems right. So the overview goes first, and
+    // once the shell has let go (or a moment has passed) the window is
+    // focused anew.
     ActivateAsync([id], invocation) {
-        this._serve(invocation, () => {
-            const window = findWindow(id);
+        this._serve(invocation, async () => {
+            let window = findWindow(id);
+            if (window && shellHoldsKeyboard()) {
+                Main.overview.hide();
+                await settle(() => !shellHoldsKeyboard(), ACTIVATE_WAIT_MS);
+                window = findWindow(id);
+                if (window && global.display.focus_window === window)
+                    global.display.unset_input_focus(global.display.get_current_time_roundtrip());
+            }
             if (window)
                 Main.activateWindow(window, global.display.get_current_time_roundtrip());
             return new GLib.Variant('(b)', [window !== undefined]);
