@@ -21,7 +21,8 @@
 # that is not there). The command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR,
 # HOME and the session bus once the extension answers on the bus. Exit code
 # 77 when GNOME Shell is not installed or cannot start (the test is then
-# skipped).
+# skipped). When the command fails and ORVANEL_GNOME_LOG names a file, the
+# shell's log (with the extension's lines) is copied there.
 set -u
 if [ "${1:-}" = --inside ]; then
     shift

@@ -74,6 +74,16 @@ struct Target {
     std::unique_ptr<Child> process;
 };
 
+// Opens or closes the shell's overview; 0 when the shell took the call.
+int Overview(bool on) {
+    return std::system((std::string("gdbus call --session --dest org.gnome.Shell "
+                                    "--object-path /org/gnome/Shell --method "
+                                    "org.freedesktop.DBus.Properties.Set org.gnome.Shell "
+                                    "OverviewActive '<") +
+                        (on ? "true" : "false") + ">' >/dev/null")
+                           .c_str());
+}
+
 // Brings the window of `title` to the front as a task does.
 WindowHandle Focus(GnomeDesktop& desktop, const char* title) {
     WindowHandle w = kNoWindow;
@@ -109,6 +119,24 @@ TEST(GnomeTypingTest, EveryCharacterArrivesExactlyEvenWhenReadLate) {
             target.process->Signal(SIGCONT);
         }
         EXPECT_EQ(target.WaitFor(expected), expected);
+    }
+}
+
+// At login the shell shows the overview, and it holds the keyboard: a
+// window activated then must have the keyboard once the overview has gone.
+TEST(GnomeWindowsTest, AWindowActivatedFromTheOverviewGetsTheKeys) {
+    test::TempDir dir;
+    Target target(dir, "Orvanel from overview");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_EQ(Overview(true), 0);
+        ASSERT_TRUE(WaitUntil([] { return gDesktop->InputBlocked() == InputBlock::KeyboardHeld; },
+                              milliseconds(3000)));
+        const WindowHandle w = Focus(*gDesktop, "Orvanel from overview");
+        ASSERT_EQ(gDesktop->FocusIsWith(w), FocusState::WithWindow);
+        x11test::TypeText(*gDesktop, "ok");
+        EXPECT_EQ(target.WaitFor("ok"), "ok");
+        std::filesystem::remove(target.out);
     }
 }
 
@@ -163,10 +191,17 @@ TEST(GnomeSafetyTest, KeysAfterTheFocusLeftTheTasksWindowArriveNowhere) {
     Target task(dir, "Orvanel task");
     Target intruder(dir, "Orvanel intruder");
     auto other = Open();
-    // The intruder has settled in front: a window the shell maps late would
-    // otherwise take the focus before the first key.
-    Focus(*gDesktop, "Orvanel intruder");
-    const WindowHandle i = other->FindWindowA(nullptr, "Orvanel intruder");
+    // The shell gives a new window the focus when it first shows it, which
+    // may be well after the window is up: the intruder, made last, must have
+    // had it before the task runs, or it would take it before the first key.
+    WindowHandle i = kNoWindow;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            i = other->FindWindowA(nullptr, "Orvanel intruder");
+            return i != kNoWindow && other->GetForegroundWindow() == i;
+        },
+        milliseconds(5000)))
+        << "the intruder never had the focus";
     std::thread thief([&] {
         WaitUntil([&] { return Read(task.out) == "AB"; }, milliseconds(5000));
         other->SetForegroundWindow(i);
@@ -202,18 +237,10 @@ TEST(GnomeSafetyTest, TheStopKeyIsHeardAndTheOverviewHoldsTheKeyboard) {
 
     // The overview takes the keys (the lock screen, which would say
     // "locked", needs a display manager that a headless shell lacks).
-    const auto overview = [](bool on) {
-        return std::system((std::string("gdbus call --session --dest org.gnome.Shell "
-                                        "--object-path /org/gnome/Shell --method "
-                                        "org.freedesktop.DBus.Properties.Set org.gnome.Shell "
-                                        "OverviewActive '<") +
-                            (on ? "true" : "false") + ">' >/dev/null")
-                               .c_str());
-    };
-    ASSERT_EQ(overview(true), 0);
+    ASSERT_EQ(Overview(true), 0);
     EXPECT_TRUE(WaitUntil([] { return gDesktop->InputBlocked() == InputBlock::KeyboardHeld; },
                           milliseconds(3000)));
-    overview(false);
+    Overview(false);
     EXPECT_TRUE(WaitUntil([] { return gDesktop->InputBlocked() == InputBlock::Clear; },
                           milliseconds(3000)));
 }
