@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/localtime.h"
 #include "desktop/posix/localeinfo.h"
 #include "desktop/posix/shell.h"
@@ -17,7 +18,6 @@
 #include "desktop/wayland/wlkeymap.h"
 #include "desktop/wayland/wlreleaseguard.h"
 #include "desktop/wayland/wltoplevels.h"
-#include "desktop/x11/vkkeysyms.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 
 namespace orvanel {
@@ -103,7 +103,7 @@ void WaylandDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCod
 std::int16_t WaylandDesktop::VkKeyScanA(char character) {
     const auto c = static_cast<unsigned char>(character);
     const std::int16_t us = uslayout::VkKeyScanA(c);
-    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
+    if (us != -1 || c < 0x80 || keysyms::Undefined1252(c)) {
         return us;
     }
     return impl_->keyboard->LendVk(c);
@@ -119,7 +119,7 @@ std::uint32_t WaylandDesktop::OemKeyScan(std::uint16_t oemCharacter) {
 
 std::uint32_t WaylandDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
     if ((mapType == kMapVkToVsc || mapType == 2) &&
-        x11::IsLentVk(static_cast<std::uint8_t>(code))) {
+        keysyms::IsLentVk(static_cast<std::uint8_t>(code))) {
         return 0; // lent codes sit on no key
     }
     return uslayout::MapVirtualKey(code, mapType);

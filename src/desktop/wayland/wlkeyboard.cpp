@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::wl {
 
@@ -40,7 +40,9 @@ std::int16_t WlKeyboard::LendVk(unsigned char c) {
 std::uint32_t WlKeyboard::ScriptMask() const {
     std::uint32_t mask = 0;
     for (const auto& [vk, kc] : scriptModifiers_) {
-        mask |= x11::IsShiftVk(vk) ? masks_.shift : IsControlVk(vk) ? masks_.control : masks_.alt;
+        mask |= keysyms::IsShiftVk(vk) ? masks_.shift
+                : IsControlVk(vk)      ? masks_.control
+                                       : masks_.alt;
     }
     return mask;
 }
@@ -82,15 +84,15 @@ KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
     char32_t character = 0;
     if (lent_.CharacterOf(vk) != 0) {
         const unsigned char c = lent_.CharacterOf(vk);
-        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? x11::Upper1252(c) : c);
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? keysyms::Upper1252(c) : c);
     } else {
         const bool letter = vk >= 'A' && vk <= 'Z';
         character = static_cast<unsigned char>(
-            x11::UsCharForVk(vk, letter ? shiftDown != capsLocked_ : shiftDown));
+            keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked_ : shiftDown));
     }
     isCharacter = character != 0;
     if (isCharacter) {
-        for (std::uint32_t keysym : x11::KeysymsForCharacter(character).keysym) {
+        for (std::uint32_t keysym : keysyms::KeysymsForCharacter(character).keysym) {
             const KeyPlace place = keysym != 0 ? plan_.Find(keysym) : KeyPlace{};
             if (place.keycode != 0) {
                 return place;
@@ -100,7 +102,7 @@ KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
                      static_cast<unsigned>(character));
         return {};
     }
-    const auto named = static_cast<std::uint32_t>(x11::NamedKeysym(vk));
+    const auto named = static_cast<std::uint32_t>(keysyms::NamedKeysym(vk));
     return named != 0 ? plan_.Find(named) : KeyPlace{};
 }
 
@@ -109,10 +111,10 @@ void WlKeyboard::KeyDown(std::uint8_t vk) {
         KeyUp(vk); // pressed again without a release: type it again
     }
     Settle();
-    if (x11::IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         if (scriptModifiers_.count(vk) == 0) {
             const KeyPlace place =
-                plan_.Find(static_cast<std::uint32_t>(x11::ModifierKeysyms(vk)[0]));
+                plan_.Find(static_cast<std::uint32_t>(keysyms::ModifierKeysyms(vk)[0]));
             Press(place.keycode, true);
             scriptModifiers_[vk] = place.keycode;
             Settle();
@@ -139,7 +141,7 @@ void WlKeyboard::KeyDown(std::uint8_t vk) {
 }
 
 void WlKeyboard::KeyUp(std::uint8_t vk) {
-    if (x11::IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         auto it = scriptModifiers_.find(vk);
         if (it != scriptModifiers_.end()) {
             Press(it->second, false);

@@ -15,9 +15,9 @@
 #include <functional>
 #include <map>
 
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/posix/releaseguard.h"
 #include "desktop/wayland/wlkeymap.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::wl {
 
@@ -70,7 +70,7 @@ private:
     bool capsLocked_ = false;
 
     // Lent virtual-key codes and the characters bound to them.
-    x11::LentVks lent_;
+    keysyms::LentVks lent_;
 };
 
 } // namespace orvanel::wl

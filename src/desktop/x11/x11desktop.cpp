@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/localtime.h"
 #include "desktop/posix/localeinfo.h"
 #include "desktop/posix/shell.h"
@@ -20,7 +21,6 @@
 #include "desktop/x11/inputprobe.h"
 #include "desktop/x11/lockedhint.h"
 #include "desktop/x11/stopkeywatch.h"
-#include "desktop/x11/vkkeysyms.h"
 #include "desktop/x11/x11keyboard.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
@@ -140,7 +140,7 @@ void X11Desktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
 std::int16_t X11Desktop::VkKeyScanA(char character) {
     const auto c = static_cast<unsigned char>(character);
     const std::int16_t us = uslayout::VkKeyScanA(c);
-    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
+    if (us != -1 || c < 0x80 || keysyms::Undefined1252(c)) {
         return us;
     }
     return impl_->keyboard->LendVk(c);
@@ -158,7 +158,7 @@ std::uint32_t X11Desktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapTy
     if (mapType != kMapVkToVsc && mapType != 2) {
         return uslayout::MapVirtualKey(code, mapType);
     }
-    if (x11::IsLentVk(static_cast<std::uint8_t>(code))) {
+    if (keysyms::IsLentVk(static_cast<std::uint8_t>(code))) {
         return 0; // lent codes sit on no key
     }
     return uslayout::MapVirtualKey(code, mapType);

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/posix/sleepfor.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::x11 {
 
@@ -60,7 +60,7 @@ std::map<KeyCode, KeySym> X11Keyboard::BoundKeysyms() const {
 
 bool X11Keyboard::ScriptShiftDown() const {
     return std::any_of(scriptModifiers_.begin(), scriptModifiers_.end(),
-                       [](const auto& held) { return IsShiftVk(held.first); });
+                       [](const auto& held) { return keysyms::IsShiftVk(held.first); });
 }
 
 void X11Keyboard::FakeKey(KeyCode kc, bool press) {
@@ -167,7 +167,7 @@ void X11Keyboard::ModifierDown(std::uint8_t vk) {
     if (scriptModifiers_.count(vk) != 0) {
         return;
     }
-    for (KeySym ks : ModifierKeysyms(vk)) {
+    for (KeySym ks : keysyms::ModifierKeysyms(vk)) {
         const KeyCode kc = keymap_.FindModifierKey(ks, nullptr);
         if (kc != 0) {
             FakeKey(kc, true);
@@ -196,27 +196,27 @@ std::optional<KeyChoice> X11Keyboard::ChooseKey(std::uint8_t vk, char32_t& chara
     KeySym named = NoSymbol;
     if (lent_.CharacterOf(vk) != 0) {
         const unsigned char c = lent_.CharacterOf(vk);
-        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? Upper1252(c) : c);
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? keysyms::Upper1252(c) : c);
     } else if (const bool letter = vk >= 'A' && vk <= 'Z';
-               UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {
+               keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {
         character = static_cast<unsigned char>(
-            UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown));
+            keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown));
     } else {
-        named = NamedKeysym(vk);
+        named = keysyms::NamedKeysym(vk);
     }
 
     std::optional<KeyChoice> choice;
     bool noSpare = false;
     if (character != 0) {
-        const KeysymChoices keysyms = KeysymsForCharacter(character);
-        for (std::uint32_t ks : keysyms.keysym) {
+        const keysyms::KeysymChoices candidates = keysyms::KeysymsForCharacter(character);
+        for (std::uint32_t ks : candidates.keysym) {
             if (ks != 0 && !choice) {
                 choice = keymap_.Find(ks, true, shiftDown, pressCount_);
             }
         }
-        if (!choice && keysyms.keysym[0] != 0) {
-            noSpare = BindSpare(keysyms.keysym[0]) == 0;
-            choice = keymap_.Find(keysyms.keysym[0], true, shiftDown, pressCount_);
+        if (!choice && candidates.keysym[0] != 0) {
+            noSpare = BindSpare(candidates.keysym[0]) == 0;
+            choice = keymap_.Find(candidates.keysym[0], true, shiftDown, pressCount_);
         }
     } else if (named != NoSymbol) {
         choice = keymap_.Find(named, false, shiftDown, pressCount_);
@@ -245,7 +245,7 @@ void X11Keyboard::AdjustModifiers(const KeyChoice& choice) {
         adjustments_.push_back({keymap_.ShiftKey(), true});
     } else if (!needShift && shiftDown) {
         for (const auto& [modVk, kc] : scriptModifiers_) {
-            if (IsShiftVk(modVk)) {
+            if (keysyms::IsShiftVk(modVk)) {
                 FakeKey(kc, false);
                 adjustments_.push_back({kc, false});
             }
@@ -262,7 +262,7 @@ void X11Keyboard::KeyDown(std::uint8_t vk) {
         KeyUp(vk); // pressed again without a release: type it again
     }
     Settle();
-    if (IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         ModifierDown(vk);
         return;
     }
@@ -283,7 +283,7 @@ void X11Keyboard::KeyDown(std::uint8_t vk) {
 }
 
 void X11Keyboard::KeyUp(std::uint8_t vk) {
-    if (IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         Settle();
         ModifierUp(vk);
         return;

@@ -28,7 +28,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/x11/vkkeysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
 
@@ -94,7 +94,7 @@ private:
     Clock::time_point lastKeyEvent_{};
 
     // Lent virtual-key codes and the characters bound to them.
-    LentVks lent_;
+    keysyms::LentVks lent_;
 };
 
 } // namespace orvanel::x11

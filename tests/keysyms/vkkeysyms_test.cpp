@@ -1,14 +1,15 @@
-// The virtual-key tables of the X11 backend, without a display: what the US
-// layout types on a key with and without SHIFT, the X keysym of each named
-// key, and the lent codes for characters the US layout lacks.
+// The virtual-key tables that the X11 and Wayland backends share, without a
+// display: what the US layout types on a key with and without SHIFT, the X
+// keysym of each named key, and the lent codes for characters the US layout
+// lacks.
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
 
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/vkkeysyms.h"
 
-namespace orvanel::x11 {
+namespace orvanel::keysyms {
 namespace {
 
 TEST(VkKeysymsTest, TheTypingBlockTypesWhatTheUsLayoutTypes) {
@@ -67,4 +68,4 @@ TEST(VkKeysymsTest, ModifiersAndLentCodes) {
 }
 
 } // namespace
-} // namespace orvanel::x11
+} // namespace orvanel::keysyms

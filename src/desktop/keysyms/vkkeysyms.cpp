@@ -1,4 +1,4 @@
-#include "desktop/x11/vkkeysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 
 #include <X11/keysym.h>
 
@@ -8,7 +8,7 @@
 
 #include "desktop/uslayout.h"
 
-namespace orvanel::x11 {
+namespace orvanel::keysyms {
 
 namespace {
 
@@ -184,4 +184,4 @@ bool Undefined1252(unsigned char c) {
     return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
-} // namespace orvanel::x11
+} // namespace orvanel::keysyms

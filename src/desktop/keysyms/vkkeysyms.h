@@ -12,7 +12,7 @@
 #include <map>
 #include <vector>
 
-namespace orvanel::x11 {
+namespace orvanel::keysyms {
 
 // Virtual-key codes that Windows assigns to no key, lent to the code page
 // 1252 characters that the US layout lacks.
@@ -98,4 +98,4 @@ unsigned char Upper1252(unsigned char c);
 // The five codes that code page 1252 leaves undefined.
 bool Undefined1252(unsigned char c);
 
-} // namespace orvanel::x11
+} // namespace orvanel::keysyms
