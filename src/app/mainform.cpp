@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/datetimetext.h"
 #include "app/diskchangetext.h"
 #include "app/windowtexts.h"
-#include "desktop/datetimetext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
 #include "schedule/taskline.h"

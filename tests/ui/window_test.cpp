@@ -6,7 +6,7 @@
 #include <QTabBar>
 #include <QTimer>
 
-#include "desktop/datetimetext.h"
+#include "app/datetimetext.h"
 #include "fixture.h"
 
 namespace orvanel::test {

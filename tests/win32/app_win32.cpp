@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/win32/autostart_win32.h"
+#include "desktop/win32/autostart.h"
 #include "desktop/win32/win32desktop.h"
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"

@@ -1,5 +1,5 @@
 // The system log on Windows: the Application event log, source "Orvanel"
-// (the POSIX counterpart is platformlog.cpp).
+// (the POSIX counterpart is posix/platformlog.cpp).
 #include "history/systemlog.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "desktop/win32/autostart_win32.h"
+#include "desktop/win32/autostart.h"
 
 #include "desktop/win32/win32desktop.h"
 
