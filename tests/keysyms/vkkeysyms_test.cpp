@@ -6,6 +6,7 @@
 
 #include <X11/keysym.h>
 
+#include "desktop/keysyms/lentvks.h"
 #include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
 
@@ -61,10 +62,6 @@ TEST(VkKeysymsTest, ModifiersAndLentCodes) {
         EXPECT_EQ(uslayout::MapVirtualKey(vk, 0), 0u) << int(vk);
     }
     EXPECT_FALSE(IsLentVk(0x87));
-    EXPECT_EQ(Upper1252(0xE9), 0xC9);
-    EXPECT_EQ(Upper1252(0xF7), 0xF7); // the division sign has no capital
-    EXPECT_EQ(Upper1252(0xFF), 0x9F);
-    EXPECT_TRUE(Undefined1252(0x81) && !Undefined1252(0x80));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "desktop/cp1252.h"
 #include "desktop/keysyms/keysyms.h"
 #include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
@@ -84,7 +85,7 @@ KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
     char32_t character = 0;
     if (lent_.CharacterOf(vk) != 0) {
         const unsigned char c = lent_.CharacterOf(vk);
-        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? keysyms::Upper1252(c) : c);
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? Upper1252(c) : c);
     } else {
         const bool letter = vk >= 'A' && vk <= 'Z';
         character = static_cast<unsigned char>(

@@ -15,7 +15,7 @@
 #include <functional>
 #include <map>
 
-#include "desktop/keysyms/vkkeysyms.h"
+#include "desktop/keysyms/lentvks.h"
 #include "desktop/posix/releaseguard.h"
 #include "desktop/wayland/wlkeymap.h"
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "desktop/cp1252.h"
 #include "desktop/keysyms/keysyms.h"
 #include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
@@ -48,14 +49,14 @@ KeymapPlan::KeymapPlan() {
     // other character alone.
     for (int b = 0x80; b <= 0xFF; ++b) {
         const auto byte = static_cast<unsigned char>(b);
-        if (keysyms::Undefined1252(byte)) {
+        if (Undefined1252(byte)) {
             continue;
         }
-        const unsigned char upper = keysyms::Upper1252(byte);
+        const unsigned char upper = Upper1252(byte);
         const bool isCapital = [&] {
             for (int l = 0x80; l <= 0xFF; ++l) {
                 const auto lower = static_cast<unsigned char>(l);
-                if (lower != byte && keysyms::Upper1252(lower) == byte) {
+                if (lower != byte && Upper1252(lower) == byte) {
                     return true;
                 }
             }

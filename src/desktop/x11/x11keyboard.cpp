@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "desktop/cp1252.h"
 #include "desktop/keysyms/keysyms.h"
 #include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/posix/sleepfor.h"
@@ -196,7 +197,7 @@ std::optional<KeyChoice> X11Keyboard::ChooseKey(std::uint8_t vk, char32_t& chara
     KeySym named = NoSymbol;
     if (lent_.CharacterOf(vk) != 0) {
         const unsigned char c = lent_.CharacterOf(vk);
-        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? keysyms::Upper1252(c) : c);
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? Upper1252(c) : c);
     } else if (const bool letter = vk >= 'A' && vk <= 'Z';
                keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {
         character = static_cast<unsigned char>(

@@ -28,7 +28,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/keysyms/vkkeysyms.h"
+#include "desktop/keysyms/lentvks.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
 
