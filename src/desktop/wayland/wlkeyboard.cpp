@@ -28,19 +28,19 @@ void WlKeyboard::KeyEvent(std::uint8_t vk, bool up) {
     sink_.Flush();
     // A release counts as done once it has been written out.
     for (int kc = 0; kc < 256; ++kc) {
-        if (pressCount_[kc] == 0) {
+        if (held_.Presses()[kc] == 0) {
             guard_.NoteRelease(static_cast<unsigned>(kc));
         }
     }
 }
 
 std::int16_t WlKeyboard::LendVk(unsigned char c) {
-    return lent_.Lend(c, heldKeys_);
+    return held_.LendVk(c);
 }
 
 std::uint32_t WlKeyboard::ScriptMask() const {
     std::uint32_t mask = 0;
-    for (const auto& [vk, kc] : scriptModifiers_) {
+    for (const auto& [vk, kc] : held_.modifiers) {
         mask |= keysyms::IsShiftVk(vk) ? masks_.shift
                 : IsControlVk(vk)      ? masks_.control
                                        : masks_.alt;
@@ -53,16 +53,13 @@ bool WlKeyboard::ScriptShiftDown() const {
 }
 
 void WlKeyboard::Press(std::uint32_t kc, bool press) {
-    if (kc == 0 || kc > 255) {
+    if (!held_.Count(kc, press)) {
         return;
     }
-    int& count = pressCount_[kc];
-    if (press && count++ == 0) {
+    if (press) {
         guard_.NotePress(kc);
-        sink_.Key(kc, true);
-    } else if (!press && count > 0 && --count == 0) {
-        sink_.Key(kc, false);
     }
+    sink_.Key(kc, press);
 }
 
 void WlKeyboard::SetModifiers(std::uint32_t mask) {
@@ -83,8 +80,8 @@ void WlKeyboard::Settle() {
 KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
     const bool shiftDown = ScriptShiftDown();
     char32_t character = 0;
-    if (lent_.CharacterOf(vk) != 0) {
-        const unsigned char c = lent_.CharacterOf(vk);
+    if (held_.LentCharacter(vk) != 0) {
+        const unsigned char c = held_.LentCharacter(vk);
         character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? Upper1252(c) : c);
     } else {
         const bool letter = vk >= 'A' && vk <= 'Z';
@@ -108,16 +105,16 @@ KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
 }
 
 void WlKeyboard::KeyDown(std::uint8_t vk) {
-    if (heldKeys_.count(vk) != 0) {
+    if (held_.keys.count(vk) != 0) {
         KeyUp(vk); // pressed again without a release: type it again
     }
     Settle();
     if (keysyms::IsModifierVk(vk)) {
-        if (scriptModifiers_.count(vk) == 0) {
+        if (held_.modifiers.count(vk) == 0) {
             const KeyPlace place =
                 plan_.Find(static_cast<std::uint32_t>(keysyms::ModifierKeysyms(vk)[0]));
             Press(place.keycode, true);
-            scriptModifiers_[vk] = place.keycode;
+            held_.modifiers[vk] = place.keycode;
             Settle();
         }
         return;
@@ -138,44 +135,32 @@ void WlKeyboard::KeyDown(std::uint8_t vk) {
         capsLocked_ = !capsLocked_;
     }
     Press(place.keycode, true);
-    heldKeys_[vk] = place.keycode;
+    held_.keys[vk] = place.keycode;
 }
 
 void WlKeyboard::KeyUp(std::uint8_t vk) {
     if (keysyms::IsModifierVk(vk)) {
-        auto it = scriptModifiers_.find(vk);
-        if (it != scriptModifiers_.end()) {
+        auto it = held_.modifiers.find(vk);
+        if (it != held_.modifiers.end()) {
             Press(it->second, false);
-            scriptModifiers_.erase(it);
+            held_.modifiers.erase(it);
         }
         Settle();
         return;
     }
-    auto it = heldKeys_.find(vk);
-    if (it == heldKeys_.end()) {
+    auto it = held_.keys.find(vk);
+    if (it == held_.keys.end()) {
         return;
     }
     Press(it->second, false);
-    heldKeys_.erase(it);
+    held_.keys.erase(it);
     if (adjustedVk_ == vk) {
         Settle();
     }
 }
 
 void WlKeyboard::ReleaseEverything() {
-    for (const auto& [vk, kc] : heldKeys_) {
-        Press(kc, false);
-    }
-    heldKeys_.clear();
-    for (const auto& [vk, kc] : scriptModifiers_) {
-        Press(kc, false);
-    }
-    scriptModifiers_.clear();
-    for (int kc = 0; kc < 256; ++kc) {
-        while (pressCount_[kc] > 0) {
-            Press(static_cast<std::uint32_t>(kc), false);
-        }
-    }
+    held_.ReleaseAll([this](posix::HeldKeys::Keycode kc) { Press(kc, false); });
     Settle();
     sink_.Flush();
     for (int kc = 0; kc < 256; ++kc) {

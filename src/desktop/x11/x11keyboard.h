@@ -28,7 +28,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/keysyms/lentvks.h"
+#include "desktop/posix/heldkeys.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
 
@@ -85,16 +85,11 @@ private:
     XkbKeymap& keymap_;
     Registration& registration_;
 
-    std::map<KeyCode, Binding> bindings_;             // borrowed keycodes
-    std::map<std::uint8_t, KeyCode> scriptModifiers_; // modifier VK -> keycode pressed
-    std::map<std::uint8_t, KeyCode> heldKeys_;        // other VK -> keycode pressed
+    posix::HeldKeys held_;                // keys, modifiers, press counts, lent codes
+    std::map<KeyCode, Binding> bindings_; // borrowed keycodes
     std::uint8_t adjustedVk_ = 0;
     std::vector<Adjustment> adjustments_;
-    std::array<int, 256> pressCount_{};
     Clock::time_point lastKeyEvent_{};
-
-    // Lent virtual-key codes and the characters bound to them.
-    keysyms::LentVks lent_;
 };
 
 } // namespace orvanel::x11
