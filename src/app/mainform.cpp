@@ -152,8 +152,8 @@ void MainForm::ShowWaitingBoxes() {
     showingBox_ = false;
 }
 
-void MainForm::ErrorBoxClosed(const std::string& text) {
-    const auto open = std::find(reported_.begin(), reported_.end(), text);
+void MainForm::ErrorBoxClosed(const std::string& cp1252Text) {
+    const auto open = std::find(reported_.begin(), reported_.end(), cp1252Text);
     if (open != reported_.end()) {
         reported_.erase(open);
     }

@@ -72,8 +72,8 @@ public:
     void TabSheet1MouseMove();
     void Label5MouseMove();
 
-    // The view's report that the error box showing `text` has been closed.
-    void ErrorBoxClosed(const std::string& text);
+    // The view's report that the error box showing this text has been closed.
+    void ErrorBoxClosed(const std::string& cp1252Text);
 
     // "Run now" (a day grid row's context menu, Ctrl+R): task row `row` (1 to
     // 24) of day `day` (0 Monday to 6 Sunday) as the grid shows it, saved or

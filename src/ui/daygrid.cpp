@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/windowgeometry.h"
 #include "app/windowtexts.h"
 #include "schedule/store.h"
 #include "ui/qcp1252.h"
@@ -16,8 +17,6 @@
 namespace orvanel {
 
 namespace {
-
-constexpr int kRowHeight = 24;
 
 void CheckCell(int column, int row) {
     if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) {
@@ -52,12 +51,12 @@ DayGrid::DayGrid(QWidget* parent) : QTableWidget(parent) {
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    verticalHeader()->setDefaultSectionSize(kWindowGeometry.gridRowHeight);
 
     // The header row: fixed, as high as a task row, captions to the left,
     // columns widened or narrowed by dragging their borders.
     QHeaderView* header = horizontalHeader();
-    header->setFixedHeight(kRowHeight);
+    header->setFixedHeight(kWindowGeometry.gridRowHeight);
     header->setMinimumSectionSize(1);
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/windowgeometry.h"
 #include "app/windowtexts.h"
 
 namespace orvanel {
@@ -117,13 +118,13 @@ HistoryPage::HistoryPage(const MainForm& form, QWidget* parent)
 
 void HistoryPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    constexpr int kMargin = 8;
-    constexpr int kLineHeight = 16;
-    const int width = std::max(1, this->width() - 2 * kMargin);
-    nextTask_->setGeometry(kMargin, 6, width, kLineHeight);
-    lastRun_->setGeometry(kMargin, 6 + kLineHeight + 2, width, kLineHeight);
-    const int top = 6 + 2 * (kLineHeight + 2) + 2;
-    table_->setGeometry(kMargin, top, width, std::max(1, height() - top - 6));
+    const WindowGeometry& g = kWindowGeometry;
+    const int lineStep = g.historyLineHeight + g.historyLineGap;
+    const int width = std::max(1, this->width() - 2 * g.historyMargin);
+    nextTask_->setGeometry(g.historyMargin, g.historyTop, width, g.historyLineHeight);
+    lastRun_->setGeometry(g.historyMargin, g.historyTop + lineStep, width, g.historyLineHeight);
+    const int top = g.historyTop + 2 * lineStep + g.historyLineGap;
+    table_->setGeometry(g.historyMargin, top, width, std::max(1, height() - top - g.historyTop));
 }
 
 void HistoryPage::Changed(std::size_t added, std::size_t dropped) {

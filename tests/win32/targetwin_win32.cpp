@@ -7,12 +7,6 @@
 // window ends the program. A third argument, a window handle in decimal,
 // makes the window refuse the focus: whenever it is activated it hands the
 // foreground on to that window.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>

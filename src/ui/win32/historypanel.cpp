@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "app/windowgeometry.h"
 #include "app/windowtexts.h"
 #include "controls.h"
 #include "wintext.h"
@@ -18,8 +19,6 @@ namespace {
 // seconds, "Wed", "24", "skipped", then the texts.
 constexpr std::array<int, kHistoryColumns.size()> kColumnWidths = {144, 164, 40,  36,
                                                                    64,  128, 128, 260};
-constexpr int kMargin = 8;
-constexpr int kLineHeight = 16;
 constexpr DWORD kLineStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 
 // The shade of a record that did not run as planned.
@@ -70,11 +69,14 @@ void HistoryPanel::Create(HWND page, int firstId, Dpi dpi) {
 void HistoryPanel::Place(Dpi dpi) {
     RECT page;
     ::GetClientRect(page_, &page);
-    const int width = page.right - 2 * dpi(kMargin);
-    Move(nextTask_, dpi(kMargin), dpi(6), width, dpi(kLineHeight));
-    Move(lastRun_, dpi(kMargin), dpi(6 + kLineHeight + 2), width, dpi(kLineHeight));
-    const int top = dpi(6 + 2 * (kLineHeight + 2) + 2);
-    Move(list_, dpi(kMargin), top, width, page.bottom - top - dpi(6));
+    const WindowGeometry& g = kWindowGeometry;
+    const int lineStep = g.historyLineHeight + g.historyLineGap;
+    const int width = page.right - 2 * dpi(g.historyMargin);
+    Move(nextTask_, dpi(g.historyMargin), dpi(g.historyTop), width, dpi(g.historyLineHeight));
+    Move(lastRun_, dpi(g.historyMargin), dpi(g.historyTop + lineStep), width,
+         dpi(g.historyLineHeight));
+    const int top = dpi(g.historyTop + 2 * lineStep + g.historyLineGap);
+    Move(list_, dpi(g.historyMargin), top, width, page.bottom - top - dpi(g.historyTop));
 }
 
 void HistoryPanel::Rescale(int old, Dpi dpi) {

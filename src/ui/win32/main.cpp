@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include "app/mainform.h"
+#include "app/windowtexts.h"
 #include "desktop/win32/win32desktop.h"
+#include "wintext.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int showCommand) {
@@ -20,7 +22,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     orvanel::win32ui::Win32MainView view(instance);
     orvanel::MainForm form(view, desktop);
     if (!view.Create(form)) {
-        ::MessageBoxW(nullptr, L"The window could not be created.", L"Orvanel",
+        ::MessageBoxW(nullptr, L"The window could not be created.",
+                      orvanel::win32ui::Widen(orvanel::kApplicationTitle).c_str(),
                       MB_OK | MB_ICONSTOP);
         return 1;
     }

@@ -14,16 +14,12 @@
 // the top-level window for its context menu.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <array>
 #include <string>
+
+#include "schedule/store.h"
 
 namespace orvanel::win32ui {
 
@@ -31,8 +27,9 @@ inline constexpr const wchar_t* kGridClassName = L"OrvanelGrid";
 
 class StringGrid {
 public:
-    static constexpr int kColumns = 5;
-    static constexpr int kRows = 25; // row 0 is the header row
+    // The shape of a day grid, as the store fills it.
+    static constexpr int kColumns = kGridColumns;
+    static constexpr int kRows = kGridRows; // row 0 is the header row
 
     // Registers the window class once per process.
     static bool Register(HINSTANCE instance);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/windowgeometry.h"
 #include "controls.h"
 #include "stringgrid.h"
 #include "wintext.h"
@@ -14,12 +15,7 @@ namespace orvanel::win32ui {
 
 namespace {
 
-constexpr int kClientWidth = 580;
-constexpr int kClientHeight = 249;
-constexpr int kStatusHeight = 24;
-constexpr int kRowHeight = 24;
-// The check box's width: its box and text in the design's font, with room.
-constexpr int kAutostartWidth = 200;
+constexpr const WindowGeometry& kDesign = kWindowGeometry;
 // The system's dialog font, the successor of "MS Sans Serif".
 constexpr const wchar_t* kDialogFace = L"MS Shell Dlg 2";
 constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
@@ -69,9 +65,9 @@ void Win32MainView::CreateComponents() {
     CreateGeneralPage(pages_[0]);
     for (int day = 0; day < kDayCount; ++day) {
         HWND grid = StringGrid::Create(pages_[static_cast<std::size_t>(day) + 1], kFirstGrid + day,
-                                       dpi_.Rect(10, 12, 489, 171));
+                                       dpi_.Rect(kDesign.dayGrid));
         ::SetWindowTextW(grid, Widen(kGridNames[static_cast<std::size_t>(day)]).c_str());
-        StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
+        StringGrid::From(grid)->SetRowHeight(dpi_(kDesign.gridRowHeight));
         grids_[static_cast<std::size_t>(day)] = grid;
     }
     history_.Create(pages_[kHistoryPage], kNextTaskLine, dpi_);
@@ -95,7 +91,7 @@ void Win32MainView::CreateGeneralPage(HWND page) {
     WatchPointer(label9_, IDC_HAND);
     WatchPointer(label10_, IDC_HAND);
     label3_ = CreateChild(page, L"STATIC", Widen(kDelayCaption), kLabelStyle, kLabel3);
-    spin_.Create(page, kSpin1, dpi_.Rect(332, 132, 57, 22));
+    spin_.Create(page, kSpin1, dpi_.Rect(kDesign.spin1));
     bitBtn2_ = CreateChild(page, L"BUTTON", Widen(kSaveCaption),
                            WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kBitBtn2);
     // Checked and cleared by the window logic after each click; the Tab key
@@ -181,13 +177,13 @@ void Win32MainView::Layout() {
     // borders that differ between systems, so it is measured and corrected.
     RECT status;
     if (statusMinHeight_ == 0) {
-        statusMinHeight_ = dpi_(kStatusHeight);
+        statusMinHeight_ = dpi_(kDesign.statusHeight);
         ::SendMessageW(status_, SB_SETMINHEIGHT, static_cast<WPARAM>(statusMinHeight_), 0);
     }
     for (int attempt = 0; attempt < 3; ++attempt) {
         ::SendMessageW(status_, WM_SIZE, 0, 0);
         ::GetWindowRect(status_, &status);
-        const int missing = dpi_(kStatusHeight) - (status.bottom - status.top);
+        const int missing = dpi_(kDesign.statusHeight) - (status.bottom - status.top);
         if (missing == 0) {
             break;
         }
@@ -205,32 +201,32 @@ void Win32MainView::Layout() {
     PlaceGeneralPage();
     history_.Place(dpi_);
     for (HWND grid : grids_) {
-        const RECT rect = dpi_.Rect(10, 12, 489, 171);
+        const RECT rect = dpi_.Rect(kDesign.dayGrid);
         ::MoveWindow(grid, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      TRUE);
-        StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
+        StringGrid::From(grid)->SetRowHeight(dpi_(kDesign.gridRowHeight));
     }
 }
 
 void Win32MainView::PlaceGeneralPage() {
-    const auto place = [this](HWND control, int left, int top, int width, int height) {
-        const RECT rect = dpi_.Rect(left, top, width, height);
+    const auto place = [this](HWND control, const DesignRect& design) {
+        const RECT rect = dpi_.Rect(design);
         ::MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      TRUE);
     };
-    place(label1_, 54, 10, 63, 13);
-    place(label2_, 122, 10, 123, 15);
-    place(calendar_, 42, 36, 241, 151);
-    place(image_, 324, 4, 32, 32);
-    place(label4_, 362, 16, 136, 24);
-    place(label5_, 366, 40, 150, 13);
-    place(label9_, 368, 60, 90, 13);
-    place(label10_, 368, 82, 129, 13);
-    place(label3_, 330, 114, 93, 13);
-    spin_.Place(dpi_.Rect(332, 132, 57, 22));
-    place(bitBtn2_, 446, 128, 107, 29);
-    place(bitBtn1_, 482, 0, 89, 23);
-    place(checkBox1_, kAutostartLeft, kAutostartTop, kAutostartWidth, kAutostartHeight);
+    place(label1_, kDesign.label1);
+    place(label2_, kDesign.label2);
+    place(calendar_, kDesign.calendar1);
+    place(image_, kDesign.image1);
+    place(label4_, kDesign.label4);
+    place(label5_, kDesign.label5);
+    place(label9_, kDesign.label9);
+    place(label10_, kDesign.label10);
+    place(label3_, kDesign.label3);
+    spin_.Place(dpi_.Rect(kDesign.spin1));
+    place(bitBtn2_, kDesign.bitBtn2);
+    place(bitBtn1_, kDesign.bitBtn1);
+    place(checkBox1_, kDesign.checkBox1);
     for (HWND label : {label1_, label2_, label3_, label4_, label5_, label9_, label10_}) {
         SizeLabelToText(label);
     }
@@ -246,7 +242,7 @@ void Win32MainView::KeepDateBesideCaption() {
     ::GetWindowRect(label2_, &date);
     ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&caption), 2);
     ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&date), 2);
-    const int left = std::max<int>(dpi_(122), caption.right + dpi_(4));
+    const int left = std::max<int>(dpi_(kDesign.label2.left), caption.right + dpi_(4));
     ::SetWindowPos(label2_, nullptr, left, date.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -254,7 +250,8 @@ void Win32MainView::KeepDateBesideCaption() {
 void Win32MainView::PlaceAtScreenCentre() {
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    const SIZE outer = OuterSize(style, exStyle, dpi_(kClientWidth), dpi_(kClientHeight), dpi_);
+    const SIZE outer =
+        OuterSize(style, exStyle, dpi_(kDesign.clientWidth), dpi_(kDesign.clientHeight), dpi_);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
