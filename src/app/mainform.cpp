@@ -11,6 +11,7 @@
 #include "app/datetimetext.h"
 #include "app/diskchangetext.h"
 #include "app/windowtexts.h"
+#include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
 #include "schedule/taskline.h"
@@ -28,15 +29,17 @@ history::DayListReader SavedWeek(const ScheduleStore& store) {
     };
 }
 
-// A grid row as a task line, as "Save Data" makes it.
-std::string RowLine(const ScheduleView& view, int day, int row) {
-    std::string line = view.Cell(day, kExeNameField, row);
-    for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
-        line += kFieldSeparator;
-        line += view.Cell(day, column, row);
-    }
-    return line.substr(0, kMaxTextLength);
-}
+// Sets a flag for as long as it lives.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
 
 std::string RowName(int day, int row) {
     return "Row " + std::to_string(row) + " of " +
@@ -80,7 +83,11 @@ void MainForm::ConnectHistory() {
     scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
         ShowRunning(line, stopKeyWatched);
     };
-    scheduler_.onRunEnd = [this](const RunResult&) { SetStatus(statusBeforeRun_); };
+    scheduler_.onRunEnd = [this](const RunResult& result) {
+        // Characters that were not typed stay in view until the next news.
+        SetStatus(result.untyped.count != 0 ? history::FieldText(UntypedText(result.untyped))
+                                            : statusBeforeRun_);
+    };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         view_.HistoryChanged(added, dropped);
     };
@@ -190,8 +197,8 @@ void MainForm::FormCreate() {
     ShowAutostart();
 }
 
-void MainForm::UpdateNextTask() {
-    if (history_.UpdateNextTask(desktop_.GetLocalTime())) {
+void MainForm::UpdateNextTask(bool weekChanged) {
+    if (history_.UpdateNextTask(desktop_.GetLocalTime(), weekChanged)) {
         view_.HistoryChanged(0, 0);
     }
 }
@@ -216,15 +223,18 @@ void MainForm::RunNow(int day, int row) {
 
 void MainForm::ReloadChangedFiles() {
     Run([this] {
-        if (scheduler_.Busy()) {
+        if (scheduler_.Busy() || saving_) {
             return;
         }
-        const DiskChanges changes = store_.ReloadChangedFiles();
-        if (changes.Any()) {
-            SetStatus(DiskChangesText(changes));
-            UpdateNextTask();
-        }
+        ShowDiskChanges(store_.ReloadChangedFiles());
     });
+}
+
+void MainForm::ShowDiskChanges(const DiskChanges& changes) {
+    if (changes.Any()) {
+        SetStatus(DiskChangesText(changes));
+        UpdateNextTask();
+    }
 }
 
 void MainForm::FormActivate() {
@@ -275,7 +285,22 @@ void MainForm::BitBtn1Click() {
 }
 
 void MainForm::BitBtn2Click() {
-    Run([this] { store_.Save(); });
+    Run([this] {
+        // While a question is open, the checks of ticks and activations wait:
+        // the save decides what becomes of the changed files.
+        const FlagScope saving(saving_);
+        DiskChanges changes;
+        ErrorList errors;
+        errors.Run([&] {
+            store_.Save(
+                [this](const std::string& name) {
+                    return view_.AskQuestion(OverwriteQuestionText(name));
+                },
+                &changes);
+        });
+        ShowDiskChanges(changes);
+        errors.ThrowIfAny();
+    });
     Run([this] { UpdateNextTask(); });
 }
 
@@ -285,7 +310,7 @@ void MainForm::Timer1Timer() {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();
     });
-    Run([this] { UpdateNextTask(); });
+    Run([this] { UpdateNextTask(false); }); // the tick changed no list
 }
 
 void MainForm::Label9Click() {

@@ -1,7 +1,8 @@
 // Code page 1252, the 8-bit character set of task lines, key scripts and the
 // files, and its conversions to Unicode and to and from UTF-8 (the character
-// set of the Linux command line and desktop, and of the run history). The one table of the code
-// page lives here; the keyboard layout, the X desktop and the window all use it.
+// set of the Linux command line and desktop, and of the run history). The one
+// table of the code page lives here; the keyboard layout, the X desktop and
+// the window all use it.
 #pragma once
 
 #include <string>

@@ -1,8 +1,8 @@
 // orvanel-script: shows the keyboard events of a key script, or types it into
 // the focused window, so that a script can be tried before it is scheduled.
 //
-//   orvanel-script [--delay TEXT] SCRIPT
-//   orvanel-script --type [--delay TEXT] [--countdown SECONDS] SCRIPT
+//   orvanel-script [--delay TEXT] [--] SCRIPT
+//   orvanel-script --type [--delay TEXT] [--countdown SECONDS] [--] SCRIPT
 //
 // SCRIPT is a whole Script field (steps separated by ";"), played exactly as
 // the task runner plays it, every step followed by the script delay. On
@@ -36,8 +36,8 @@ namespace orvanel {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: orvanel-script [--type] [--delay TEXT] [--countdown SECONDS] SCRIPT\n"
-    "       orvanel-script --help | --version\n";
+    "usage: orvanel-script [--type] [--delay TEXT] [--countdown SECONDS] [--] SCRIPT\n"
+    "       orvanel-script -h | --help | --version\n";
 
 constexpr std::string_view kHelp =
     "Shows the keyboard events of a key script as the scheduler would send them,\n"
@@ -48,8 +48,10 @@ constexpr std::string_view kHelp =
     "                       (default 0; a text that is not a number means 100)\n"
     "  --type               type the script for real (Wayland or X11 desktop)\n"
     "  --countdown SECONDS  with --type: seconds to wait first (default 3)\n"
-    "  --help               show this help\n"
+    "  -h, --help           show this help\n"
     "  --version            show the version of Orvanel\n"
+    "  --                   end of the options: a SCRIPT that starts with \"-\"\n"
+    "                       goes after it\n"
     "\n"
     "Without --type it prints one line per event: \"down VK SCAN\", \"up VK SCAN\"\n"
     "(decimal virtual-key and scan codes of the US layout) and \"sleep MS\".\n";
@@ -108,6 +110,51 @@ bool ParseCountdown(std::string_view text, int& seconds) {
     return true;
 }
 
+// Before "--", an argument that starts with "-" (other than "-" alone) is an
+// option; after it, every argument is a SCRIPT. No message repeats an
+// argument that is not a known option name, since a script may hold a
+// password.
+constexpr std::string_view kUnknownOption =
+    "unknown option (the options are --type, --delay, --countdown, -h, --help and --version; "
+    "a SCRIPT that starts with \"-\" goes after \"--\")";
+
+// Reads one option at args[i], moving i past a value given as the next
+// argument. 0: read; 1: help asked for; 2: wrong usage (a message in
+// `error`); 3: version asked for.
+int ParseOption(const std::vector<std::string>& args, std::size_t& i, Options& options,
+                std::string& error) {
+    const std::string& arg = args[i];
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const bool hasValue = equals != std::string::npos;
+    if (!hasValue && (name == "-h" || name == "--help")) {
+        return 1;
+    }
+    if (!hasValue && name == "--version") {
+        return 3;
+    }
+    if (!hasValue && name == "--type") {
+        options.type = true;
+        return 0;
+    }
+    if (name != "--delay" && name != "--countdown") {
+        error = kUnknownOption;
+        return 2;
+    }
+    if (!hasValue && i + 1 >= args.size()) {
+        error = name + " needs a value";
+        return 2;
+    }
+    const std::string value = hasValue ? arg.substr(equals + 1) : args[++i];
+    if (name == "--delay") {
+        options.delay = value;
+    } else if (!ParseCountdown(value, options.countdown)) {
+        error = "--countdown needs a number of seconds from 0 to 3600";
+        return 2;
+    }
+    return 0;
+}
+
 // 0: options read; 1: help asked for; 2: wrong usage (with a message in `error`);
 // 3: version asked for.
 int ParseArguments(const std::vector<std::string>& args, Options& options, std::string& error) {
@@ -115,53 +162,11 @@ int ParseArguments(const std::vector<std::string>& args, Options& options, std::
     bool optionsEnd = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (!optionsEnd && arg == "-h") {
-            return 1;
-        }
-        if (!optionsEnd && arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
-            std::string name = arg;
-            std::string value;
-            bool hasValue = false;
-            if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
-                name = arg.substr(0, equals);
-                value = arg.substr(equals + 1);
-                hasValue = true;
-            }
-            auto takeValue = [&]() -> bool {
-                if (hasValue) {
-                    return true;
-                }
-                if (i + 1 >= args.size()) {
-                    error = name + " needs a value";
-                    return false;
-                }
-                value = args[++i];
-                return true;
-            };
-            if (name == "--") {
-                optionsEnd = true;
-            } else if (name == "--help" && !hasValue) {
-                return 1;
-            } else if (name == "--version" && !hasValue) {
-                return 3;
-            } else if (name == "--type" && !hasValue) {
-                options.type = true;
-            } else if (name == "--delay") {
-                if (!takeValue()) {
-                    return 2;
-                }
-                options.delay = value;
-            } else if (name == "--countdown") {
-                if (!takeValue()) {
-                    return 2;
-                }
-                if (!ParseCountdown(value, options.countdown)) {
-                    error = "--countdown needs a number of seconds from 0 to 3600";
-                    return 2;
-                }
-            } else {
-                error = "unknown option " + arg;
-                return 2;
+        if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+            if (const int result = ParseOption(args, i, options, error); result != 0) {
+                return result;
             }
         } else if (!haveScript) {
             options.script = arg;

@@ -16,7 +16,9 @@
 //   the editor they keep the text first;
 // - Delete empties the current cell; Home and End go to the first and the
 //   last column of the row;
-// - the current cell is always scrolled fully into view.
+// - the current cell is always scrolled fully into view;
+// - a cell is one line: CR, LF and NUL in an edit become blanks when it is
+//   committed.
 #pragma once
 
 #include <QTableWidget>

@@ -2,7 +2,6 @@
 // "Orvanel", and its one window `dc`. Closing the window ends the program with
 // exit code 0.
 #include <QApplication>
-#include <QStatusBar>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -32,8 +31,8 @@ int main(int argc, char** argv) {
     orvanel::Tdc dc(*opened.desktop);
     if (!opened.notice.empty()) {
         // Which windows can be reached: said in the status line until the
-        // user has seen it (a message there stays until another replaces it).
-        dc.statusBar()->showMessage(QString::fromUtf8(opened.notice));
+        // user has seen it.
+        dc.ShowNotice(opened.notice);
     }
     dc.show();
     QApplication::exec();

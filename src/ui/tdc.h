@@ -61,6 +61,9 @@ public:
     // "Start Orvanel when I log in" clicked.
     void AutostartClick(bool checked);
 
+    // Shows a start-up notice in the status line until the user has seen it.
+    void ShowNotice(const std::string& text);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -89,6 +92,7 @@ private:
     void StartTimer(std::uint32_t milliseconds) override;
     void StopTimer() override;
     void ShowErrorBox(const std::string& text) override;
+    bool AskQuestion(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void HistoryChanged(std::size_t added, std::size_t dropped) override;
     void SetAutostartChecked(bool checked) override;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "ui/daygrid.h"
@@ -14,6 +15,7 @@
 #include "ui/labels.h"
 #include "ui/pagecontrol.h"
 #include "ui/qcp1252.h"
+#include "ui/startnotice.h"
 #include "ui/tdc.h"
 
 namespace orvanel {
@@ -209,7 +211,12 @@ void Tdc::StopTimer() {
     timer_->stop();
 }
 
+void Tdc::ShowNotice(const std::string& text) {
+    StartNotice::Show(statusBar_, statusPanel_, QString::fromStdString(text));
+}
+
 void Tdc::SetStatusText(const std::string& text) {
+    statusBar_->clearMessage(); // a start-up notice gives way to the panel
     statusPanel_->setText(QString::fromStdString(text));
     // A task run keeps the event loop waiting: show the text at once.
     statusPanel_->repaint();
@@ -237,6 +244,16 @@ void Tdc::OpenErrorBoxes() {
     for (const std::string& text : texts) {
         OpenErrorBox(text);
     }
+}
+
+bool Tdc::AskQuestion(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), FromCp1252(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("QuestionBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void Tdc::OpenErrorBox(const std::string& text) {

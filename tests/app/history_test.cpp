@@ -57,6 +57,24 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
     form.RunNow(1, 2);
     EXPECT_EQ(view_->statusTexts.end()[-2],
               "Running \"Editor\": press Ctrl+Alt+Shift+S to stop it");
+    // The last row runs as well; there is no row after it.
+    Row(*view_, 1, 24, {"last.exe", "Editor", "", "", "hi"});
+    form.RunNow(1, 25);
+    EXPECT_EQ(form.HistoryRecords().front().row, "2");
+    form.RunNow(1, 24);
+    EXPECT_EQ(form.HistoryRecords().front().row, "24");
+    EXPECT_EQ(form.HistoryRecords().front().exeName, "last.exe");
+
+    // A layout that lacks characters: the run's detail and the status line
+    // name them (and not what an earlier run left untold).
+    desktop_.untyped = {1, "x"};
+    desktop_.onSleep = [this](std::uint32_t) { desktop_.untyped = {3, "\xE9\xFC"}; };
+    Row(*view_, 1, 4, {"app.exe", "Editor", "", "", "h{SLEEP 1}"});
+    form.RunNow(1, 4);
+    const std::string untyped = "3 characters not in the keyboard layout: \xC3\xA9 \xC3\xBC";
+    EXPECT_EQ(view_->statusTexts.back(), untyped);
+    EXPECT_EQ(Bytes("history.log").substr(Bytes("history.log").size() - untyped.size() - 2),
+              untyped + "\r\n");
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {
@@ -76,6 +94,13 @@ TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {
     EXPECT_EQ(form.HistoryRecords().front().outcome, history::Outcome::Skipped);
     EXPECT_EQ(form.NextTaskText(), "Next task: Monday 08:00, b.exe, \"B\"");
     EXPECT_EQ(view_->historyChanges.back(), (std::pair<std::size_t, std::size_t>{0, 0}));
+    // A saved edit is the next task at once, before any tick.
+    Type(0, 3, 0, "c.exe");
+    Type(0, 3, 1, "C");
+    Type(0, 3, 2, "7");
+    Type(0, 3, 3, "30");
+    form.BitBtn2Click();
+    EXPECT_EQ(form.NextTaskText(), "Next task: Monday 07:30, c.exe, \"C\"");
 }
 
 TEST_F(FormTest, AHistoryThatCannotBeWrittenIsSaidOnceAndStopsNoTask) {

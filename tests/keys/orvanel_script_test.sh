@@ -38,6 +38,8 @@ expect_exit() {
     if [ "$code" -eq 2 ]; then
         [[ "$err" == *"usage: orvanel-script"* ]] || fail "orvanel-script $*: no usage line: $err"
     fi
+    # A script may hold a password: no message repeats one.
+    [[ "$err" != *secret* ]] || fail "orvanel-script $*: a message repeats the script: $err"
 }
 
 expect_output "down 73 23
@@ -85,17 +87,35 @@ expect_output "down 189 12
 up 189 12
 sleep 0" -- -
 
+# "--" ends the options, also before a script that reads like one.
+expect_output "down 189 12
+up 189 12
+down 72 35
+up 72 35
+sleep 0" --delay 0 -- -h
+expect_output "down 189 12
+up 189 12
+down 189 12
+up 189 12
+sleep 0" -- --
+
 expect_exit 2
-expect_exit 2 a b
+expect_exit 2 a secret
 expect_exit 2 --delay
 expect_exit 2 --bogus a
+expect_exit 2 '--secret{ENTER}'
+expect_exit 2 -secret
+expect_exit 2 --help=secret
+expect_exit 2 -- a secret
 expect_exit 2 --countdown x --type a
 # Typing with no display (or without X11 support) fails plainly.
 expect_exit 1 --type --countdown 0 a
 
-help=$("$tool" --help)
-[ $? -eq 0 ] || fail "--help did not exit 0"
-[[ "$help" == "usage: orvanel-script"* ]] || fail "--help printed no usage: $help"
+for option in --help -h; do
+    help=$("$tool" $option)
+    [ $? -eq 0 ] || fail "$option did not exit 0"
+    [[ "$help" == "usage: orvanel-script"* ]] || fail "$option printed no usage: $help"
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)" >&2

@@ -53,13 +53,34 @@ launch HOME="$tmp/home" ORVANEL_DATA_DIR="$tmp/home two/a/week"
 expect_started "$tmp/home two/a/week" 700
 [ "$(stat -c %a "$tmp/home two/a")" != 700 ] || fail "parent folder made private"
 
-# An existing folder keeps its mode and files; the manual is refreshed.
+# An existing folder keeps its mode, its files and a schedule.html of its own.
 mkdir -m 755 "$tmp/shared"
-printf 'old\n' >"$tmp/shared/schedule.html"
+printf 'own\n' >"$tmp/shared/schedule.html"
 printf 'week\n' >"$tmp/shared/monlist.ini"
 launch HOME="$tmp/home" ORVANEL_DATA_DIR="$tmp/shared"
-expect_started "$tmp/shared" 755
+[ "$(cat "$tmp/ran-in")" == "$tmp/shared" ] || fail "not started in the shared folder"
+[ "$(stat -c %a "$tmp/shared")" == 755 ] || fail "shared folder changed its mode"
 [ "$(cat "$tmp/shared/monlist.ini")" == week ] || fail "a file of the week was changed"
+[ "$(cat "$tmp/shared/schedule.html")" == own ] || fail "the user's schedule.html was replaced"
+
+# The launcher's own copy follows a new manual; a copy the user changed stays.
+printf 'the new manual\n' >"$tmp/manual.html"
+launch HOME="$tmp/home"
+expect_started "$tmp/home/Orvanel" 700
+printf 'my notes\n' >>"$tmp/home/Orvanel/schedule.html"
+printf 'a newer manual\n' >"$tmp/manual.html"
+launch HOME="$tmp/home"
+[ "$(tail -n 1 "$tmp/home/Orvanel/schedule.html")" == "my notes" ] || fail "a changed copy was replaced"
+
+# A symlink in the data folder is never written through.
+for name in schedule.html .orvanel-manual; do
+    printf 'elsewhere\n' >"$tmp/target"
+    mkdir -p "$tmp/linked-$name"
+    ln -s "$tmp/target" "$tmp/linked-$name/$name"
+    launch HOME="$tmp/home" ORVANEL_DATA_DIR="$tmp/linked-$name"
+    [ "$(cat "$tmp/target")" == elsewhere ] || fail "written through a symlink named $name"
+    [ -L "$tmp/linked-$name/$name" ] || fail "the symlink $name was replaced"
+done
 
 # A manual that cannot be found does not stop the start.
 rm -f "$tmp/home/Orvanel/schedule.html"

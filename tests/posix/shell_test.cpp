@@ -178,6 +178,16 @@ TEST(ShellTest, WhereTheProgramIsLookedFor) {
     EXPECT_EQ(posix::PlanShellOpen("plain.sh", (w + "/nowhere").c_str()).error,
               posix::kShellPathNotFound);
     EXPECT_LE(posix::RunShellPlan(posix::PlanShellOpen("missing.sh", w.c_str())), 32);
+    // Program files whose start fails at exec: a "#!" line ending in CR (a
+    // script saved on Windows) and an interpreter that does not exist.
+    test::WriteBytes(work / "crlf.sh", "#!/bin/sh\r\ntouch ran\r\n");
+    test::WriteBytes(work / "nointerpreter.sh", "#!/no/such/shell\ntouch ran\n");
+    for (const char* name : {"crlf.sh", "nointerpreter.sh"}) {
+        chmod((work / name).c_str(), 0755);
+        EXPECT_EQ(posix::RunShellPlan(posix::PlanShellOpen(name, w.c_str())),
+                  posix::kShellFileNotFound)
+            << name;
+    }
 }
 
 TEST(ShellTest, DocumentsAndAddressesGoToXdgOpen) {

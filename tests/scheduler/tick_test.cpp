@@ -236,6 +236,21 @@ TEST_F(TickTest, AMinuteThatComesUpTooLateIsMissedNotRun) {
     EXPECT_EQ(missed, (decltype(missed){{tenOne, tenOne + 19}}));
 }
 
+// The bound to the second: the minute after a run of 5 min 10 s is missed,
+// and the catch-up goes on with the minute after it.
+TEST_F(TickTest, AMinuteReachedFiveMinutesTenSecondsLateIsMissed) {
+    delay = "310000";
+    AddTask(kMonday, "long", 10, 1, "x");
+    AddTask(kMonday, "missed", 10, 2);
+    AddTask(kMonday, "caught-up", 10, 3);
+    desktop.SetNow(Monday(10, 0, 30));
+    scheduler.Start();
+    EXPECT_EQ(TickAt(Monday(10, 2, 0)), "");
+    EXPECT_EQ(Ran(), (std::vector<std::string>{"long", "caught-up"}));
+    const std::int64_t tenTwo = CivilMinute(2026, 1, 5, 10, 2);
+    EXPECT_EQ(missed, (decltype(missed){{tenTwo, tenTwo}}));
+}
+
 // Every minute has a task that runs past the next minute: the tick goes
 // back to the event loop after one further pass, and the next timer event
 // carries on from the last minute examined.

@@ -2,6 +2,8 @@
 // sent straight after a click with no pause of the event loop, to whatever
 // widget has the focus.
 #include <QLineEdit>
+#include <chrono>
+#include <filesystem>
 #include <vector>
 
 #include "fixture.h"
@@ -13,7 +15,7 @@ namespace {
 QWidget* const kFocusWidget = nullptr;
 
 struct Step {
-    enum Kind { Click, Type, Key } kind;
+    enum Kind { Click, Type, Key, Paste } kind;
     int row = 0; // Click: the task row (1 to 24) and column
     int column = 0;
     QString text;
@@ -27,6 +29,10 @@ Step Typed(const char* text) {
 }
 Step Press(Qt::Key key) {
     return {Step::Key, 0, 0, {}, key};
+}
+// Text put into the open cell editor as a paste puts it.
+Step Pasted(const char* text) {
+    return {Step::Paste, 0, 0, QString::fromUtf8(text), {}};
 }
 
 struct Cell {
@@ -77,6 +83,13 @@ protected:
         case Step::Key:
             QTest::keyClick(kFocusWidget, step.key);
             break;
+        case Step::Paste:
+            if (auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+                editor->insert(step.text);
+            } else {
+                ADD_FAILURE() << "no cell editor to paste into";
+            }
+            break;
         }
     }
 
@@ -115,6 +128,10 @@ TEST_F(DayGridTest, KeysGoWhereTheUserTypes) {
          {ClickAt(2, 0), Press(Qt::Key_End), ClickAt(2, 0), Typed("vi"), Press(Qt::Key_Return)},
          {{2, 0, "vi"}, {2, 4, "y"}},
          0},
+        {"a pasted line break becomes a blank when the cell is committed",
+         {ClickAt(1, 4), Press(Qt::Key_F2), Pasted("abc\ndef|x\r\ny"), Press(Qt::Key_Return)},
+         {{1, 4, "abc def|x  y"}, {2, 0, "xterm"}},
+         4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,6 +164,10 @@ TEST_F(DayGridTest, OpenEditorKeepsItsGridWhenTheFileChangesOnDisk) {
     QTest::keyClicks(kFocusWidget, QStringLiteral("typed"));
     ASSERT_TRUE(grid_->Editing());
     WriteBytes(File("monlist.ini"), "vim|Other|8|0|z\r\n");
+    // Written a while ago, so that the check takes it at once.
+    std::filesystem::last_write_time(File("monlist.ini"),
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::seconds(5));
     W().Timer1Timer();
     QTest::keyClick(kFocusWidget, Qt::Key_Return);
     EXPECT_EQ(CellText(grid_, 1, 0), QStringLiteral("gedit"));

@@ -33,6 +33,18 @@ TEST_F(UiTest, WindowHasItsCaptionSizeAndStatusLine) {
     EXPECT_EQ(w.font().pixelSize(), 11);
 }
 
+TEST_F(UiTest, AStartNoticeGivesTheStatusPanelBackOnceSeen) {
+    Tdc& w = Start();
+    auto* status = Find<QStatusBar>("StatusBar1");
+    const QString notice = QStringLiteral("Only X11 windows can be reached.");
+    w.ShowNotice(notice.toStdString());
+    EXPECT_EQ(status->currentMessage(), notice);
+    QTest::mouseClick(status, Qt::LeftButton); // the user's first click in the window
+    EXPECT_EQ(status->currentMessage(), QString());
+    EXPECT_TRUE(Label("StatusBar1Panel")->isVisible());
+    EXPECT_EQ(Label("StatusBar1Panel")->toolTip(), notice);
+}
+
 TEST_F(UiTest, PagesInTheirOrderWithGeneralInFront) {
     Start();
     const std::vector<std::pair<const char*, const char*>> pages = {

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "desktop/x11/lockedhint.h"
+#include "desktop/posix/lockedhint.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -26,7 +26,7 @@ protected:
             return;
         }
         // Whatever the machine's own session says stays out of these tests.
-        x11::LockedHintQuery noLogind;
+        posix::LockedHintQuery noLogind;
         noLogind.logindMark = "/nonexistent";
         desktop->SetSessionLockQuery(noLogind);
     }
@@ -88,8 +88,8 @@ protected:
         chmod(path.c_str(), 0755);
         return path.string();
     }
-    x11::LockedHintQuery Query(const std::string& program) {
-        x11::LockedHintQuery query;
+    posix::LockedHintQuery Query(const std::string& program) {
+        posix::LockedHintQuery query;
         query.program = program;
         query.session = "c7";
         query.logindMark = dir.Path().string();
@@ -114,13 +114,13 @@ TEST_F(LockedHintTest, OnlyATimelyYesFromASucceedingLoginctlMeansLocked) {
     };
     for (const Case& c : cases) {
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(x11::SessionLocked(Query(Program(c.name, c.body))), c.locked) << c.name;
+        EXPECT_EQ(posix::SessionLocked(Query(Program(c.name, c.body))), c.locked) << c.name;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.name;
     }
-    EXPECT_FALSE(x11::SessionLocked(Query((dir / "missing").string())));
+    EXPECT_FALSE(posix::SessionLocked(Query((dir / "missing").string())));
     auto noLogind = Query(Program("yes", "echo yes"));
     noLogind.logindMark = (dir / "missing").string();
-    EXPECT_FALSE(x11::SessionLocked(noLogind));
+    EXPECT_FALSE(posix::SessionLocked(noLogind));
 }
 
 TEST_F(LockedHintTest, TheSessionIsTheEnvironmentsWhenItIsWellFormed) {
@@ -130,7 +130,7 @@ TEST_F(LockedHintTest, TheSessionIsTheEnvironmentsWhenItIsWellFormed) {
         {"c7", "c7"}, {"42", "42"}, {"", "auto"}, {"-p", "auto"}, {"a b", "auto"}};
     for (const auto& [env, session] : cases) {
         setenv("XDG_SESSION_ID", env, 1);
-        EXPECT_EQ(x11::LockedHintCommand({}),
+        EXPECT_EQ(posix::LockedHintCommand({}),
                   (std::vector<std::string>{"loginctl", "show-session", session, "-p", "LockedHint",
                                             "--value"}))
             << env;

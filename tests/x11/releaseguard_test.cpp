@@ -1,7 +1,16 @@
 // No key stays down however the program ends: killed (SIGKILL) during a
 // {SLEEP} inside +( ), ^( ) and %( ), or crashed (SIGSEGV). The release guard
-// lets go of the keys within a second, and goes itself.
+// lets go of the keys within a second, and goes itself. After a normal close
+// it releases nothing, and a display that never answers does not keep it.
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -11,6 +20,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "desktop/x11/x11session.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -70,6 +80,10 @@ TEST(ReleaseGuardTest, NoKeyStaysDownWhenTheProgramIsKilledOrCrashes) {
     std::vector<Case> cases = {
         {{HoldKeysPath(), "crash", (dir / "ready").string()}, SIGSEGV},
         {{HoldKeysPath(), "crash-threaded", (dir / "ready2").string()}, SIGSEGV},
+        // A guard's variable left in the environment makes no guard of the program.
+        {{"/usr/bin/env", "ORVANEL_RELEASE_GUARD=1", HoldKeysPath(), "crash",
+          (dir / "ready3").string()},
+         SIGSEGV},
     };
 #ifdef ORVANEL_SCRIPT_TOOL
     for (const char* script : {"+({SLEEP 5}abc)", "^({SLEEP 5}abc)", "%({SLEEP 5}abc)"}) {
@@ -104,6 +118,60 @@ TEST(ReleaseGuardTest, NoKeyStaysDownWhenTheProgramIsKilledOrCrashes) {
             milliseconds(1000)))
             << "the guard outlived the program";
     }
+}
+
+TEST(ReleaseGuardTest, AfterANormalCloseTheGuardReleasesNothing) {
+    if (!HaveDisplay()) {
+        GTEST_SKIP() << "no X display";
+    }
+    std::string error;
+    auto desktop = X11Desktop::Open(nullptr, error);
+    ASSERT_TRUE(desktop) << error;
+    ASSERT_GT(desktop->ReleaseGuardProcess(), 0);
+    // Signals are left to the guard: a handler would have to call Xlib.
+    struct sigaction action {};
+    sigaction(SIGTERM, nullptr, &action);
+    EXPECT_EQ(action.sa_handler, SIG_DFL);
+    TapKey(*desktop, 'B');
+    // The user holds the same key while the program closes.
+    Display* user = XOpenDisplay(nullptr);
+    ASSERT_NE(user, nullptr);
+    const int b = XKeysymToKeycode(user, XK_b);
+    XTestFakeKeyEvent(user, b, True, CurrentTime);
+    XSync(user, False);
+    desktop.reset(); // lets the guard go and reaps it
+    EXPECT_EQ(PressedKeycodes(), std::vector<int>{b});
+    XTestFakeKeyEvent(user, b, False, CurrentTime);
+    XCloseDisplay(user);
+}
+
+TEST(ReleaseGuardTest, ADisplayThatNeverAnswersDoesNotKeepTheGuard) {
+    // A listening socket that is never served stands for a hanging display.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const int port = ntohs(address.sin_port);
+    ASSERT_GE(port, 6000);
+    x11::Registration registration;
+    x11::StartReleaseGuard(registration, ("127.0.0.1:" + std::to_string(port - 6000)).c_str());
+    const pid_t guard = registration.guard.pid;
+    ASSERT_GT(guard, 0);
+    int status = -1;
+    const bool gone =
+        WaitUntil([&] { return waitpid(guard, &status, WNOHANG) == guard; }, milliseconds(5000));
+    EXPECT_TRUE(gone) << "the guard still waits for the display";
+    if (!gone) {
+        kill(guard, SIGKILL);
+        waitpid(guard, &status, 0);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    x11::StopReleaseGuard(registration);
+    close(listener);
 }
 
 } // namespace

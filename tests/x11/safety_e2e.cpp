@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <thread>
 
-#include "desktop/x11/lockedhint.h"
+#include "desktop/posix/lockedhint.h"
 #include "scheduler/runner.h"
 #include "x11testing.h"
 
@@ -34,7 +34,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        x11::LockedHintQuery noLogind;
+        posix::LockedHintQuery noLogind;
         noLogind.logindMark = "/nonexistent";
         desktop->SetSessionLockQuery(noLogind);
         wm = WindowManager::Start(*desktop);

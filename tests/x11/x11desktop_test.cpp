@@ -398,10 +398,10 @@ TEST_P(X11TypingTest, NamedKeysAndModifiersArriveAsKeys) {
 TEST_P(X11TypingTest, CapsLockActsAsOnWindows) {
     target->ClearOutput();
     TapKey(*desktop, 20);
-    TypeText(*desktop, "aB1");
+    TypeText(*desktop, "\xE9xaB1");
     TapKey(*desktop, 20);
-    TypeText(*desktop, "aB1");
-    const std::string expected = "Ab1aB1";
+    TypeText(*desktop, "\xE9xaB1");
+    const std::string expected = Utf8FromCp1252("\xC9XAb1\xE9xaB1");
     EXPECT_EQ(target->WaitForOutput(expected), expected);
 }
 

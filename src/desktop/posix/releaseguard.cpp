@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <string>
 
 extern char** environ; // NOLINT(readability-redundant-declaration): POSIX leaves it undeclared
 
@@ -27,6 +29,16 @@ namespace {
 constexpr const char* kMarkName = "ORVANEL_RELEASE_GUARD";
 constexpr int kPipeFd = 3; // in the guard: the reading end of the pipe
 constexpr int kPageFd = 4; // in the guard: the shared key page
+// How long the guard may take to reach the desktop before it gives up.
+constexpr unsigned kOpenSeconds = 3;
+
+// The mark of a guard of `kind` that shares the key page `page`: the kind and
+// the identity of the page. A variable of that name in a user's environment
+// cannot match a page that its process does not hold.
+std::string GuardMark(const char* kind, const struct stat& page) {
+    return std::string(kind) + ":" + std::to_string(page.st_dev) + ":" +
+           std::to_string(page.st_ino);
+}
 
 void SayCannotStart(const char* why) {
     static std::atomic<bool> said{false};
@@ -50,14 +62,15 @@ int MovedHigh(int fd) {
 }
 
 // The program's environment with the guard's mark and `extra`.
-std::vector<std::string> GuardEnvironment(const char* kind, const std::vector<std::string>& extra) {
+std::vector<std::string> GuardEnvironment(const std::string& mark,
+                                          const std::vector<std::string>& extra) {
     std::vector<std::string> env;
     for (char** p = environ; p != nullptr && *p != nullptr; ++p) {
         if (std::strncmp(*p, kMarkName, std::strlen(kMarkName)) != 0) {
             env.emplace_back(*p);
         }
     }
-    env.push_back(std::string(kMarkName) + "=" + kind);
+    env.push_back(std::string(kMarkName) + "=" + mark);
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }
@@ -112,9 +125,15 @@ void StartReleaseGuard(GuardLink& link, const char* kind,
     }
     int error = errno;
     pid_t pid = -1;
+    struct stat page {};
+    if (mapped != MAP_FAILED && fstat(pageFd, &page) != 0) {
+        error = errno;
+        munmap(mapped, sizeof(KeyPage));
+        mapped = MAP_FAILED;
+    }
     if (mapped != MAP_FAILED) {
         new (mapped) KeyPage{};
-        pid = Spawn(readEnd, pageFd, GuardEnvironment(kind, environment), error);
+        pid = Spawn(readEnd, pageFd, GuardEnvironment(GuardMark(kind, page), environment), error);
     }
     close(readEnd);
     close(pageFd);
@@ -140,12 +159,14 @@ void StopReleaseGuard(GuardLink& link) {
     close(link.pipe);
     // It goes at once; reap it so that it leaves no zombie (bounded: a guard
     // still starting up may take a moment).
-    for (int i = 0; i < 200; ++i) {
+    // Looked at every millisecond: a program that types a short script and
+    // ends (orvanel-script) waits on this.
+    for (int i = 0; i < 1000; ++i) {
         if (waitpid(link.pid, nullptr, WNOHANG) != 0) {
             break;
         }
         struct timespec pause {
-            0, 5'000'000
+            0, 1'000'000
         };
         nanosleep(&pause, nullptr);
     }
@@ -157,8 +178,23 @@ void StopReleaseGuard(GuardLink& link) {
 
 bool IsReleaseGuard(const char* kind) {
     const char* mark = std::getenv(kMarkName);
-    return mark != nullptr && std::strcmp(mark, kind) == 0;
+    struct stat pipe {};
+    struct stat page {};
+    return mark != nullptr && fstat(kPipeFd, &pipe) == 0 && S_ISFIFO(pipe.st_mode) &&
+           fstat(kPageFd, &page) == 0 && GuardMark(kind, page) == mark;
 }
+
+namespace {
+
+constexpr char kCannotReach[] = "Orvanel: the key release guard cannot reach the desktop; keys "
+                                "held when the program is killed may stay down.\n";
+
+void GiveUpOnTheDesktop(int /*sig*/) {
+    (void)!write(STDERR_FILENO, kCannotReach, sizeof kCannotReach - 1);
+    _exit(1);
+}
+
+} // namespace
 
 void RunReleaseGuard(GuardOpen open, GuardRelease release) {
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGTSTP}) {
@@ -167,11 +203,15 @@ void RunReleaseGuard(GuardOpen open, GuardRelease release) {
     prctl(PR_SET_NAME, "orvanel-guard");
     void* mapped = mmap(nullptr, sizeof(KeyPage), PROT_READ, MAP_SHARED, kPageFd, 0);
     close(kPageFd);
+    // Bounded before the first attempt: a desktop that never answers must not
+    // keep the guard after the program has gone.
+    signal(SIGALRM, GiveUpOnTheDesktop);
+    alarm(kOpenSeconds);
     void* context = mapped != MAP_FAILED ? open() : nullptr;
+    alarm(0);
+    signal(SIGALRM, SIG_DFL);
     if (context == nullptr) {
-        std::fprintf(stderr, "Orvanel: the key release guard cannot reach the desktop; keys "
-                             "held when the program is killed may stay down.\n");
-        _exit(1);
+        GiveUpOnTheDesktop(0);
     }
     char sink[64];
     for (;;) { // nothing is written: the read ends when the program has ended

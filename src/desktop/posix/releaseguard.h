@@ -4,17 +4,20 @@
 // included).
 //
 // The guard is this same program file started again (/proc/self/exe) with
-// ORVANEL_RELEASE_GUARD=<kind> in its environment. Each backend reads the
-// mark of its kind while the program's static objects are set up, before
-// main, and calls RunReleaseGuard: nothing of the program runs in the guard,
-// its exit handlers included, and it holds no file of the program's.
+// ORVANEL_RELEASE_GUARD=<kind>:<identity of the key page> in its environment
+// and the pipe and the page on descriptors 3 and 4; a stray variable of that
+// name alone does not make a guard. Each backend reads the mark of its kind
+// while the program's static objects are set up, before main, and calls
+// RunReleaseGuard: nothing of the program runs in the guard, its exit
+// handlers included, and it holds no file of the program's.
 //
 // The backend and its guard share a KeyPage (a memfd): which keycodes are
 // down now, which were ever pressed, and which borrowed keycodes hold which
 // keysym. The guard blocks reading a pipe whose writing end only the backend
 // holds (close-on-exec); the read ends when the program has ended. Unless the
 // page says the backend closed normally, the guard then hands the page to the
-// backend's release function, bounded by alarm(1), and exits.
+// backend's release function, bounded by alarm(1), and exits. Reaching the
+// desktop at the start is bounded as well (3 s).
 #pragma once
 
 #include <sys/types.h>
@@ -66,9 +69,9 @@ void StopReleaseGuard(GuardLink& link);
 // True in a guard process of `kind`.
 bool IsReleaseGuard(const char* kind);
 
-// The guard process: `open` runs first (it reaches the desktop and returns a
-// context, null when it cannot), then the guard waits for the program's end
-// and calls `release`. Never returns.
+// The guard process: `open` runs first, bounded in time (it reaches the
+// desktop and returns a context, null when it cannot), then the guard waits
+// for the program's end and calls `release`. Never returns.
 using GuardOpen = void* (*)();
 using GuardRelease = void (*)(void* context, const KeyPage& page);
 [[noreturn]] void RunReleaseGuard(GuardOpen open, GuardRelease release);

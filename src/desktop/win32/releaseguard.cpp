@@ -96,6 +96,12 @@ ReleaseGuard::ReleaseGuard() {
             page_ = static_cast<volatile std::uint8_t*>(view);
         }
     }
+    // The guard has its copies: no program started later inherits them.
+    for (HANDLE handle : {static_cast<HANDLE>(mapping_), static_cast<HANDLE>(quit_)}) {
+        if (handle != nullptr) {
+            SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+        }
+    }
     if (self != nullptr) {
         CloseHandle(self);
     }

@@ -10,7 +10,8 @@
 // waits on the program's process handle and on an event the backend sets
 // when it closes normally. When the program has ended without closing, it
 // sends a key-up (keybd_event, in the same session) for every key the page
-// still shows down, then exits.
+// still shows down, then exits. The handles it inherits are inheritable in
+// the program only while the guard starts.
 #pragma once
 
 #include <cstdint>

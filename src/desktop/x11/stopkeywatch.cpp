@@ -114,8 +114,6 @@ bool StopKeyWatch::Start() {
     if (!Open() || !Grab()) {
         return false;
     }
-    // The watcher keeps the signals open: a terminating signal that waited
-    // for its XGuard section is raised again on this thread when it leaves.
     watcher_ = std::thread([this] { Run(); });
     watching_ = true;
     return true;

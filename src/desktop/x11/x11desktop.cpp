@@ -8,11 +8,11 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "desktop/posix/lockedhint.h"
 #include "desktop/posix/sleepfor.h"
 #include "desktop/x11/ewmhwindows.h"
 #include "desktop/x11/focusquery.h"
 #include "desktop/x11/inputprobe.h"
-#include "desktop/x11/lockedhint.h"
 #include "desktop/x11/stopkeywatch.h"
 #include "desktop/x11/x11keyboard.h"
 #include "desktop/x11/x11session.h"
@@ -38,19 +38,19 @@ struct X11Desktop::Impl {
     std::unique_ptr<x11::EwmhWindows> windows;
     std::unique_ptr<x11::FocusQuery> focus;
     std::unique_ptr<x11::StopKeyWatch> stopKey;
-    x11::LockedHintQuery lockQuery;
+    posix::LockedHintQuery lockQuery;
 
     Impl() = default;
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
-    // Whichever way the backend goes, a failed open included, the exit and
-    // signal handlers must no longer find it.
+    // Whichever way the backend goes, a failed open included, the exit
+    // handler must no longer find it.
     ~Impl() {
         x11::Unregister(registration);
         x11::StopReleaseGuard(registration);
     }
 
-    // After exit() or a signal ended the connection, nothing may touch it.
+    // After exit() ended the connection, nothing may touch it.
     bool Dead() const { return registration.dead.load(); }
 };
 
@@ -205,7 +205,7 @@ InputBlock X11Desktop::InputBlocked() {
     if (x11::KeyboardHeldElsewhere(dpy, impl_->registration)) {
         return InputBlock::KeyboardHeld;
     }
-    if (x11::SessionLocked(impl_->lockQuery)) {
+    if (posix::SessionLocked(impl_->lockQuery)) {
         return InputBlock::ScreenLocked;
     }
     return InputBlock::Clear;
@@ -235,7 +235,7 @@ void X11Desktop::EndStopKeyWatch() {
 
 // ---- beyond the interface ----
 
-void X11Desktop::SetSessionLockQuery(x11::LockedHintQuery query) {
+void X11Desktop::SetSessionLockQuery(posix::LockedHintQuery query) {
     impl_->lockQuery = std::move(query);
 }
 

@@ -16,23 +16,21 @@
 // 0xE8) from VkKeyScanA, bound to that character until the range wraps round.
 // A character the live layout lacks is typed on a spare keycode bound to its
 // keysym, which keeps it for as long as the backend lives (a window may read
-// its keys late); spare keycodes go back to empty when the backend closes, at
-// exit and on a terminating signal.
+// its keys late); spare keycodes go back to empty when the backend closes,
+// and however else the program ends.
 //
 // No stuck keys: every key the backend holds is released, and every spare
-// keycode restored, when the object is destroyed, at exit(), and on SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM and SIGPIPE
-// (for those whose disposition was the default when the first backend opened).
-// Whatever else ends the program (SIGKILL, a crash), the backend's release
-// guard process releases them (x11session.h).
+// keycode restored, when the object is destroyed and at exit(). Whatever else
+// ends the program (a signal, SIGKILL, a crash), the backend's release guard
+// process releases them (x11session.h).
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "desktop/desktop.h"
+#include "desktop/posix/lockedhint.h"
 #include "desktop/posix/posixdesktop.h"
-#include "desktop/x11/lockedhint.h"
 
 namespace orvanel {
 
@@ -68,7 +66,7 @@ public:
     // ---- Beyond the interface, for tests and tools ----
 
     // Releases every key and modifier the backend holds and restores the
-    // spare keycodes it bound (what destruction and the signal handlers do).
+    // spare keycodes it bound (what destruction and the exit handler do).
     void ReleaseAll();
     // True when a window manager that follows EWMH runs.
     bool WindowManagerRunning();
@@ -79,7 +77,7 @@ public:
     // The process id of the release guard (-1 when none could start).
     int ReleaseGuardProcess() const;
     // How InputBlocked asks logind (tests point it at a stand-in).
-    void SetSessionLockQuery(x11::LockedHintQuery query);
+    void SetSessionLockQuery(posix::LockedHintQuery query);
 
 protected:
     std::int16_t LendVk(unsigned char character) override;

@@ -271,6 +271,7 @@ void X11Keyboard::KeyDown(std::uint8_t vk) {
         adjustedVk_ = vk;
     } else {
         keymap_.StateChanged(); // a lock key or a group switch may change the state
+        namedDown_.set(vk);
     }
     FakeKey(choice->keycode, true);
     held_.keys[vk] = choice->keycode;
@@ -290,6 +291,12 @@ void X11Keyboard::KeyUp(std::uint8_t vk) {
     FakeKey(static_cast<KeyCode>(it->second), false);
     TouchBinding(static_cast<KeyCode>(it->second));
     held_.keys.erase(it);
+    if (namedDown_.test(vk)) {
+        // Caps Lock goes off at its release, not its press, and the server
+        // tells of it only later: the state is read again before the next key.
+        namedDown_.reset(vk);
+        keymap_.StateChanged();
+    }
     if (adjustedVk_ == vk) {
         Settle();
     }
@@ -299,6 +306,7 @@ void X11Keyboard::ReleaseEverything() {
     Settle();
     held_.ReleaseAll(
         [this](posix::HeldKeys::Keycode kc) { FakeKey(static_cast<KeyCode>(kc), false); });
+    namedDown_.reset();
     if (!bindings_.empty()) {
         Clock::time_point last{};
         for (const auto& [kc, binding] : bindings_) {

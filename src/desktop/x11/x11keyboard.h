@@ -22,6 +22,7 @@
 #include <X11/Xlib.h>
 
 #include <array>
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -87,6 +88,7 @@ private:
 
     posix::HeldKeys held_;                // keys, modifiers, press counts, lent codes
     std::map<KeyCode, Binding> bindings_; // borrowed keycodes
+    std::bitset<256> namedDown_;          // held VKs of named keys
     std::uint8_t adjustedVk_ = 0;
     std::vector<Adjustment> adjustments_;
     Clock::time_point lastKeyEvent_{};

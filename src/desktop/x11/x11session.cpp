@@ -3,7 +3,6 @@
 #include <X11/extensions/XTest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -19,15 +18,13 @@ namespace {
 constexpr int kMaxBackends = 16;
 std::atomic<Registration*> gBackends[kMaxBackends];
 std::atomic<int> gXState{0}; // 0 idle, 1 inside Xlib, 2 releasing for good
-std::atomic<int> gPendingSignal{0};
 thread_local int tGuardDepth = 0;
 XErrorHandler gPreviousErrorHandler = nullptr;
 
 // Releases what every backend holds and ends its connection: the X server
 // drops requests that it has not read when a connection closes, so the
 // connection is shut for writing and read until the server, having carried
-// out every request, closes it (bounded by half a second). Only system calls
-// that are safe in a signal handler are made besides queueing the requests.
+// out every request, closes it (bounded by half a second).
 void ReleaseRegistered() {
     for (auto& slot : gBackends) {
         Registration* r = slot.load();
@@ -80,23 +77,6 @@ void ReleaseRegistered() {
     }
 }
 
-void Reraise(int sig) {
-    struct sigaction dfl {};
-    dfl.sa_handler = SIG_DFL;
-    sigaction(sig, &dfl, nullptr);
-    raise(sig);
-}
-
-void OnTerminatingSignal(int sig) {
-    int idle = 0;
-    if (gXState.compare_exchange_strong(idle, 2)) {
-        ReleaseRegistered();
-        Reraise(sig); // delivered as soon as this handler returns
-        return;
-    }
-    gPendingSignal.store(sig);
-}
-
 void OnExit() {
     int idle = 0;
     if (gXState.compare_exchange_strong(idle, 2)) {
@@ -116,26 +96,9 @@ int OnXError(Display* display, XErrorEvent* event) {
     return gPreviousErrorHandler != nullptr ? gPreviousErrorHandler(display, event) : 0;
 }
 
-constexpr int kReleaseSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGABRT,
-                                   SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
-
-void InstallProcessHandlers() {
+void InstallExitHandler() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        for (int sig : kReleaseSignals) {
-            struct sigaction old {};
-            if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL ||
-                (old.sa_flags & SA_SIGINFO) != 0) {
-                continue; // the program handles or ignores it itself
-            }
-            struct sigaction sa {};
-            sa.sa_handler = OnTerminatingSignal;
-            sigemptyset(&sa.sa_mask);
-            sa.sa_flags = SA_RESTART;
-            sigaction(sig, &sa, nullptr);
-        }
-        std::atexit(OnExit);
-    });
+    std::call_once(once, [] { std::atexit(OnExit); });
 }
 
 } // namespace
@@ -157,7 +120,7 @@ bool Register(Registration& registration) {
     if (registration.slot < 0) {
         return false;
     }
-    InstallProcessHandlers();
+    InstallExitHandler();
     return true;
 }
 
@@ -180,7 +143,7 @@ XGuard::XGuard() {
             return;
         }
         if (idle == 2) {
-            // The process is being ended by a signal; wait for the end.
+            // The process is exiting; wait for the end.
             struct timespec t {
                 0, 10'000'000
             };
@@ -196,14 +159,6 @@ XGuard::~XGuard() {
         return;
     }
     gXState.store(0);
-    const int sig = gPendingSignal.exchange(0);
-    if (sig != 0) {
-        int idle = 0;
-        if (gXState.compare_exchange_strong(idle, 2)) {
-            ReleaseRegistered();
-        }
-        Reraise(sig);
-    }
 }
 
 } // namespace orvanel::x11

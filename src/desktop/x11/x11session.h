@@ -2,26 +2,25 @@
 //
 // Every open backend registers the keycodes it holds down and the spare
 // keycodes it has bound. The backend releases and restores them when it
-// closes; so do an exit() handler and a handler for the terminating signals.
-// A signal can arrive while the program is inside Xlib on that same
-// connection, where a second request would corrupt the stream: every Xlib
-// section of the backend therefore runs under an XGuard, and a signal that
-// finds the guard taken only leaves a note, which the guard's owner acts on
-// as it leaves the section. The release itself only queues requests and
-// writes them out (no reply is awaited, no memory is allocated); the X server
-// carries out what it has received before it sees the connection close.
+// closes, and an exit() handler does so for a backend that is still open when
+// the program exits. Every Xlib section of the backends runs under an XGuard,
+// which the exit handler takes as well. The release itself only queues
+// requests and writes them out; the X server carries out what it has
+// received before it sees the connection close.
 //
-// SIGKILL and crashes (SIGSEGV, SIGBUS, an abort inside a library) leave no
-// handler a chance, and the X server keeps a key pressed through XTEST down
-// after its client is gone. For those each backend starts a release guard: a
-// small process of its own (this program run again, see releaseguard.cpp) that
-// shares the backend's key page and holds the reading end of a pipe whose
-// writing end only the backend holds. When the program ends in any way, the
-// guard reads the end of the file, releases on a connection of its own every
-// key the page still shows down (and every key the program pressed that the
-// server still shows down), gives the borrowed keycodes back and exits. When
-// the backend closes normally it marks the page closed first, and the guard
-// just exits.
+// Signals (SIGTERM, SIGKILL), crashes (SIGSEGV, SIGBUS, an abort inside a
+// library) and every other end leave no handler a safe chance: Xlib may hold
+// its lock when a signal arrives. The X server keeps a key pressed through
+// XTEST down after its client is gone, so each backend starts a release
+// guard: a small process of its own (this program run again, see
+// releaseguard.cpp) that shares the backend's key page and holds the reading
+// end of a pipe whose writing end only the backend holds. When the program
+// ends in any way, the guard reads the end of the file, releases on a
+// connection of its own every key the page still shows down (and every key
+// the program pressed that the server still shows down), gives the borrowed
+// keycodes back and exits. When the backend closes normally it marks the page
+// closed first, and the guard just exits. The program installs no signal
+// handler of its own.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -52,7 +51,7 @@ struct Registration {
 
     Display* display = nullptr;
     std::atomic<int> lastError{0};
-    // Set once the connection has been ended for good (exit, signal).
+    // Set once the connection has been ended for good (at exit).
     std::atomic<bool> dead{false};
     int slot = -1; // where it is registered; -1 when it is not
     // The release guard and the key page shared with it (the link's own page
@@ -60,7 +59,7 @@ struct Registration {
     posix::GuardLink guard;
 };
 
-// Makes the exit and signal handlers and the X error handler know
+// Makes the exit handler and the X error handler know
 // `registration` (its display must be set), installing them on first use.
 // False when too many backends are open.
 bool Register(Registration& registration);
