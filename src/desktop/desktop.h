@@ -181,6 +181,14 @@ public:
         return FocusState::Unknown;
     }
 
+    // Whether the desktop itself refused keys sent since the caller last
+    // activated a window or asked which one has the focus, because the focus was no longer in the
+    // window last asked about (FocusIsWith) or its dialogs, or the session was locked. A backend
+    // that sends keys in batches (GNOME) has each batch checked as it arrives and learns of a
+    // refusal only afterwards; it then also answers FocusIsWith with Elsewhere. A backend that
+    // sends each key at once answers false.
+    virtual bool KeysRefused() { return false; }
+
     // The stop key (kStopKeyText), watched while a task runs. StartStopKeyWatch
     // begins watching and forgets any earlier press; false when the backend
     // cannot watch for it (no such facility, or another program holds the

@@ -100,6 +100,11 @@ void Type(KeyOutput& keys, std::string_view script, std::string_view scriptDelay
         result.skipped = SkipReason::FocusMoved;
         return false;
     });
+    // Keys sent in batches may have been refused after the last look at the
+    // focus: then they did not arrive, as if the focus had moved.
+    if (result.skipped == SkipReason::NotSkipped && desktop.KeysRefused()) {
+        result.skipped = SkipReason::FocusMoved;
+    }
 }
 
 // Gives the task its window and types its script there.

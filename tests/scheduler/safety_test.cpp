@@ -141,6 +141,14 @@ TEST_F(SafetyTest, KeysGoOnlyToTheTasksWindowOrItsProgram) {
     }
 }
 
+TEST_F(SafetyTest, KeysTheDesktopRefusedAfterTheLastStepEndTheRunAsAMovedFocus) {
+    desktop.AddWindow("Editor");
+    desktop.keysRefused = true;
+    const RunResult result = Run("e|Editor|7|0|a;b");
+    EXPECT_EQ(result.skipped, SkipReason::FocusMoved);
+    EXPECT_EQ(SkipText(result.skipped, result.steps), "focus moved to another window after step 2");
+}
+
 TEST_F(SafetyTest, AWindowSlowToTakeTheFocusIsWaitedForABoundedTime) {
     const WindowHandle editor = desktop.AddWindow("Editor");
     const WindowHandle chat = desktop.AddWindow("Chat");

@@ -80,6 +80,7 @@ public:
     bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
     std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
     UntypedCharacters TakeUntypedCharacters() override { return std::exchange(untyped, {}); }
+    bool KeysRefused() override { return keysRefused; }
 
     // ---- The record ----
     // Every recorded line, each ended by "\n".
@@ -108,6 +109,8 @@ public:
     // What TakeUntypedCharacters answers next (then none), as a layout that
     // lacks characters would.
     UntypedCharacters untyped;
+    // What KeysRefused answers, as a desktop that checks keys on arrival.
+    bool keysRefused = false;
 
     // ---- Input, stop key, session start ----
     void SetInputBlock(InputBlock block) { inputBlock_ = block; }
