@@ -1,7 +1,7 @@
-// What the X11 and the Wayland backends answer alike: the keyboard queries
-// of the reference US layout, with the virtual-key codes lent to the
-// characters it lacks; programs started the POSIX way; sleeping, the C
-// library's clock and locale; the XDG autostart entry; and how long
+// What the Linux backends (X11, wlroots, KDE Plasma, GNOME) answer alike:
+// the keyboard queries of the reference US layout, with the virtual-key codes
+// lent to the characters it lacks; programs started the POSIX way; sleeping,
+// the C library's clock and locale; the XDG autostart entry; and how long
 // SendMessageA waits for a window to take the focus. A backend derives from
 // PosixDesktop and adds the keys, the windows and the safety checks of its
 // display system.
