@@ -14,6 +14,7 @@
 #include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
+#include "schedule/task.h"
 #include "schedule/taskline.h"
 
 namespace orvanel {
@@ -78,16 +79,8 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 }
 
 void MainForm::ConnectHistory() {
-    history_.Attach(scheduler_);
+    scheduler_.SetReport(this);
     history_.onStatus = [this](const std::string& message) { SetStatus(message); };
-    scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
-        ShowRunning(line, stopKeyWatched);
-    };
-    scheduler_.onRunEnd = [this](const RunResult& result) {
-        // Characters that were not typed stay in view until the next news.
-        SetStatus(result.untyped.count != 0 ? history::FieldText(UntypedText(result.untyped))
-                                            : statusBeforeRun_);
-    };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         view_.HistoryChanged(added, dropped);
     };
@@ -98,14 +91,35 @@ void MainForm::SetStatus(const std::string& text) {
     view_.SetStatusText(text);
 }
 
-void MainForm::ShowRunning(std::string_view line, bool stopKeyWatched) {
-    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
-    const std::string name =
-        title.empty() ? ExtractField(line, kFieldSeparator, kExeNameField) : title;
+// ---- The scheduler's report ----
+
+void MainForm::RunBegins(const TaskLine& task, bool stopKeyWatched) {
+    const std::string& name = task.windowTitle.empty() ? task.exeName : task.windowTitle;
     const std::string before = status_;
     SetStatus("Running \"" + name + "\"" +
               (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
     statusBeforeRun_ = before;
+    running_ = true;
+}
+
+void MainForm::RunEnded(const TaskRun& run) {
+    // Characters that were not typed stay in view until the next news; a run
+    // held back by a locked screen never began, and the status line stays.
+    if (run.untyped.count != 0) {
+        SetStatus(history::FieldText(UntypedText(run.untyped)));
+    } else if (running_) {
+        SetStatus(statusBeforeRun_);
+    }
+    running_ = false;
+    history_.Report().RunEnded(run);
+}
+
+void MainForm::LineFailed(const LineError& error) {
+    history_.Report().LineFailed(error);
+}
+
+void MainForm::Missed(std::int64_t first, std::int64_t last) {
+    history_.Report().Missed(first, last);
 }
 
 void MainForm::SetOwner(WindowHandle owner) {
@@ -214,8 +228,9 @@ void MainForm::RunNow(int day, int row) {
                                           "nothing was run");
             return;
         }
-        const std::string line = RowLine(view_, day, row);
-        if (!scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line)) {
+        const TaskLine task =
+            ParseTaskLine(RowLine(view_, day, row), static_cast<std::size_t>(row));
+        if (!scheduler_.RunNow(day, task)) {
             SetStatus(RowName(day, row) + " was not run: another task is running");
         }
     });

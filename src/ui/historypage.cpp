@@ -56,12 +56,12 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(records.size())) {
         return {};
     }
-    const history::HistoryEntry& entry = records[static_cast<std::size_t>(index.row())];
+    const history::HistoryLine& entry = records[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
         const std::string_view text =
-            history::EntryField(entry, static_cast<std::size_t>(index.column()));
+            history::HistoryField(entry, static_cast<std::size_t>(index.column()));
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     case Qt::BackgroundRole:

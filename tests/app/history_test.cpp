@@ -75,6 +75,11 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
     EXPECT_EQ(view_->statusTexts.back(), untyped);
     EXPECT_EQ(Bytes("history.log").substr(Bytes("history.log").size() - untyped.size() - 2),
               untyped + "\r\n");
+    // A run held back by a locked screen never began: the status line stays.
+    const std::size_t shown = view_->statusTexts.size();
+    desktop_.SetInputBlock(InputBlock::ScreenLocked);
+    form.RunNow(1, 2);
+    EXPECT_EQ(view_->statusTexts.size(), shown);
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {

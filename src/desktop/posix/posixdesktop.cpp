@@ -10,6 +10,7 @@
 #include "desktop/posix/localeinfo.h"
 #include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
+#include "desktop/posix/tickcount.h"
 #include "desktop/uslayout.h"
 
 namespace orvanel::posix {
@@ -56,6 +57,10 @@ std::intptr_t PosixDesktop::ShellExecuteA(WindowHandle /*owner*/, const char* op
 
 void PosixDesktop::Sleep(std::uint32_t milliseconds) {
     SleepFor(std::chrono::milliseconds(milliseconds));
+}
+
+std::uint32_t PosixDesktop::GetTickCount() {
+    return TickCount();
 }
 
 SystemTime PosixDesktop::GetLocalTime() {

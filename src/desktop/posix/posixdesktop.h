@@ -33,6 +33,8 @@ public:
                                 int showCommand) override;
 
     void Sleep(std::uint32_t milliseconds) override;
+    // The monotonic clock's milliseconds (tickcount.h).
+    std::uint32_t GetTickCount() override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "desktop/cp1252.h"
 #include "desktop/wayland/wlconnection.h"
@@ -23,6 +24,7 @@ struct WaylandDesktop::Impl {
     posix::GuardLink guard;
     std::unique_ptr<wl::VirtualKeyboard> sink;
     std::unique_ptr<wl::WlKeyboard> keyboard;
+    posix::LockedHintQuery lockQuery;
 
     bool Dead() const { return connection->Dead(); }
     wl::Toplevel* Window(WindowHandle window) { return toplevels->Get(window); }
@@ -106,6 +108,10 @@ WindowHandle WaylandDesktop::FindWindowA(const char* /*className*/, const char* 
     return impl_->toplevels->Find(Cp1252ToUtf8(title));
 }
 
+InputBlock WaylandDesktop::InputBlocked() {
+    return posix::SessionLocked(impl_->lockQuery) ? InputBlock::ScreenLocked : InputBlock::Clear;
+}
+
 WindowHandle WaylandDesktop::GetForegroundWindow() {
     if (impl_->Dead() || !impl_->connection->Roundtrip()) {
         return kNoWindow;
@@ -120,8 +126,8 @@ FocusState WaylandDesktop::FocusIsWith(WindowHandle window) {
     if (active == kNoWindow) {
         return FocusState::Unknown;
     }
-    return impl_->toplevels->SameProgram(active, window) ? FocusState::WithWindow
-                                                         : FocusState::Elsewhere;
+    return impl_->toplevels->IsOrBelongsTo(active, window) ? FocusState::WithWindow
+                                                           : FocusState::Elsewhere;
 }
 
 bool WaylandDesktop::ShowWindow(WindowHandle window, int /*showCommand*/) {
@@ -181,6 +187,10 @@ bool WaylandDesktop::IsActive(WindowHandle window) {
     impl_->connection->Roundtrip();
     wl::Toplevel* w = impl_->Window(window);
     return w != nullptr && w->activated;
+}
+
+void WaylandDesktop::SetSessionLockQuery(posix::LockedHintQuery query) {
+    impl_->lockQuery = std::move(query);
 }
 
 int WaylandDesktop::ReleaseGuardProcess() const {

@@ -24,6 +24,7 @@
 #include <string>
 
 #include "desktop/desktop.h"
+#include "desktop/posix/lockedhint.h"
 #include "desktop/posix/posixdesktop.h"
 
 namespace orvanel {
@@ -54,8 +55,10 @@ public:
     bool SetForegroundWindow(WindowHandle window) override;
     std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) override;
-    // The compositor tells which window is activated, not whether the screen
-    // is locked or the keyboard held; nor can a client watch a global key.
+    // ScreenLocked while logind says the session is locked. The compositor
+    // tells which window is activated, not whether a lock screen is up or
+    // the keyboard held; nor can a client watch a global key.
+    InputBlock InputBlocked() override;
     WindowHandle GetForegroundWindow() override;
     FocusState FocusIsWith(WindowHandle window) override;
 
@@ -67,6 +70,8 @@ public:
     bool IsActive(WindowHandle window);
     // The process id of the release guard (-1 when none could start).
     int ReleaseGuardProcess() const;
+    // How InputBlocked asks logind (tests point it at a stand-in).
+    void SetSessionLockQuery(posix::LockedHintQuery query);
 
     struct Impl;
 

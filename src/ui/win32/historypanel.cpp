@@ -35,7 +35,7 @@ std::optional<COLORREF> Shade(history::Outcome outcome) {
     }
 }
 
-const history::HistoryEntry* EntryAt(const MainForm& form, std::size_t index) {
+const history::HistoryLine* EntryAt(const MainForm& form, std::size_t index) {
     const auto& records = form.HistoryRecords();
     return index < records.size() ? &records[index] : nullptr;
 }
@@ -117,7 +117,7 @@ std::optional<LRESULT> HistoryPanel::OnNotify(const MainForm& form, NMHDR& heade
         if ((item.mask & LVIF_TEXT) != 0 && item.cchTextMax > 0) {
             const std::wstring text = entry == nullptr
                                           ? std::wstring()
-                                          : FromUtf8(history::EntryField(
+                                          : FromUtf8(history::HistoryField(
                                                 *entry, static_cast<std::size_t>(item.iSubItem)));
             ::lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
         }
