@@ -13,11 +13,16 @@ source scripts/packages.sh
 # ---- the stage table ----
 stage_rows=()
 stage_running=
-# The CPU time (user + system) of the finished child processes so far, in s.
+# The CPU time (user + system) of the finished child processes so far, in s,
+# into cpu_now. `times` runs in this shell: in a subshell it would count the
+# subshell's children only.
+stage_times_file=$(mktemp)
+cpu_now=0
 cpu_seconds() {
-    times | tail -n 1 |
+    times >"$stage_times_file"
+    cpu_now=$(tail -n 1 "$stage_times_file" |
         awk '{ for (i = 1; i <= 2; i++) { split($i, p, "m"); s += p[1] * 60 + p[2] } }
-             END { printf "%d", s }'
+             END { printf "%d", s }')
 }
 clock() { printf '%d:%02d' $(($1 / 60)) $(($1 % 60)); }
 # Runs one stage: stage NAME COMMAND...
@@ -26,9 +31,11 @@ stage() {
     shift
     stage_running=$name
     echo "== $name"
-    cpu=$(cpu_seconds)
+    cpu_seconds
+    cpu=$cpu_now
     "$@"
-    stage_rows+=("$name|$((SECONDS - start))|$(($(cpu_seconds) - cpu))")
+    cpu_seconds
+    stage_rows+=("$name|$((SECONDS - start))|$((cpu_now - cpu))")
     stage_running=
 }
 stage_table() {
@@ -76,7 +83,7 @@ stop_minute_tests() {
         wait "$minute_pid" 2>/dev/null || true
     fi
 }
-trap 'stop_minute_tests; stage_table' EXIT
+trap 'stop_minute_tests; stage_table; rm -f "$stage_times_file"' EXIT
 
 stage "Install what is missing" orvanel_install_missing "${ORVANEL_TEST_PACKAGES[@]}"
 stage "Build" build_and_test
