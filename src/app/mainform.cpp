@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -43,6 +44,29 @@ std::string RowName(int day, int row) {
            kPageCaptions.at(static_cast<std::size_t>(day) + 1);
 }
 
+// Why a run by hand typed nothing, or not all: "the program could not be
+// started (shell answer 2)".
+std::string RunFailure(const RunResult& result) {
+    std::string text = SkipText(result.skipped, result.steps);
+    if (result.skipped == SkipReason::StartFailed && result.startFailure) {
+        text += " (shell answer " + std::to_string(*result.startFailure) + ")";
+    }
+    return text;
+}
+
+// The locale's texts as the History page shows them, in UTF-8.
+LocaleInfo Utf8Locale(const LocaleInfo& locale, const MainView& view) {
+    LocaleInfo utf8 = locale;
+    for (std::string* text : {&utf8.shortDateFormat, &utf8.dateSeparator, &utf8.longTimeFormat,
+                              &utf8.timeSeparator, &utf8.amDesignator, &utf8.pmDesignator}) {
+        *text = view.LocaleTextToUtf8(*text);
+    }
+    for (std::string& name : utf8.abbreviatedDayNames) {
+        name = view.LocaleTextToUtf8(name);
+    }
+    return utf8;
+}
+
 // The folder of the files as an absolute path, as the session-start entry
 // names it; empty when the working directory cannot be found.
 std::filesystem::path DataFolder(const std::filesystem::path& directory) {
@@ -76,29 +100,29 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 
 void MainForm::ConnectHistory() {
     history_.Attach(scheduler_);
-    history_.onStatus = [this](const std::string& message) { SetStatus(message); };
+    history_.onStatus = [this](const std::string& message) {
+        status_.Show(message, StatusLine::Cause::HistoryWrite);
+    };
     scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
         ShowRunning(line, stopKeyWatched);
     };
-    scheduler_.onRunEnd = [this](const RunResult&) { SetStatus(statusBeforeRun_); };
+    scheduler_.onRunEnd = [this](const RunResult&) { status_.RunEnds(); };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
-        view_.HistoryChanged(added, dropped);
+        const auto [rowsAdded, rowsDropped] = table_.RecordsChanged(added, dropped);
+        view_.HistoryChanged(rowsAdded, rowsDropped);
+        if (!history_.WriteFailing()) {
+            status_.End(StatusLine::Cause::HistoryWrite);
+        }
     };
-}
-
-void MainForm::SetStatus(const std::string& text) {
-    status_ = text;
-    view_.SetStatusText(text);
 }
 
 void MainForm::ShowRunning(std::string_view line, bool stopKeyWatched) {
     const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
     const std::string name =
         title.empty() ? ExtractField(line, kFieldSeparator, kExeNameField) : title;
-    const std::string before = status_;
-    SetStatus("Running \"" + name + "\"" +
-              (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
-    statusBeforeRun_ = before;
+    status_.RunBegins(
+        "Running \"" + name + "\"" +
+        (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
 }
 
 void MainForm::SetOwner(WindowHandle owner) {
@@ -184,6 +208,8 @@ void MainForm::FormCreate() {
         store_.StartUp();
     });
     Run([this] {
+        table_.SetLocale(Utf8Locale(locale_, view_));
+        table_.SetToday(desktop_.GetLocalTime());
         history_.Load();
         UpdateNextTask();
     });
@@ -196,6 +222,12 @@ void MainForm::UpdateNextTask() {
     }
 }
 
+void MainForm::UpdateToday() {
+    if (table_.SetToday(desktop_.GetLocalTime())) {
+        view_.HistoryChanged(0, 0);
+    }
+}
+
 void MainForm::RunNow(int day, int row) {
     Run([this, day, row] {
         if (day < 0 || day >= kDayCount || row < 1 || row > kTaskRows) {
@@ -203,13 +235,38 @@ void MainForm::RunNow(int day, int row) {
         }
         // The same rule as saving: a row with an empty EXE name cell is no task.
         if (view_.Cell(day, kExeNameField, row).empty()) {
-            SetStatus(RowName(day, row) + " has no EXE name: it is not a task, and "
-                                          "nothing was run");
+            status_.Show(RowName(day, row) + " has no EXE name: it is not a task, and "
+                                             "nothing was run",
+                         StatusLine::Cause::EmptyRow, day, row);
             return;
         }
         const std::string line = RowLine(view_, day, row);
-        if (!scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line)) {
-            SetStatus(RowName(day, row) + " was not run: another task is running");
+        const std::optional<RunResult> result =
+            scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line);
+        if (!result) {
+            status_.Show(RowName(day, row) + " was not run: another task is running",
+                         StatusLine::Cause::AnotherRun);
+        } else if (result->skipped != SkipReason::NotSkipped) {
+            status_.Show(RowName(day, row) + ": " + RunFailure(*result));
+        }
+    });
+}
+
+void MainForm::GridEdited(int day) {
+    Run([this, day] {
+        const StatusLine::Message& message = status_.Current();
+        if (message.cause == StatusLine::Cause::EmptyRow && message.day == day &&
+            !view_.Cell(day, kExeNameField, message.row).empty()) {
+            status_.End(StatusLine::Cause::EmptyRow, day, message.row);
+        }
+    });
+}
+
+void MainForm::HistoryFilterClick(bool problemsOnly) {
+    Run([this, problemsOnly] {
+        const std::size_t before = table_.RowCount();
+        if (table_.SetProblemsOnly(problemsOnly)) {
+            view_.HistoryChanged(table_.RowCount(), before); // every row anew
         }
     });
 }
@@ -221,7 +278,7 @@ void MainForm::ReloadChangedFiles() {
         }
         const DiskChanges changes = store_.ReloadChangedFiles();
         if (changes.Any()) {
-            SetStatus(DiskChangesText(changes));
+            status_.Show(DiskChangesText(changes));
             UpdateNextTask();
         }
     });
@@ -234,6 +291,7 @@ void MainForm::FormActivate() {
             firstActivation_ = false;
             view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         }
+        UpdateToday();
     });
     ShowAutostart(); // the entry may have been changed meanwhile
 }
@@ -275,7 +333,10 @@ void MainForm::BitBtn1Click() {
 }
 
 void MainForm::BitBtn2Click() {
-    Run([this] { store_.Save(); });
+    Run([this] {
+        store_.Save();
+        status_.Saved(); // what the messages told of has been saved
+    });
     Run([this] { UpdateNextTask(); });
 }
 
@@ -285,7 +346,10 @@ void MainForm::Timer1Timer() {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();
     });
-    Run([this] { UpdateNextTask(); });
+    Run([this] {
+        UpdateNextTask();
+        UpdateToday();
+    });
 }
 
 void MainForm::Label9Click() {

@@ -56,11 +56,6 @@ bool WindowHistory::UpdateNextTask(const SystemTime& now) {
     return true;
 }
 
-std::string WindowHistory::LastRunText() const {
-    return "Last run: " +
-           (records_.empty() ? std::string("none recorded") : DescribeEntry(records_.front()));
-}
-
 void WindowHistory::Add(const history::RunRecord& record) {
     std::string line = history::FormatRecord(record);
     line.resize(line.size() - 2); // the CR LF
@@ -77,25 +72,6 @@ void WindowHistory::Add(const history::RunRecord& record) {
     if (onRecords) {
         onRecords(1, dropped);
     }
-}
-
-std::string DescribeEntry(const history::HistoryEntry& entry) {
-    std::string text = entry.started != "-" ? entry.started : "due " + entry.due;
-    text += ", ";
-    text += history::OutcomeName(entry.outcome);
-    if (entry.day != "-") {
-        text += ", " + entry.day + " row " + entry.row;
-    }
-    if (!entry.exeName.empty()) {
-        text += ", " + entry.exeName;
-    }
-    if (!entry.windowTitle.empty()) {
-        text += ", \"" + entry.windowTitle + "\"";
-    }
-    if (!entry.detail.empty()) {
-        text += ": " + entry.detail;
-    }
-    return text;
 }
 
 } // namespace orvanel

@@ -25,7 +25,8 @@ std::optional<NextTask> NextTaskDue(const SystemTime& now, const DayListReader& 
     for (std::int64_t civilDay = today; civilDay <= today + 7; ++civilDay) {
         const int day = DayOfCivilDay(civilDay);
         const std::vector<std::string>& list = dayLists(day);
-        for (std::size_t i = 0; i < list.size(); ++i) {
+        // The tick never gets past a malformed line: nothing below it is next.
+        for (std::size_t i = 0; i < list.size() && !StopsTheTick(list[i]); ++i) {
             const std::optional<int> ofDay = TaskMinuteOfDay(list[i]);
             const std::int64_t due = civilDay * kMinutesPerDay + ofDay.value_or(0);
             if (!ofDay || due <= current || due > current + 7 * kMinutesPerDay ||

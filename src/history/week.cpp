@@ -1,5 +1,6 @@
 #include "history/week.h"
 
+#include "schedule/error.h"
 #include "schedule/taskline.h"
 
 namespace orvanel::history {
@@ -13,6 +14,17 @@ std::optional<int> TaskMinuteOfDay(std::string_view line) {
         return std::nullopt;
     }
     return hour * 60 + minute;
+}
+
+bool StopsTheTick(std::string_view line) {
+    const std::string_view cut = line.substr(0, kMaxTextLength);
+    try {
+        (void)TextToInt(ExtractField(cut, "|", 2));
+        (void)TextToInt(ExtractField(cut, "|", 3));
+    } catch (const Error&) {
+        return true;
+    }
+    return false;
 }
 
 int DayOfCivilDay(long long civilDay) {

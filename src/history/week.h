@@ -19,6 +19,11 @@ using DayListReader = std::function<const std::vector<std::string>&(int day)>;
 // never due (malformed or out of range); such a line is not a task here.
 std::optional<int> TaskMinuteOfDay(std::string_view line);
 
+// Whether a line's Hour or Min. is malformed (not an integer text, empty
+// included). The tick stops at such a line at every minute of its weekday,
+// so no line below it ever runs until it is mended.
+bool StopsTheTick(std::string_view line);
+
 // The day list (0 Monday to 6 Sunday) of a civil day number (days since
 // 1970-01-01, a Thursday).
 int DayOfCivilDay(long long civilDay);
