@@ -28,6 +28,10 @@ enum HistoryColumn : std::size_t {
     kDetailColumn = 7,
 };
 
+// The EXE name and Window Title columns grow with their content up to this
+// width (pixels at 96 dpi), so that a long path leaves room for the others.
+inline constexpr int kHistoryTextColumnMaxWidth = 160;
+
 // A time of the history file: "2026-12-08T07:05+01:00" (a due minute) or
 // "2026-12-08T07:05:00+01:00" (when a run began).
 struct HistoryTime {
