@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
 #include "desktop/localtime.h"
 #include "history/isotime.h"
 
 namespace orvanel {
+
+static_assert(kHistoryColumnCount == kHistoryColumns.size());
 
 namespace {
 
@@ -112,6 +115,36 @@ std::string ShortHistoryTime(std::string_view text, const SystemTime& today,
     const auto weekday = static_cast<std::size_t>(std::clamp(local.dayOfWeek, 0, 6));
     return locale.abbreviatedDayNames.at(weekday) + " " +
            FormatDate(locale.shortDateFormat, local, locale) + " " + clock;
+}
+
+std::array<int, kHistoryColumnCount>
+HistoryColumnWidths(const std::array<int, kHistoryColumnCount>& content, int available, int dpi) {
+    const auto scaled = [dpi](int designPixels) { return designPixels * dpi / 96; };
+    std::array<int, kHistoryColumnCount> widths = content;
+    for (const std::size_t text : {kExeNameColumn, kWindowTitleColumn}) {
+        widths[text] = std::min(widths[text], scaled(kHistoryTextColumnMaxWidth));
+    }
+    int used = 0;
+    for (std::size_t column = 0; column < kDetailColumn; ++column) {
+        used += widths[column];
+    }
+    // The text columns give up what the Detail column lacks, the wider first.
+    int lacking = used + scaled(kHistoryDetailMinWidth) - available;
+    while (lacking > 0) {
+        const std::size_t wider = widths[kExeNameColumn] >= widths[kWindowTitleColumn]
+                                      ? kExeNameColumn
+                                      : kWindowTitleColumn;
+        const int room = widths[wider] - scaled(kHistoryTextColumnMinWidth);
+        if (room <= 0) {
+            break;
+        }
+        const int given = std::min({room, lacking, std::max(1, lacking / 2)});
+        widths[wider] -= given;
+        used -= given;
+        lacking -= given;
+    }
+    widths[kDetailColumn] = std::max(available - used, scaled(kHistoryDetailMinWidth));
+    return widths;
 }
 
 bool IsProblem(const history::HistoryEntry& entry) {

@@ -5,6 +5,7 @@
 // only the page reads it this way. Texts are UTF-8.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -28,9 +29,21 @@ enum HistoryColumn : std::size_t {
     kDetailColumn = 7,
 };
 
-// The EXE name and Window Title columns grow with their content up to this
-// width (pixels at 96 dpi), so that a long path leaves room for the others.
+// The table's columns are as wide as their content, and the Detail column
+// takes the rest. The EXE name and Window Title columns grow with their
+// content up to kHistoryTextColumnMaxWidth, and give up width, down to
+// kHistoryTextColumnMinWidth, so that the Detail column keeps at least
+// kHistoryDetailMinWidth (pixels at 96 dpi).
 inline constexpr int kHistoryTextColumnMaxWidth = 160;
+inline constexpr int kHistoryTextColumnMinWidth = 60;
+inline constexpr int kHistoryDetailMinWidth = 120;
+inline constexpr std::size_t kHistoryColumnCount = 8;
+
+// The widths of the columns from the widths of their content (the Detail
+// column's is not used) in a table `available` pixels wide, at `dpi` dots per
+// inch.
+std::array<int, kHistoryColumnCount>
+HistoryColumnWidths(const std::array<int, kHistoryColumnCount>& content, int available, int dpi);
 
 // A time of the history file: "2026-12-08T07:05+01:00" (a due minute) or
 // "2026-12-08T07:05:00+01:00" (when a run began).

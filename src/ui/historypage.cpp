@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QResizeEvent>
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "app/historytable.h"
@@ -108,14 +109,16 @@ void HistoryModel::Changed(std::size_t added, std::size_t dropped) {
 }
 
 void HistoryTableView::FitColumns() {
-    const int last = static_cast<int>(kHistoryColumns.size()) - 1;
-    const int limit = logicalDpiX() * kHistoryTextColumnMaxWidth / 96;
-    for (int column = 0; column < last; ++column) {
-        resizeColumnToContents(column);
-        if (column == kExeNameColumn || column == kWindowTitleColumn) {
-            setColumnWidth(column, std::min(columnWidth(column), limit));
-        }
+    std::array<int, kHistoryColumnCount> content{};
+    for (std::size_t column = 0; column < kDetailColumn; ++column) {
+        resizeColumnToContents(static_cast<int>(column));
+        content.at(column) = columnWidth(static_cast<int>(column));
     }
+    const auto widths = HistoryColumnWidths(content, viewport()->width(), logicalDpiX());
+    for (std::size_t column = 0; column < kDetailColumn; ++column) {
+        setColumnWidth(static_cast<int>(column), widths.at(column));
+    }
+    // The Detail column, the last, stretches over the rest.
 }
 
 bool HistoryTableView::viewportEvent(QEvent* event) {
@@ -167,6 +170,7 @@ void HistoryPage::resizeEvent(QResizeEvent* event) {
     const int bottom = height() - 4 - kLineHeight;
     detail_->setGeometry(kMargin, bottom, width, kLineHeight);
     table_->setGeometry(kMargin, top, width, std::max(1, bottom - 2 - top));
+    table_->FitColumns();
 }
 
 void HistoryPage::Changed(std::size_t added, std::size_t dropped) {

@@ -2,6 +2,7 @@
 // expects: messages leave once they are no longer true, a failed "Run now"
 // says so, the next task follows the tick's rule, and the table shows local
 // times and the problems only when asked.
+#include <array>
 #include <cerrno>
 #include <functional>
 #include <string>
@@ -161,6 +162,23 @@ TEST_F(FormTest, HistoryTimesAreLocalAndShortAndTheFilterShowsTheProblems) {
     EXPECT_EQ(table.Row(0).exeName, "none.exe");
     form.HistoryFilterClick(false);
     EXPECT_EQ(table.RowCount(), 5u);
+
+    // Columns as wide as their content; the EXE name and Window Title give
+    // way, down to a limit, so that the Detail column keeps some width.
+    const std::array<int, 8> content = {60, 70, 30, 30, 50, 200, 150, 999};
+    const struct {
+        int available, dpi;
+        std::array<int, 8> widths;
+    } layouts[] = {
+        {800, 96, {60, 70, 30, 30, 50, 160, 150, 250}},
+        {500, 96, {60, 70, 30, 30, 50, 70, 70, 120}},
+        {300, 96, {60, 70, 30, 30, 50, 60, 60, 120}},
+        {800, 144, {60, 70, 30, 30, 50, 200, 150, 210}},
+    };
+    for (const auto& l : layouts) {
+        EXPECT_EQ(HistoryColumnWidths(content, l.available, l.dpi), l.widths)
+            << l.available << " at " << l.dpi;
+    }
 
     const struct {
         const char* picture;
