@@ -1,49 +1,80 @@
 #!/usr/bin/env bash
-# Typing into a Wayland window: `orvanel-script --type` against `wtype`, in
-# the same run, each started once for every 250 characters, on a private headless sway (tests/wayland/run_with_sway.sh).
-# Each types the same text into wltarget; the time runs from the start of the
-# typing program until the window has written the last character, or until
-# the window has written nothing new for 2 s (then characters were lost).
+# Typing into a Wayland window (wltarget), on a private headless sway
+# (tests/wayland/run_with_sway.sh) and a private headless KWin
+# (tests/kde/run_with_kwin.sh):
 #
-#   bench/wayland_typing.sh [BUILD_DIR] [--chars N] [--runs N]
+# - the backend as the program uses it: one backend types the whole text
+#   (bench_wayland_typing), on sway and on KWin;
+# - on sway, `orvanel-script --type` against `wtype`, each started once for
+#   every 250 characters (a key script holds at most 255), start-up included.
+#
+# Each types the same text; the time runs from the first key (the start of the
+# typing program) until the window has written the last character, or until
+# it has written nothing new for 1 to 2 s (then characters were lost).
+#
+#   bench/wayland_typing.sh [BUILD_DIR] [--chars N] [--runs N] [--only sway|kwin]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/bench}
 shift || true
-chars=2000 runs=3
+chars=2000 runs=3 only= inside=
 while [ $# -gt 0 ]; do
     case "$1" in
     --chars) chars=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
+    --inside) inside=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
-if [ "${ORVANEL_IN_SWAY:-}" != 1 ]; then
-    [ -x "$build/src/tools/orvanel-script" ] && [ -x "$build/tests/wayland/wltarget" ] ||
-        cmake --build "$build" --target orvanel-script wltarget
-    ORVANEL_IN_SWAY=1 exec "$here/../tests/wayland/run_with_sway.sh" --timeout 600 \
-        bash "$0" "$build" --chars "$chars" --runs "$runs"
+build=$(realpath "$build")
+bench=$build/bench/bench_wayland_typing
+script=$build/src/tools/orvanel-script
+target=$build/tests/wayland/wltarget
+
+if [ -z "$inside" ]; then
+    [ -x "$bench" ] && [ -x "$script" ] && [ -x "$target" ] ||
+        cmake --build "$build" --target bench_wayland_typing orvanel-script wltarget
+    status=0
+    if [ "$only" != kwin ]; then
+        echo "== sway"
+        "$here/../tests/wayland/run_with_sway.sh" --timeout 600 \
+            bash "$0" "$build" --chars "$chars" --runs "$runs" --inside sway || status=1
+    fi
+    if [ "$only" != sway ]; then
+        echo "== KWin"
+        "$here/../tests/kde/run_with_kwin.sh" --grant "$bench" --timeout 600 \
+            bash "$0" "$build" --chars "$chars" --runs "$runs" --inside kwin || status=1
+    fi
+    exit $status
 fi
+
+if [ "$inside" = kwin ]; then
+    exec "$bench" --wltarget "$target" --chars "$chars" --runs "$runs"
+fi
+
 command -v wtype >/dev/null || { echo "wtype is not installed" >&2; exit 77; }
+# A keyboard stays on the seat throughout, as the user's own does on a real
+# desktop; without one the seat drops its keyboard, and the window's focus,
+# whenever a typist's virtual keyboard goes.
+wtype -s 3600000 "" &
+users=$!
+work=$(mktemp -d)
+trap 'kill $wltarget $users 2>/dev/null; rm -rf "$work"' EXIT
+"$bench" --wltarget "$target" --chars "$chars" --runs "$runs"
+status=$?
 
 # Printable characters that the key scripts type as themselves.
 alphabet='abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,!?:/=@#$&*_<>-'
 text=
 while [ ${#text} -lt "$chars" ]; do text+=$alphabet; done
 text=${text:0:$chars}
-work=$(mktemp -d)
-# A keyboard stays on the seat throughout, as the user's own does on a real
-# desktop; without one the seat drops its keyboard, and the window's focus,
-# whenever a typist's virtual keyboard goes.
-wtype -s 3600000 "" &
-users=$!
-trap 'kill $target $users 2>/dev/null; rm -rf "$work"' EXIT
-"$build/tests/wayland/wltarget" --title "Orvanel bench" --out "$work/out" &
-target=$!
+"$target" --title "Orvanel bench" --out "$work/out" &
+wltarget=$!
 for _ in $(seq 100); do [ -f "$work/out.ready" ] && break; sleep 0.05; done
 
-# Runs one typist on the whole text, in pieces of 250 characters (a key
-# script holds at most 255); prints "milliseconds lost".
+# Runs one typist on the whole text, in pieces of 250 characters; prints
+# "milliseconds lost".
 run() {
     : >"$work/out"
     local start last size=0 now i
@@ -59,19 +90,20 @@ run() {
         [ $(( ($(date +%s%N) - last) / 1000000 )) -gt 2000 ] && break
         sleep 0.005
     done
-    local got lost i
+    local got lost
     got=$(cat "$work/out")
     lost=$(( chars - ${#got} ))
     [ "$got" = "$text" ] || [ "$lost" -gt 0 ] || lost=$(cmp -l <(printf %s "$got") <(printf %s "$text") 2>/dev/null | wc -l)
     echo "$(( (last - start) / 1000000 )) $lost"
 }
 
+echo "-- a start for every 250 characters"
 printf '%-10s %8s %8s %6s\n' typist ms chars/s lost
 declare -A total
 for r in $(seq "$runs"); do
     for typist in orvanel wtype; do
         if [ $typist = orvanel ]; then
-            read -r ms lost < <(run "$build/src/tools/orvanel-script" --type --countdown 0 --delay 0)
+            read -r ms lost < <(run "$script" --type --countdown 0 --delay 0)
         else
             read -r ms lost < <(run wtype --)
         fi
@@ -82,4 +114,4 @@ for r in $(seq "$runs"); do
 done
 echo "orvanel/wtype time ratio: $(awk "BEGIN { printf \"%.2f\", ${total[orvanel]} / ${total[wtype]} }")" \
     "lost: orvanel ${total[orvanel.lost]}, wtype ${total[wtype.lost]}"
-[ "${total[orvanel.lost]}" -eq 0 ]
+[ "$status" -eq 0 ] && [ "${total[orvanel.lost]}" -eq 0 ]

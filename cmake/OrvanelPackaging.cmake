@@ -32,7 +32,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 of up to 24 tasks; each task names a program, a window title, an hour, a
 minute and a key script. Once a minute Orvanel finds the task's window by its
 exact title and brings it to the front, or starts the program, then types the
-key script into it as keyboard events (X11).
+key script into it as keyboard events (X11; on Wayland: KDE Plasma, sway and
+the other wlroots compositors).
 .
 The package also holds orvanel-script, which shows the keyboard events of a
 key script or types it, so that a script can be tried before it is

@@ -12,6 +12,7 @@
 #include "app/diskchangetext.h"
 #include "app/windowtexts.h"
 #include "desktop/datetimetext.h"
+#include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
 #include "schedule/taskline.h"
@@ -106,7 +107,13 @@ void MainForm::ConnectHistory() {
     scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
         ShowRunning(line, stopKeyWatched);
     };
-    scheduler_.onRunEnd = [this](const RunResult&) { status_.RunEnds(); };
+    scheduler_.onRunEnd = [this](const RunResult& result) {
+        status_.RunEnds();
+        // Characters that were not typed stay in view until the next news.
+        if (result.untyped.count != 0) {
+            status_.Show(history::FieldText(UntypedText(result.untyped)));
+        }
+    };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         const auto [rowsAdded, rowsDropped] = table_.RecordsChanged(added, dropped);
         view_.HistoryChanged(rowsAdded, rowsDropped);

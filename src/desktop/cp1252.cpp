@@ -81,4 +81,23 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return text;
 }
 
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (const char byte : text) {
+        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(byte));
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 } // namespace orvanel

@@ -22,4 +22,7 @@ char UnicodeToCp1252(char32_t character);
 // does not hold, and every byte of malformed UTF-8, becomes "?".
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// The UTF-8 text of a code page 1252 text.
+std::string Cp1252ToUtf8(std::string_view text);
+
 } // namespace orvanel

@@ -80,6 +80,15 @@ enum class FocusState {
     Unknown,    // the backend cannot tell
 };
 
+// Characters that keybd_event could not type because the keyboard layout has
+// no key for them (they were not sent at all).
+struct UntypedCharacters {
+    std::uint64_t count = 0; // key presses not sent
+    std::string characters;  // code page 1252, each character once, in the order met
+
+    friend bool operator==(const UntypedCharacters&, const UntypedCharacters&) = default;
+};
+
 // The key combination that stops a running task: CTRL+ALT+SHIFT and the key
 // with this virtual-key code. Laptop keyboards have it, and none of GNOME,
 // KDE, Xfce or Windows binds it.
@@ -181,6 +190,10 @@ public:
     virtual bool StartStopKeyWatch() { return false; }
     virtual bool StopKeyPressed() { return false; }
     virtual void EndStopKeyWatch() {}
+
+    // The characters not typed since the last call (see UntypedCharacters).
+    // A backend that types every character answers none.
+    virtual UntypedCharacters TakeUntypedCharacters() { return {}; }
 
     // ---- Starting with the session ----
 

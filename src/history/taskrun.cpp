@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "desktop/untypedtext.h"
 #include "history/isotime.h"
 #include "scheduler/minutes.h"
 
@@ -43,6 +44,9 @@ std::string DescribeRun(const RunResult& result) {
     text += "; " + Counted(static_cast<std::uint64_t>(std::max(result.steps, 0)), "step", "steps");
     text += ", " + Counted(result.keyEvents, "key event", "key events");
     text += "; " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
+    if (result.untyped.count != 0) {
+        text += "; " + UntypedText(result.untyped);
+    }
     return text;
 }
 

@@ -16,7 +16,8 @@ std::int64_t RunMilliseconds(const RunResult& result);
 
 // "window found; 3 steps, 24 key events; 1.3 s", or "program started; ..."
 // ("program started, window found; ..." when the started program's window
-// was found by its title and activated).
+// was found by its title and activated); "...; 1.3 s; 2 characters not in the
+// keyboard layout: é ü" when the layout could not type some.
 std::string DescribeRun(const RunResult& result);
 
 // The record of a run: `skipped` with its reason first when the script was

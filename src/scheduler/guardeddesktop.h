@@ -71,6 +71,7 @@ public:
     InputBlock InputBlocked() override { return inner_.InputBlocked(); }
     WindowHandle GetForegroundWindow() override { return inner_.GetForegroundWindow(); }
     FocusState FocusIsWith(WindowHandle window) override { return inner_.FocusIsWith(window); }
+    UntypedCharacters TakeUntypedCharacters() override { return inner_.TakeUntypedCharacters(); }
 
 private:
     // Raises TaskStopped once the stop key has been pressed.

@@ -125,6 +125,7 @@ void GuardedRun(KeyOutput& keys, std::string_view line, std::string_view scriptD
                 WindowHandle owner, const RunBegins& begins, RunResult& result) {
     GuardedDesktop guarded(keys.desktop);
     KeyOutput guardedKeys(guarded);
+    guarded.TakeUntypedCharacters(); // what an earlier run left is not this run's
     const std::string script(PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)));
     if (!script.empty()) {
         result.stopKeyWatched = guarded.WatchStopKey();
@@ -138,6 +139,7 @@ void GuardedRun(KeyOutput& keys, std::string_view line, std::string_view scriptD
         result.skipped = SkipReason::StoppedByUser;
     }
     guarded.ReleaseHeldKeys();
+    result.untyped = guarded.TakeUntypedCharacters();
     keys.actions += guardedKeys.actions;
     keys.keyEvents += guardedKeys.keyEvents;
     result.keyEvents = guardedKeys.keyEvents;

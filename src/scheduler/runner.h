@@ -63,6 +63,7 @@ struct RunResult {
     SkipReason skipped = SkipReason::NotSkipped; // why the script was not typed to the end
     bool stopKeyWatched = false;                 // the stop key was watched during the run
     std::optional<std::intptr_t> startFailure;   // the shell's answer when the start failed
+    UntypedCharacters untyped;                   // characters the keyboard layout could not type
 };
 
 // Performs one task line (cut to its first 255 characters): fields 0 (EXE

@@ -191,7 +191,7 @@ void Scheduler::ReportLineError(const LineError& error) const {
 }
 
 RunResult Scheduler::RunTask(std::string_view line) {
-    const RunResult result =
+    RunResult result =
         orvanel::RunTask(keys_, line, scriptDelay_(), owner_, [&](bool stopKeyWatched) {
             try {
                 if (onRunStart) {

@@ -64,6 +64,17 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
     form.RunNow(1, 24);
     EXPECT_EQ(form.HistoryRecords().front().row, "24");
     EXPECT_EQ(form.HistoryRecords().front().exeName, "last.exe");
+
+    // A layout that lacks characters: the run's detail and the status line
+    // name them (and not what an earlier run left untold).
+    desktop_.untyped = {1, "x"};
+    desktop_.onSleep = [this](std::uint32_t) { desktop_.untyped = {3, "\xE9\xFC"}; };
+    Row(*view_, 1, 4, {"app.exe", "Editor", "", "", "h{SLEEP 1}"});
+    form.RunNow(1, 4);
+    const std::string untyped = "3 characters not in the keyboard layout: \xC3\xA9 \xC3\xBC";
+    EXPECT_EQ(view_->statusTexts.back(), untyped);
+    EXPECT_EQ(Bytes("history.log").substr(Bytes("history.log").size() - untyped.size() - 2),
+              untyped + "\r\n");
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {

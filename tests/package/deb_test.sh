@@ -35,6 +35,15 @@ actual=$(orvanel-script --version)
 
 desktop=/usr/share/applications/orvanel.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+# KDE Plasma grants its window list and fake input to the program an entry's
+# Exec names: each program has a hidden entry of its own.
+for entry in orvanel-program:orvanel orvanel-script:orvanel-script; do
+    file=/usr/share/applications/${entry%%:*}.desktop
+    desktop-file-validate "$file" || fail "desktop-file-validate $file"
+    grep -qx "Exec=/usr/bin/${entry##*:}" "$file" || fail "$file does not start /usr/bin/${entry##*:}"
+    grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input,org_kde_plasma_window_management' \
+        "$file" || fail "$file does not name KWin's protocols"
+done
 metainfo=/usr/share/metainfo/example.orvanel.Orvanel.metainfo.xml
 appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 || {
     cat "$work/appstream.log" >&2
@@ -79,6 +88,17 @@ fi
 kill -TERM -- "-$session" 2>/dev/null || true
 wait "$session" 2>/dev/null || true
 session=
+
+# The hidden entry is what KWin reads: on a private KWin, with no entry but
+# the installed ones, the installed orvanel-script types through the KDE
+# backend instead of falling back to X11.
+if command -v kwin_wayland >/dev/null && command -v dbus-run-session >/dev/null; then
+    echo "== KDE Plasma lets the installed orvanel-script type"
+    kde_out=$(bash "$(dirname "$0")/../kde/run_with_kwin.sh" --timeout 30 \
+        /usr/bin/orvanel-script --type --countdown 0 "" 2>&1) || true
+    [[ "$kde_out" == *Done.* && "$kde_out" != *"Only windows of X11"* ]] ||
+        fail "orvanel-script did not type on KWin: $kde_out"
+fi
 
 echo "== dpkg -r"
 dpkg -r orvanel

@@ -2,10 +2,11 @@
 # The real program on Wayland compositors.
 #
 #   program_test.sh sway ORVANEL WLTARGET       (inside run_with_sway.sh)
+#   program_test.sh kde ORVANEL WLTARGET        (inside tests/kde/run_with_kwin.sh)
 #   program_test.sh fallback ORVANEL SCRIPT     (inside run_with_sway.sh --weston
 #                                                 --keep-display, inside Xvfb)
 #
-# sway: `orvanel`, started in the session, runs a due task into a wltarget
+# sway, kde: `orvanel`, started in the session, runs a due task into a wltarget
 # window at its first tick (60 s after start), and into no window whose title
 # merely begins with the task's; it says nothing of X11, and its release guard
 # goes with it.
@@ -69,4 +70,4 @@ kill "$pid"
 # Gone, or a zombie left to a parent that does not reap (pid 1 in some containers).
 wait_for 2 bash -c "s=\$(ps -o stat= -p $guard) || exit 0; [[ \$s == Z* ]]" ||
     fail "the release guard outlived the program"
-echo "sway: ok"
+echo "$mode: ok"

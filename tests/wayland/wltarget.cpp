@@ -2,13 +2,17 @@
 // of the Wayland tests (what targetwin is for X11).
 //
 //   wltarget --title TITLE --out FILE [--ready FILE] [--held FILE]
+//            [--dialog TITLE] [--sibling TITLE] [--minimized yes]
 //
 // Each key press is read with xkbcommon against the keymap the compositor
 // sent: a character typed without Ctrl or Alt is written in UTF-8; any other
 // key as <Mods+Name> (<Tab>, <Ctrl+a>); a modifier key on its own writes
 // nothing. When the window is up it writes "up" to the ready file
 // (FILE.ready unless named). With --held, the held file always says how many
-// keys are down and the depressed modifier mask ("keys mods").
+// keys are down and the depressed modifier mask ("keys mods"). --dialog opens
+// a second window transient for the first, --sibling one that is not (both
+// write to the same file); --minimized asks for the first to be minimised
+// once it is up.
 #include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -25,21 +29,31 @@
 
 namespace {
 
+struct Target;
+
+// One top-level window of the program.
+struct Window {
+    Target* target = nullptr;
+    std::string title;
+    wl_surface* surface = nullptr;
+    xdg_toplevel* toplevel = nullptr;
+    wl_buffer* buffer = nullptr;
+    bool configured = false;
+};
+
 struct Target {
-    std::string title, out, ready, held;
+    std::string title, out, ready, held, dialog, sibling, minimized;
     wl_compositor* compositor = nullptr;
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
     wl_keyboard* keyboard = nullptr;
     xdg_wm_base* wm = nullptr;
-    wl_surface* surface = nullptr;
-    wl_buffer* buffer = nullptr;
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     xkb_keymap* keymap = nullptr;
     xkb_state* state = nullptr;
+    std::string typed; // read, not yet written to the out file
     std::set<std::uint32_t> down;
     std::uint32_t mods = 0;
-    bool configured = false;
     bool closed = false;
 };
 
@@ -109,7 +123,7 @@ void OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
     t.down.insert(key);
     WriteHeld(t);
     if (t.state == nullptr) {
-        Write(t.out, "<nokeymap>", true);
+        t.typed += "<nokeymap>";
         return;
     }
     const xkb_keycode_t kc = key + 8;
@@ -124,14 +138,15 @@ void OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
     xkb_keysym_get_name(sym, name, sizeof name);
     const std::string n = name;
     if (n.find("Shift") == 0 || n.find("Control") == 0 || n.find("Alt") == 0 ||
-        n.find("Meta") == 0 || n.find("Super") == 0 || n == "Caps_Lock" || n == "Num_Lock") {
+        n.find("Meta") == 0 || n.find("Super") == 0 || n.find("ISO_Level") == 0 ||
+        n == "Mode_switch" || n == "Caps_Lock" || n == "Num_Lock") {
         return;
     }
     char utf8[16] = {};
     xkb_state_key_get_utf8(t.state, kc, utf8, sizeof utf8);
     const auto first = static_cast<unsigned char>(utf8[0]);
     if (!ctrl && !alt && first >= 0x20 && first != 0x7F) {
-        Write(t.out, utf8, true);
+        t.typed += utf8;
         return;
     }
     std::string text = "<";
@@ -140,7 +155,7 @@ void OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
     text += shift && (first < 0x20 || first == 0x7F) ? "Shift+" : "";
     char plain[64];
     xkb_keysym_get_name(xkb_keysym_to_lower(sym), plain, sizeof plain);
-    Write(t.out, text + (ctrl || alt ? plain : name) + ">", true);
+    t.typed += text + (ctrl || alt ? plain : name) + ">";
 }
 
 void OnModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
@@ -178,20 +193,20 @@ void OnPing(void*, xdg_wm_base* wm, std::uint32_t serial) {
 const xdg_wm_base_listener kWm = {OnPing};
 
 void OnSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
-    auto& t = *static_cast<Target*>(data);
+    auto& w = *static_cast<Window*>(data);
     xdg_surface_ack_configure(surface, serial);
-    if (!t.configured) {
-        t.configured = true;
-        t.buffer = MakeBuffer(t.shm, 320, 200);
-        wl_surface_attach(t.surface, t.buffer, 0, 0);
+    if (!w.configured) {
+        w.configured = true;
+        w.buffer = MakeBuffer(w.target->shm, 320, 200);
+        wl_surface_attach(w.surface, w.buffer, 0, 0);
     }
-    wl_surface_commit(t.surface);
+    wl_surface_commit(w.surface);
 }
 const xdg_surface_listener kSurface = {OnSurfaceConfigure};
 
 void OnToplevelConfigure(void*, xdg_toplevel*, std::int32_t, std::int32_t, wl_array*) {}
 void OnToplevelClose(void* data, xdg_toplevel*) {
-    static_cast<Target*>(data)->closed = true;
+    static_cast<Window*>(data)->target->closed = true;
 }
 const xdg_toplevel_listener kToplevel = {OnToplevelConfigure, OnToplevelClose};
 
@@ -216,20 +231,39 @@ void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
 void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistry = {OnGlobal, OnGlobalRemove};
 
+// Maps a top-level window, transient for `parent` when given.
+void Open(Window& w, xdg_toplevel* parent) {
+    Target& t = *w.target;
+    w.surface = wl_compositor_create_surface(t.compositor);
+    xdg_surface* surface = xdg_wm_base_get_xdg_surface(t.wm, w.surface);
+    xdg_surface_add_listener(surface, &kSurface, &w);
+    w.toplevel = xdg_surface_get_toplevel(surface);
+    xdg_toplevel_add_listener(w.toplevel, &kToplevel, &w);
+    xdg_toplevel_set_title(w.toplevel, w.title.c_str());
+    if (parent != nullptr) {
+        xdg_toplevel_set_parent(w.toplevel, parent);
+    }
+    wl_surface_commit(w.surface);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     Target t;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        (option == "--title"   ? t.title
-         : option == "--out"   ? t.out
-         : option == "--ready" ? t.ready
-                               : t.held) = argv[i + 1];
+        (option == "--title"       ? t.title
+         : option == "--out"       ? t.out
+         : option == "--ready"     ? t.ready
+         : option == "--dialog"    ? t.dialog
+         : option == "--sibling"   ? t.sibling
+         : option == "--minimized" ? t.minimized
+                                   : t.held) = argv[i + 1];
     }
     if (t.out.empty()) {
         std::fprintf(stderr,
-                     "usage: wltarget --title TITLE --out FILE [--ready FILE] [--held FILE]\n");
+                     "usage: wltarget --title TITLE --out FILE [--ready FILE] [--held FILE]\n"
+                     "                [--dialog TITLE] [--sibling TITLE] [--minimized yes]\n");
         return 2;
     }
     t.ready = t.ready.empty() ? t.out + ".ready" : t.ready;
@@ -245,19 +279,33 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wltarget: the compositor lacks xdg-shell\n");
         return 1;
     }
-    t.surface = wl_compositor_create_surface(t.compositor);
-    xdg_surface* surface = xdg_wm_base_get_xdg_surface(t.wm, t.surface);
-    xdg_surface_add_listener(surface, &kSurface, &t);
-    xdg_toplevel* toplevel = xdg_surface_get_toplevel(surface);
-    xdg_toplevel_add_listener(toplevel, &kToplevel, &t);
-    xdg_toplevel_set_title(toplevel, t.title.c_str());
-    wl_surface_commit(t.surface);
-    while (!t.configured && wl_display_dispatch(display) >= 0) {
+    Window first{&t, t.title};
+    Window dialog{&t, t.dialog};
+    Window sibling{&t, t.sibling};
+    Open(first, nullptr);
+    if (!t.dialog.empty()) {
+        Open(dialog, first.toplevel);
+    }
+    if (!t.sibling.empty()) {
+        Open(sibling, nullptr);
+    }
+    while (!(first.configured && (t.dialog.empty() || dialog.configured) &&
+             (t.sibling.empty() || sibling.configured)) &&
+           wl_display_dispatch(display) >= 0) {
+    }
+    if (!t.minimized.empty()) {
+        xdg_toplevel_set_minimized(first.toplevel);
     }
     wl_display_roundtrip(display);
     WriteHeld(t);
     Write(t.ready, "up", false);
+    // What a batch of events typed is written at once: a window that writes
+    // every key on its own reads too slowly to keep up with the compositor.
     while (!t.closed && wl_display_dispatch(display) >= 0) {
+        if (!t.typed.empty()) {
+            Write(t.out, t.typed, true);
+            t.typed.clear();
+        }
     }
     return 0;
 }

@@ -159,12 +159,14 @@ void StopReleaseGuard(GuardLink& link) {
     close(link.pipe);
     // It goes at once; reap it so that it leaves no zombie (bounded: a guard
     // still starting up may take a moment).
-    for (int i = 0; i < 200; ++i) {
+    // Looked at every millisecond: a program that types a short script and
+    // ends (orvanel-script) waits on this.
+    for (int i = 0; i < 1000; ++i) {
         if (waitpid(link.pid, nullptr, WNOHANG) != 0) {
             break;
         }
         struct timespec pause {
-            0, 5'000'000
+            0, 1'000'000
         };
         nanosleep(&pause, nullptr);
     }

@@ -39,6 +39,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desktop/desktop.h"
@@ -78,6 +79,7 @@ public:
     void EndStopKeyWatch() override;
     bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
     std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
+    UntypedCharacters TakeUntypedCharacters() override { return std::exchange(untyped, {}); }
 
     // ---- The record ----
     // Every recorded line, each ended by "\n".
@@ -102,6 +104,10 @@ public:
     void SetProgram(WindowHandle window, int program) { windows_[window].program = program; }
     // What ShellExecuteA answers from now on (32 or less: the start failed).
     void SetShellAnswer(std::intptr_t answer) { shellAnswer_ = answer; }
+
+    // What TakeUntypedCharacters answers next (then none), as a layout that
+    // lacks characters would.
+    UntypedCharacters untyped;
 
     // ---- Input, stop key, session start ----
     void SetInputBlock(InputBlock block) { inputBlock_ = block; }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include "virtual-keyboard-unstable-v1-client.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
@@ -146,7 +147,31 @@ bool VirtualKeyboard::Upload(const std::string& keymap, std::string& error) {
     return true;
 }
 
+// Waits, when the credit of presses is spent, until a few have come back; the
+// keys sent so far are written out first.
+void VirtualKeyboard::Pace() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    if (refilled_ != Clock::time_point{}) {
+        const double seconds = std::chrono::duration<double>(now - refilled_).count();
+        credit_ = std::min(kBurstPresses, credit_ + seconds * kPressesPerSecond);
+    }
+    refilled_ = now;
+    if (credit_ < 1) {
+        constexpr double kRefill = 32; // presses to wait for at a time
+        connection_.Flush();
+        const auto wait = std::chrono::duration<double>((kRefill - credit_) / kPressesPerSecond);
+        std::this_thread::sleep_for(wait);
+        credit_ = kRefill;
+        refilled_ = Clock::now();
+    }
+    credit_ -= 1;
+}
+
 void VirtualKeyboard::Key(std::uint32_t xkbKeycode, bool press) {
+    if (press) {
+        Pace();
+    }
     zwp_virtual_keyboard_v1_key(keyboard_, NowMilliseconds(), xkbKeycode - 8,
                                 press ? WL_KEYBOARD_KEY_STATE_PRESSED
                                       : WL_KEYBOARD_KEY_STATE_RELEASED);

@@ -3,6 +3,7 @@
 // guard both use them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,6 +48,12 @@ private:
 };
 
 // A virtual keyboard on the connection's seat.
+//
+// Key presses are paced: up to kBurstPresses at once, then kPressesPerSecond.
+// Wayland has no flow control: the compositor disconnects a window whose
+// socket fills up, and with it goes the window. A step of a script (at most
+// 255 characters) leaves at once; only longer runs of keys wait, so that a
+// window gets time to read.
 class VirtualKeyboard : public KeySink {
 public:
     explicit VirtualKeyboard(Connection& connection);
@@ -62,9 +69,16 @@ public:
     void Modifiers(std::uint32_t depressed) override;
     void Flush() override { connection_.Flush(); }
 
+    static constexpr double kBurstPresses = 256;
+    static constexpr double kPressesPerSecond = 30000;
+
 private:
+    void Pace();
+
     Connection& connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+    double credit_ = kBurstPresses;                  // presses that may leave now
+    std::chrono::steady_clock::time_point refilled_; // when credit_ was last counted
 };
 
 } // namespace orvanel::wl

@@ -4,7 +4,6 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "desktop/uslayout.h"
@@ -104,8 +103,16 @@ std::string KeymapPlan::Source() const {
         std::snprintf(line, sizeof line, "    <K%u> = %u;\n", key.keycode, key.keycode);
         text += line;
     }
-    text += "};\nxkb_types \"orvanel\" { include \"complete\" };\n"
-            "xkb_compat \"orvanel\" { include \"complete\" };\nxkb_symbols \"orvanel\" {\n";
+    // The two key types the keys use, and one rule that makes every modifier
+    // key set its modifier while it is down: the whole keymap stays small, so
+    // that the compositor and every window read it quickly.
+    text += "};\nxkb_types \"orvanel\" {\n"
+            "    type \"ONE_LEVEL\" { modifiers = none; level_name[Level1] = \"Any\"; };\n"
+            "    type \"TWO_LEVEL\" { modifiers = Shift; map[Shift] = Level2;\n"
+            "        level_name[Level1] = \"Base\"; level_name[Level2] = \"Shift\"; };\n"
+            "};\nxkb_compat \"orvanel\" {\n"
+            "    interpret Any + AnyOf(all) { action = SetMods(modifiers = modMapMods); };\n"
+            "};\nxkb_symbols \"orvanel\" {\n";
     for (const Key& key : keys_) {
         char plain[64];
         char shifted[64];
@@ -148,9 +155,9 @@ bool CompileKeymap(const KeymapPlan& plan, std::string& text, ModifierMasks& mas
                 "files installed?).";
         return false;
     }
-    const std::unique_ptr<char, decltype(&free)> compiled(
-        xkb_keymap_get_as_string(keymap.get(), XKB_KEYMAP_FORMAT_TEXT_V1), free);
-    text = compiled ? compiled.get() : "";
+    // The source needs nothing outside itself, and is half the size of what
+    // xkbcommon writes back: the compositor and every window read it as it is.
+    text = source;
     const auto mask = [&](const char* name) {
         const xkb_mod_index_t index = xkb_keymap_mod_get_index(keymap.get(), name);
         return index == XKB_MOD_INVALID ? 0u : 1u << index;

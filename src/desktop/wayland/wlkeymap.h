@@ -35,8 +35,7 @@ public:
     // The place of a keysym.
     KeyPlace Find(std::uint32_t keysym) const;
 
-    // The keymap in the XKB text format, with includes for the key types and
-    // the modifier actions.
+    // The keymap in the XKB text format, whole: no includes.
     std::string Source() const;
 
     // How many keycodes it uses.
@@ -53,9 +52,8 @@ private:
     std::map<std::uint32_t, KeyPlace> places_;
 };
 
-// The plan compiled with xkbcommon into a keymap without includes, ready to
-// upload, and its modifier masks. False, with `error` set, when it does not
-// compile.
+// The plan's keymap, ready to upload, once xkbcommon has compiled it, and its
+// modifier masks. False, with `error` set, when it does not compile.
 bool CompileKeymap(const KeymapPlan& plan, std::string& text, ModifierMasks& masks,
                    std::string& error);
 
