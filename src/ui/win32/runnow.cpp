@@ -24,10 +24,6 @@ bool HeldDown(int key) {
 
 } // namespace
 
-bool Win32MainView::HandleKey(const MSG& message) {
-    return HandleTabKey(message) || HandleMnemonic(message) || HandleRunNowKey(message);
-}
-
 bool Win32MainView::HandleRunNowKey(const MSG& message) {
     if (message.message != WM_KEYDOWN || message.wParam != 'R' || !Pressed(VK_CONTROL) ||
         Pressed(VK_SHIFT) || Pressed(VK_MENU) ||
