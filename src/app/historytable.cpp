@@ -106,9 +106,9 @@ std::string ShortHistoryTime(std::string_view text, const SystemTime& today,
         return std::string(text);
     }
     const SystemTime local = LocalTimeFromEpoch(time->epochMilliseconds);
-    const std::string clock = FormatTime(time->withSeconds ? locale.longTimeFormat
-                                                           : WithoutSeconds(locale.longTimeFormat),
-                                         local, locale);
+    std::string clock = FormatTime(time->withSeconds ? locale.longTimeFormat
+                                                     : WithoutSeconds(locale.longTimeFormat),
+                                   local, locale);
     if (local.year == today.year && local.month == today.month && local.day == today.day) {
         return clock;
     }

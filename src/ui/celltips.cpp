@@ -13,7 +13,7 @@ QString CellTip(const QAbstractItemView& view, const QModelIndex& index) {
     if (!index.isValid()) {
         return {};
     }
-    const QString own = index.data(Qt::ToolTipRole).toString();
+    QString own = index.data(Qt::ToolTipRole).toString();
     if (!own.isEmpty()) {
         return own;
     }
