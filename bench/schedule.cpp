@@ -1,6 +1,8 @@
-// Schedule data: reading the fields of task lines, and loading a large week.
+// Schedule data: reading the fields of task lines, loading a large week (and
+// the largest the store reads), and the minute timer's check and tick over it.
 #include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,8 +11,11 @@
 #include <new>
 #include <string>
 
+#include "desktop/recording/recording.h"
+#include "keys/keyoutput.h"
 #include "schedule/store.h"
 #include "schedule/taskline.h"
+#include "scheduler/scheduler.h"
 
 // Heap accounting: live and peak bytes of every allocation of the process,
 // each counted with its usable size plus the allocator's 8-byte chunk header.
@@ -107,6 +112,7 @@ public:
         }
         path_ = pattern;
         std::string line = LongTaskLine().substr(0, length);
+        line.resize(length, 'x'); // a hand-made file may hold longer lines
         std::string text;
         text.reserve(static_cast<std::size_t>(lines) * (length + 2));
         for (int i = 0; i < lines; ++i) {
@@ -116,6 +122,9 @@ public:
         for (const char* name : orvanel::kDayFileNames) {
             std::ofstream(path_ / name, std::ios::binary)
                 .write(text.data(), static_cast<long>(text.size()));
+            // Written long ago, as a week in use was.
+            fs::last_write_time(path_ / name,
+                                fs::file_time_type::clock::now() - std::chrono::hours(1));
             bytes_ += text.size();
         }
     }
@@ -162,6 +171,51 @@ void BM_LoadSchedule(benchmark::State& state) {
     state.counters["kept_heap_x"] = static_cast<double>(keptHeap) / size;
 }
 BENCHMARK(BM_LoadSchedule)->Arg(40)->Arg(70)->Arg(255)->Unit(benchmark::kMillisecond);
+
+// The minute timer's work with the seven 100,000-line files: the check for
+// files changed on disk (none), then the tick over Monday's list (none due).
+void BM_TickWithCheck(benchmark::State& state) {
+    const Week week(100000, static_cast<std::size_t>(state.range(0)));
+    orvanel::MemoryScheduleView view;
+    orvanel::ScheduleStore store(view, week.Path());
+    store.StartUp();
+    orvanel::RecordingDesktop desktop;
+    desktop.SetLocalTime(2026, 1, 5, 8, 0, 30); // a Monday, after the lines' 07:05
+    orvanel::KeyOutput keys(desktop);
+    orvanel::Scheduler scheduler(keys, store);
+    scheduler.Start();
+    for (auto _ : state) {
+        state.PauseTiming();
+        desktop.Advance(60000); // the next minute: one minute to examine
+        state.ResumeTiming();
+        const orvanel::DiskChanges changes = store.ReloadChangedFiles();
+        scheduler.Tick();
+        benchmark::DoNotOptimize(changes.Any());
+    }
+    if (!desktop.Lines().empty()) {
+        state.SkipWithError("a line ran");
+    }
+}
+BENCHMARK(BM_TickWithCheck)->Arg(70)->Arg(255)->Unit(benchmark::kMillisecond);
+
+// The largest week the store reads: seven day files at both limits at once
+// (250,000 lines of 266 characters, just under 64 MiB each). The heap that
+// start-up needs at its peak and keeps bounds what any week can take.
+void BM_LoadLargestWeek(benchmark::State& state) {
+    const Week week(static_cast<int>(orvanel::kMaxFileLines), 266);
+    orvanel::MemoryScheduleView view;
+    for (auto _ : state) {
+        const std::size_t base = liveBytes.load();
+        peakBytes = base;
+        orvanel::ScheduleStore store(view, week.Path());
+        store.StartUp();
+        state.counters["peak_heap_MiB"] = static_cast<double>(peakBytes.load() - base) / (1 << 20);
+        state.counters["kept_heap_MiB"] = static_cast<double>(liveBytes.load() - base) / (1 << 20);
+        state.counters["days_loaded"] = store.DayList(6).size() == orvanel::kMaxFileLines ? 1 : 0;
+    }
+    state.counters["files_MiB"] = static_cast<double>(week.Bytes()) / (1 << 20);
+}
+BENCHMARK(BM_LoadLargestWeek)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -30,15 +30,17 @@ history::DayListReader SavedWeek(const ScheduleStore& store) {
     };
 }
 
-// A grid row as a task line, as "Save Data" makes it.
-std::string RowLine(const ScheduleView& view, int day, int row) {
-    std::string line = view.Cell(day, kExeNameField, row);
-    for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
-        line += kFieldSeparator;
-        line += view.Cell(day, column, row);
-    }
-    return line.substr(0, kMaxTextLength);
-}
+// Sets a flag for as long as it lives.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
 
 std::string RowName(int day, int row) {
     return "Row " + std::to_string(row) + " of " +
@@ -223,8 +225,8 @@ void MainForm::FormCreate() {
     ShowAutostart();
 }
 
-void MainForm::UpdateNextTask() {
-    if (history_.UpdateNextTask(desktop_.GetLocalTime())) {
+void MainForm::UpdateNextTask(bool weekChanged) {
+    if (history_.UpdateNextTask(desktop_.GetLocalTime(), weekChanged)) {
         view_.HistoryChanged(0, 0);
     }
 }
@@ -280,15 +282,18 @@ void MainForm::HistoryFilterClick(bool problemsOnly) {
 
 void MainForm::ReloadChangedFiles() {
     Run([this] {
-        if (scheduler_.Busy()) {
+        if (scheduler_.Busy() || saving_) {
             return;
         }
-        const DiskChanges changes = store_.ReloadChangedFiles();
-        if (changes.Any()) {
-            status_.Show(DiskChangesText(changes));
-            UpdateNextTask();
-        }
+        ShowDiskChanges(store_.ReloadChangedFiles());
     });
+}
+
+void MainForm::ShowDiskChanges(const DiskChanges& changes) {
+    if (changes.Any()) {
+        status_.Show(DiskChangesText(changes));
+        UpdateNextTask();
+    }
 }
 
 void MainForm::FormActivate() {
@@ -341,8 +346,23 @@ void MainForm::BitBtn1Click() {
 
 void MainForm::BitBtn2Click() {
     Run([this] {
-        store_.Save();
-        status_.Saved(); // what the messages told of has been saved
+        // While a question is open, the checks of ticks and activations wait:
+        // the save decides what becomes of the changed files.
+        const FlagScope saving(saving_);
+        DiskChanges changes;
+        ErrorList errors;
+        errors.Run([&] {
+            store_.Save(
+                [this](const std::string& name) {
+                    return view_.AskQuestion(OverwriteQuestionText(name));
+                },
+                &changes);
+        });
+        if (errors.Empty()) {
+            status_.Saved(); // what the messages told of has been saved
+        }
+        ShowDiskChanges(changes);
+        errors.ThrowIfAny();
     });
     Run([this] { UpdateNextTask(); });
 }
@@ -354,7 +374,7 @@ void MainForm::Timer1Timer() {
         scheduler_.Tick();
     });
     Run([this] {
-        UpdateNextTask();
+        UpdateNextTask(false); // the tick changed no list
         UpdateToday();
     });
 }

@@ -65,7 +65,7 @@ public:
     // saved.
     void FormClose();
     void BitBtn1Click(); // "Test": runs the first Tuesday line
-    void BitBtn2Click(); // "Save Data"
+    void BitBtn2Click(); // "Save Data", asking before it overwrites files changed on disk
     void Timer1Timer();  // files changed on disk, the date label, then the minute tick
     void Label9Click();  // opens the vendor's web site
     void Label10Click(); // opens "schedule.html"
@@ -126,7 +126,9 @@ private:
     void Report(const std::string& message);
     void ShowWaitingBoxes();
     void ConnectHistory();
-    void UpdateNextTask();
+    // The "Next task" line; `weekChanged` false: the saved week is unchanged
+    // since the last call.
+    void UpdateNextTask(bool weekChanged = true);
     // The clock's day for the History page's times; a new day shows them again.
     void UpdateToday();
     // Shows in the check box whether the session starts this program here.
@@ -139,6 +141,8 @@ private:
     // and whether unsaved edits stay on screen. Not while a task runs: the
     // running tick reads the day lists.
     void ReloadChangedFiles();
+    // The status line names what a check found, if anything.
+    void ShowDiskChanges(const DiskChanges& changes);
 
     MainView& view_;
     DesktopServices& desktop_;
@@ -154,6 +158,7 @@ private:
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another
     bool showingBox_ = false;           // inside MainView::ShowErrorBox
+    bool saving_ = false;               // "Save Data" is running (and may be asking)
     std::vector<std::string> reported_; // open or waiting
     std::deque<std::string> waiting_;   // reported, not yet shown
 };

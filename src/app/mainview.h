@@ -56,6 +56,13 @@ public:
     // an earlier call has not returned.
     virtual void ShowErrorBox(const std::string& text) = 0;
 
+    // Asks a question in a box: captioned with the application title,
+    // `text`, a question icon, and the buttons Yes and No, No being the
+    // default. Returns when the box is closed: true for Yes, false for No or
+    // a box closed otherwise. Events may be handled meanwhile (a modal box's
+    // own event loop), handlers included.
+    virtual bool AskQuestion(const std::string& text) = 0;
+
     // ---- The run history (texts in UTF-8); a view without a History page
     // may leave these as they are ----
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "history/nextdue.h"
+#include "scheduler/minutes.h"
 
 namespace orvanel {
 
@@ -46,9 +47,14 @@ void WindowHistory::Load() {
     }
 }
 
-bool WindowHistory::UpdateNextTask(const SystemTime& now) {
-    std::string text =
-        "Next task: " + history::DescribeNextTask(history::NextTaskDue(now, savedWeek_));
+bool WindowHistory::UpdateNextTask(const SystemTime& now, bool weekChanged) {
+    const std::int64_t minute = CivilMinute(now);
+    if (!weekChanged && nextFrom_ && minute >= *nextFrom_ && (!next_ || minute < next_->due)) {
+        return false;
+    }
+    next_ = history::NextTaskDue(now, savedWeek_);
+    nextFrom_ = minute;
+    std::string text = "Next task: " + history::DescribeNextTask(next_);
     if (text == nextTask_) {
         return false;
     }

@@ -5,13 +5,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "desktop/desktop.h"
+#include "history/nextdue.h"
 #include "history/reader.h"
 #include "history/recorder.h"
 #include "history/tickhistory.h"
@@ -43,8 +46,11 @@ public:
     void Load();
 
     // Works out the next task due after the minute of `now`; true when the
-    // "Next task:" line changed.
-    bool UpdateNextTask(const SystemTime& now);
+    // "Next task:" line changed. With `weekChanged` false the saved week is
+    // the one of the last call, and the task found then still stands while
+    // its minute lies ahead: nothing is read (the minute timer's case, so
+    // that a long week costs its tick nothing more).
+    bool UpdateNextTask(const SystemTime& now, bool weekChanged = true);
 
     // The latest records, newest first, at most history::kShownRecords.
     const std::deque<history::HistoryEntry>& Records() const { return records_; }
@@ -66,6 +72,8 @@ private:
     void Add(const history::RunRecord& record);
 
     history::DayListReader savedWeek_;
+    std::optional<history::NextTask> next_;
+    std::optional<std::int64_t> nextFrom_; // the civil minute it was worked out at
     std::unique_ptr<history::SystemLog> ownLog_;
     std::unique_ptr<history::HistoryWriter> writer_;
     history::HistoryRecorder recorder_;

@@ -1,6 +1,5 @@
 // File access of the history writer: appending one record to the end of a
-// file and renaming the full file aside. logfile.cpp is the POSIX version,
-// logfile_win32.cpp the Windows one.
+// file and renaming the full file aside, on every platform.
 //
 // Tests derive from this class to make single system calls fail the way a
 // full or failing disk does.
@@ -28,8 +27,8 @@ public:
     virtual int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 protected:
-    // The single calls of Append: write() and fsync() (on Windows _write()
-    // and _commit()), returning what they return and setting errno.
+    // The single calls of Append: write and sync (see fileio/filecalls.h),
+    // returning what they return and setting errno.
     virtual long WriteSome(int fd, const char* data, std::size_t size);
     virtual int SyncFile(int fd);
 };

@@ -36,7 +36,10 @@ std::vector<HistoryEntry> ReadLatestRecords(const std::filesystem::path& directo
             if (entries.size() >= count) {
                 break;
             }
-            if (files.ReadWhole(directory / name, text) != ScheduleFiles::ReadResult::Ok) {
+            // The writer keeps a file below twice its limit; a larger one is
+            // not the writer's and is not read.
+            if (files.ReadWhole(directory / name, text, 4 * kMaxHistoryBytes).result !=
+                ScheduleFiles::ReadResult::Ok) {
                 continue;
             }
             std::vector<HistoryEntry> more = LatestRecords(text, count - entries.size());

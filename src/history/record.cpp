@@ -4,6 +4,7 @@
 
 #include "history/encoding.h"
 #include "history/isotime.h"
+#include "schedule/error.h"
 #include "schedule/taskline.h"
 
 namespace orvanel::history {
@@ -44,6 +45,21 @@ RunRecord RecordForLine(int day, std::size_t index, std::string_view line, Outco
     record.outcome = outcome;
     record.exeName = ExtractField(cut, "|", 0);
     record.windowTitle = ExtractField(cut, "|", 1);
+    return record;
+}
+
+RunRecord RecordForFailedLine(int day, std::size_t index, std::string_view line) {
+    RunRecord record = RecordForLine(day, index, line, Outcome::Error);
+    record.windowTitle.clear();
+    // The tick reads the Hour first.
+    const std::string_view cut = line.substr(0, kMaxTextLength);
+    const char* field = "Min.";
+    try {
+        (void)TextToInt(ExtractField(cut, kFieldSeparator, kHourField));
+    } catch (const Error&) {
+        field = "Hour";
+    }
+    record.detail = std::string(field) + " is not a valid integer value";
     return record;
 }
 

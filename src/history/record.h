@@ -53,6 +53,12 @@ struct RunRecord {
 // Window Title of that line (cut to 255 characters, as every reader does).
 RunRecord RecordForLine(int day, std::size_t index, std::string_view line, Outcome outcome);
 
+// The `error` record of line `index` of day list `day`, whose Hour or Min.
+// is not a valid integer. A line that does not read as a task may be part of
+// a script (a password, say) cut off its own line, so of its fields only the
+// EXE name is recorded; the detail names the field that failed, not its text.
+RunRecord RecordForFailedLine(int day, std::size_t index, std::string_view line);
+
 // The record's line in the history file, CR LF included.
 std::string FormatRecord(const RunRecord& record);
 

@@ -35,15 +35,14 @@ std::optional<std::string> HistoryRecorder::RecordMissed(std::int64_t first, std
 }
 
 std::optional<std::string> HistoryRecorder::RecordError(std::int64_t due, int day,
-                                                        std::size_t index, std::string_view line,
-                                                        const std::string& message) noexcept {
+                                                        std::size_t index,
+                                                        std::string_view line) noexcept {
     try {
         if (!errors_.ShouldRecord(day, index, line)) {
             return std::nullopt;
         }
-        RunRecord record = RecordForLine(day, index, line, Outcome::Error);
+        RunRecord record = RecordForFailedLine(day, index, line);
         record.due = due;
-        record.detail = message;
         return Record(record);
     } catch (...) {
         return std::nullopt;

@@ -34,10 +34,10 @@ public:
 
     // An integer error of line `index` of day list `day` at civil minute
     // `due`: recorded the first time only, and again once the line has
-    // changed (see ErrorLatch). `message` is the error's text.
+    // changed (see ErrorLatch). Of the line, only its EXE name is recorded
+    // (see RecordForFailedLine).
     std::optional<std::string> RecordError(std::int64_t due, int day, std::size_t index,
-                                           std::string_view line,
-                                           const std::string& message) noexcept;
+                                           std::string_view line) noexcept;
 
     // Called with every record after it was written (or failed to be).
     std::function<void(const RunRecord&)> onRecord;

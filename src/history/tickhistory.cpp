@@ -27,14 +27,15 @@ void TickHistory::Ran(const TaskRun& run) {
 }
 
 void TickHistory::LineFailed(const LineError& error) {
-    Status(recorder_.RecordError(error.minute, error.day, error.index, error.line, error.message));
+    Status(recorder_.RecordError(error.minute, error.day, error.index, error.line));
     for (const DueLine& due : error.notRun) {
         std::optional<std::string> message;
         try {
             RunRecord record = RecordForLine(error.day, due.index, due.line, Outcome::Skipped);
             record.due = error.minute;
+            // The failed line's text is left out: it may be a piece of a script.
             record.detail = "not run: row " + std::to_string(error.index + 1) +
-                            " above it has a malformed Hour or Min. (" + error.message + ")";
+                            " above it has a malformed Hour or Min.";
             message = recorder_.Record(record);
         } catch (...) {
             // Out of memory while making the record: it stays unrecorded.

@@ -37,12 +37,13 @@ std::optional<std::string> HistoryWriter::Write(const RunRecord& record) noexcep
 
 std::optional<std::string> HistoryWriter::WriteLine(const std::string& line) noexcept {
     std::string message;
+    const bool wasFull = full_;
     try {
         message = Append(line);
     } catch (...) {
         message = std::string("Cannot write file ") + kHistoryFileName;
     }
-    const bool first = !failing_;
+    const bool first = !failing_ || (full_ && !wasFull);
     failing_ = !message.empty();
     if (failing_ && first) {
         return message;
@@ -55,8 +56,17 @@ std::string HistoryWriter::Append(const std::string& line) {
     std::string message;
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(current, ec);
+    full_ = false;
     if (!ec && size > 0 && size + line.size() > kMaxHistoryBytes) {
         const int error = files_.RenameFile(current, directory_ / kOldHistoryFileName);
+        if (error != 0 && size + line.size() > 2 * kMaxHistoryBytes) {
+            full_ = true;
+            return std::string("Cannot write file ") + kHistoryFileName + ": it has reached " +
+                   std::to_string(2 * kMaxHistoryBytes / (std::uintmax_t{1} << 20)) +
+                   " MiB and cannot be renamed to " + kOldHistoryFileName + " (" +
+                   std::generic_category().message(error) +
+                   "); new records are dropped until it can be";
+        }
         if (error != 0) {
             // The record still goes into the full file; the next one tries again.
             message = Failure("Cannot rename file", error);

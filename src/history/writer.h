@@ -3,7 +3,10 @@
 // Every record is appended with one write and flushed to the disk before
 // Write returns, so a crash costs at most the record being written. Before a
 // record would take the file past kMaxHistoryBytes, the file is renamed to
-// "history.log.1" (replacing an older one) and a new file is started.
+// "history.log.1" (replacing an older one) and a new file is started. While
+// that rename fails (say "history.log.1" is a directory), records still go
+// into the full file up to twice that size, and are then dropped, so that
+// the file never grows without limit.
 //
 // Writing never throws into the caller and never stops a task or the tick: a
 // failure is reported once, as a message for the status line, and the next
@@ -35,7 +38,8 @@ public:
     // history.log: No space left on device" when this write failed and the one
     // before did not (or this is the first); otherwise none. A record that
     // was written although the full file could not be renamed aside reports
-    // "Cannot rename file history.log" the same way.
+    // "Cannot rename file history.log" the same way; the first record dropped
+    // because the file has reached twice the limit is reported once more.
     std::optional<std::string> Write(const RunRecord& record) noexcept;
 
     // Appends a line as it stands (CR LF included); the same reporting.
@@ -54,6 +58,7 @@ private:
     std::unique_ptr<LogFiles> ownFiles_;
     LogFiles& files_;
     bool failing_ = false;
+    bool full_ = false; // the last record was dropped: the file is full and cannot be rotated
 };
 
 } // namespace orvanel::history

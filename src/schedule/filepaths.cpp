@@ -4,27 +4,11 @@
 #include <string>
 #include <system_error>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include "fileio/filecalls.h"
 
 namespace orvanel::filepaths {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-long ProcessId() {
-#ifdef _WIN32
-    return static_cast<long>(::_getpid());
-#else
-    return static_cast<long>(::getpid());
-#endif
-}
-
-} // namespace
 
 fs::path ReplacedFile(const fs::path& path) {
     std::error_code ec;
@@ -40,8 +24,9 @@ fs::path ReplacedFile(const fs::path& path) {
 fs::path TemporaryName(const fs::path& target, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
     const unsigned n = counter.fetch_add(1, std::memory_order_relaxed);
-    const std::string name = "." + target.filename().string() + "." + std::to_string(ProcessId()) +
-                             "-" + std::to_string(n) + "-" + std::to_string(attempt) + ".tmp";
+    const std::string name = "." + target.filename().string() + "." +
+                             std::to_string(fileio::ProcessId()) + "-" + std::to_string(n) + "-" +
+                             std::to_string(attempt) + ".tmp";
     return target.parent_path() / name;
 }
 

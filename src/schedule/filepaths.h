@@ -1,5 +1,5 @@
 // The paths that a whole-file replacement works with, the same on every
-// platform (files.cpp and files_win32.cpp use them).
+// platform (files.cpp uses them).
 #pragma once
 
 #include <filesystem>

@@ -1,138 +1,50 @@
-// The store's file access on POSIX systems (files_win32.cpp is the Windows
-// counterpart; the build takes one of the two). All system calls of the store
-// are in these files.
+// The store's file access, the same on every platform over the file-system
+// calls of fileio/filecalls.h.
 #include "schedule/files.h"
-#include "schedule/filepaths.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
+#include <chrono>
+#include <new>
 #include <string>
-#include <sys/stat.h>
-#include <system_error>
 
-#include <unistd.h>
+#include "schedule/filepaths.h"
 
 namespace orvanel {
 
 namespace fs = std::filesystem;
+using fileio::FileType;
 
 namespace {
 
-int OpenForReading(const fs::path& path) {
-    int fd;
-    do {
-        // O_NONBLOCK: opening a FIFO of that name must not hang the program.
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-// Scripts may hold passwords: a new file is readable by its owner only. A
-// file that replaces an existing one gets that one's mode (CopyOwnership).
-int CreateExclusive(const fs::path& path) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-long ReadSome(int fd, char* data, std::size_t size) {
-    return static_cast<long>(::read(fd, data, size));
-}
-int CloseDescriptor(int fd) {
-    return ::close(fd);
+using Read = ScheduleFiles::Read;
+
+Read Failure(int error) {
+    Read read;
+    read.result = ScheduleFiles::ReadResult::Failed;
+    read.error = error;
+    return read;
 }
 
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { Close(); }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Hands the descriptor over: it is no longer closed here.
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    // Closes now; false when the close reported an error.
-    bool Close() {
-        if (fd_ < 0) {
-            return true;
-        }
-        const int result = CloseDescriptor(fd_);
-        fd_ = -1;
-        return result == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// Gives a new file the permission bits and owner of the file it replaces, as
-// rewriting that file in place would have kept them.
-void CopyOwnership(int fd, const fs::path& old) {
-    struct stat info {};
-    if (::stat(old.c_str(), &info) != 0) {
-        return;
-    }
-    (void)::fchmod(fd, info.st_mode & 07777);
-    if (info.st_uid != ::geteuid() || info.st_gid != ::getegid()) {
-        (void)::fchown(fd, info.st_uid, info.st_gid);
-    }
-}
-
-// Whether an existing file may be written by this process. A rename needs
-// only the directory's permission; a file that could not be rewritten in
-// place is not replaced either.
-bool MayWrite(const fs::path& file) {
-    return ::access(file.c_str(), W_OK) == 0;
-}
-
-} // namespace
-
-ScheduleFiles::ReadResult ScheduleFiles::ReadWhole(const fs::path& path, std::string& content) {
-    content.clear();
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found) {
-        return ReadResult::Missing;
-    }
-    if (ec) {
-        return ReadResult::Failed;
-    }
-    if (status.type() != fs::file_type::regular) {
-        return ReadResult::Missing; // a directory (or device, FIFO) is not a file
-    }
-    Descriptor file(OpenForReading(path));
-    if (!file.Valid()) {
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    }
-    // The name may have been replaced by something else since the check.
-    struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) {
-        return ReadResult::Failed;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return ReadResult::Missing;
-    }
-    // Read to the end, whatever the size said: the file may change meanwhile.
-    const std::uintmax_t expected = fs::file_size(path, ec);
+// Reads `fd` to its end, but never more than `room` bytes; the first
+// allocation is for `expected` bytes. Returns 0 or the errno value.
+int ReadToEnd(int fd, std::string& content, std::uint64_t expected, std::uint64_t room) {
+    constexpr std::uint64_t kGrowth = 4096;
+    const std::uint64_t most = std::min<std::uint64_t>(room, content.max_size());
+    content.resize(static_cast<std::size_t>(std::min(expected, most)));
     std::size_t used = 0;
-    content.resize(ec ? 4096 : static_cast<std::size_t>(expected) + 1);
     for (;;) {
         if (used == content.size()) {
-            content.resize(content.size() * 2 + 4096);
-        }
-        const long got = ReadSome(file.Get(), content.data() + used, content.size() - used);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
+            if (used >= most) {
+                break;
             }
-            content.clear();
-            return ReadResult::Failed;
+            const std::uint64_t grown =
+                std::min<std::uint64_t>(used * std::uint64_t{2} + kGrowth, most);
+            content.resize(static_cast<std::size_t>(grown));
+        }
+        const long got = fileio::Read(fd, content.data() + used, content.size() - used);
+        if (got < 0) {
+            return errno;
         }
         if (got == 0) {
             break;
@@ -140,7 +52,66 @@ ScheduleFiles::ReadResult ScheduleFiles::ReadWhole(const fs::path& path, std::st
         used += static_cast<std::size_t>(got);
     }
     content.resize(used);
-    return ReadResult::Ok;
+    return 0;
+}
+
+} // namespace
+
+ScheduleFiles::Read ScheduleFiles::ReadWhole(const fs::path& path, std::string& content,
+                                             std::uint64_t limit) {
+    content.clear();
+    Stamp named;
+    if (fileio::StatPath(path, named) != 0) {
+        return Failure(errno);
+    }
+    if (named.type != FileType::Regular) {
+        return Read{}; // a directory (or device, FIFO) is not a file
+    }
+    fileio::Descriptor file(fileio::OpenForReading(path));
+    if (!file.Valid()) {
+        return errno == ENOENT ? Read{} : Failure(errno);
+    }
+    // The name may have been replaced by something else since the check.
+    Read read;
+    if (fileio::StatOpen(file.Get(), read.stamp) != 0) {
+        return Failure(errno);
+    }
+    if (read.stamp.type != FileType::Regular) {
+        return Read{};
+    }
+    read.result = ReadResult::TooLarge;
+    if (read.stamp.size > limit) {
+        return read;
+    }
+    // Read to the end, whatever the size said: the file may change meanwhile.
+    // One byte beyond the limit tells that it grew past it.
+    const std::uint64_t room = limit == kNoLimit ? limit : limit + 1;
+    try {
+        const int error = ReadToEnd(file.Get(), content, read.stamp.size + 1, room);
+        if (error != 0) {
+            content.clear();
+            return Failure(error);
+        }
+    } catch (const std::bad_alloc&) {
+        std::string().swap(content);
+        return Failure(ENOMEM);
+    }
+    if (content.size() > limit) {
+        std::string().swap(content);
+        return read;
+    }
+    read.result = ReadResult::Ok;
+    return read;
+}
+
+bool ScheduleFiles::GetStamp(const fs::path& path, Stamp& stamp) {
+    return fileio::StatPath(path, stamp) == 0;
+}
+
+std::int64_t ScheduleFiles::Now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content) {
@@ -149,10 +120,15 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
     if (directory.empty()) {
         directory = ".";
     }
-    std::error_code ec;
-    const fs::file_status status = fs::status(target, ec);
-    const bool exists = fs::exists(status);
-    if (fs::is_directory(status) || (exists && !MayWrite(target))) {
+    // A directory is not replaced, and neither is a file that this process
+    // may not write: a rename needs only the directory's permission, and a
+    // file that could not be rewritten in place is not replaced either.
+    Stamp old;
+    if (fileio::StatPath(target, old) != 0) {
+        return false;
+    }
+    const bool exists = old.type != FileType::Missing;
+    if (old.type == FileType::Directory || (exists && !fileio::MayWrite(target))) {
         return false;
     }
 
@@ -160,7 +136,7 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = filepaths::TemporaryName(target, attempt);
-        fd = CreateExclusive(temporary);
+        fd = fileio::CreateNew(temporary);
         if (fd < 0 && errno != EEXIST) {
             return false;
         }
@@ -168,29 +144,23 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
     if (fd < 0) {
         return false;
     }
-    Descriptor file(fd);
+    fileio::Descriptor file(fd);
     if (exists) {
-        CopyOwnership(file.Get(), target);
+        fileio::CopyOwnership(file.Get(), target);
     }
 
     bool ok = true;
     std::size_t written = 0;
-    while (written < content.size()) {
+    while (ok && written < content.size()) {
         const long n = WriteSome(file.Get(), content.data() + written, content.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        written += static_cast<std::size_t>(n);
+        ok = n > 0;
+        written += ok ? static_cast<std::size_t>(n) : 0;
     }
     ok = ok && SyncFile(file.Get()) == 0;
     ok = CloseFile(file.Release()) == 0 && ok;
     ok = ok && RenameFile(temporary, target) == 0;
     if (!ok) {
-        fs::remove(temporary, ec);
+        (void)fileio::Remove(temporary);
         return false;
     }
     // Some file systems cannot sync a directory; the rename has happened
@@ -200,29 +170,23 @@ bool ScheduleFiles::ReplaceWhole(const fs::path& path, std::string_view content)
 }
 
 long ScheduleFiles::WriteSome(int fd, const char* data, std::size_t size) {
-    return static_cast<long>(::write(fd, data, size));
+    return fileio::Write(fd, data, size);
 }
 
 int ScheduleFiles::SyncFile(int fd) {
-    return ::fsync(fd);
+    return fileio::Sync(fd);
 }
 
 int ScheduleFiles::CloseFile(int fd) {
-    return CloseDescriptor(fd);
+    return fileio::Close(fd);
 }
 
 int ScheduleFiles::RenameFile(const fs::path& from, const fs::path& to) {
-    return ::rename(from.c_str(), to.c_str());
+    return fileio::Rename(from, to);
 }
 
-// Flushes the directory's entries to the disk, so that a rename in it
-// survives a power loss.
 int ScheduleFiles::SyncDirectory(const fs::path& directory) {
-    Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.Valid()) {
-        return -1;
-    }
-    return ::fsync(dir.Get());
+    return fileio::SyncDirectory(directory);
 }
 
 } // namespace orvanel

@@ -1,5 +1,6 @@
-// File access of the schedule store: reading a file whole, and replacing a
-// file whole so that it holds either all of its old or all of its new bytes,
+// File access of the schedule store: the stamp of a file (to tell whether it
+// changed without reading it), reading a file whole, and replacing a file
+// whole so that it holds either all of its old or all of its new bytes,
 // whatever happens during the write (full disk, crash, kill, power loss).
 //
 // The store works on the real file system through this class. Tests derive
@@ -8,9 +9,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <string_view>
+
+#include "fileio/filecalls.h"
 
 namespace orvanel {
 
@@ -18,14 +23,33 @@ class ScheduleFiles {
 public:
     virtual ~ScheduleFiles() = default;
 
-    enum class ReadResult {
-        Ok,      // `content` holds every byte of the file
-        Missing, // nothing of that name, or a directory (or other non-file) of that name
-        Failed,  // the file exists but could not be opened or read
-    };
+    using Stamp = fileio::FileStamp;
 
-    // Reads the whole file at `path` into `content`.
-    virtual ReadResult ReadWhole(const std::filesystem::path& path, std::string& content);
+    enum class ReadResult {
+        Ok,       // `content` holds every byte of the file
+        Missing,  // nothing of that name, or a directory (or other non-file) of that name
+        Failed,   // the file exists but could not be opened or read
+        TooLarge, // the file is larger than the limit; nothing of it was read
+    };
+    struct Read {
+        ReadResult result = ReadResult::Missing;
+        Stamp stamp;   // of the file as it was opened (Ok, TooLarge)
+        int error = 0; // Failed: the errno value (ENOMEM: out of memory), 0 if unknown
+    };
+    static constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+
+    // Reads the whole file at `path` into `content`, if it holds at most
+    // `limit` bytes (also when it grows while it is read).
+    virtual Read ReadWhole(const std::filesystem::path& path, std::string& content,
+                           std::uint64_t limit = kNoLimit);
+
+    // The stamp of the file at `path` (type Missing when there is none);
+    // false when the file system would not tell.
+    virtual bool GetStamp(const std::filesystem::path& path, Stamp& stamp);
+
+    // The current time on the clock of the stamps' times, in nanoseconds
+    // since 1970-01-01 00:00 UTC.
+    virtual std::int64_t Now();
 
     // Replaces the file at `path` with one that holds exactly `content`:
     // writes a temporary file in the same directory, flushes it to the disk,
@@ -39,12 +63,11 @@ public:
 
 protected:
     // The single system calls of ReplaceWhole, in the order it makes them, so
-    // that a test can watch them or make one of them fail: write(), fsync(),
-    // close(), rename() and the fsync() of the directory (on Windows _write(),
-    // _commit(), _close(), MoveFileEx() with write-through, and nothing for the
-    // directory). Each returns what write() or fsync() would, 0 or -1 for the
-    // others, and sets errno on failure. The directory sync comes after the
-    // rename has happened, so its failure is not a failed replacement.
+    // that a test can watch them or make one of them fail: write, sync,
+    // close, rename and the sync of the directory (see fileio/filecalls.h).
+    // Each returns what the call returns and sets errno on failure. The
+    // directory sync comes after the rename has happened, so its failure is
+    // not a failed replacement.
     virtual long WriteSome(int fd, const char* data, std::size_t size);
     virtual int SyncFile(int fd);
     virtual int CloseFile(int fd);

@@ -1,9 +1,14 @@
 #include "schedule/store.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
 #include <utility>
 
+#include "schedule/celltext.h"
 #include "schedule/error.h"
 #include "schedule/taskline.h"
 
@@ -16,18 +21,69 @@ const std::array<const char*, kDayCount> kDayFileNames = {
 
 namespace {
 
-std::string CannotOpen(const char* name) {
-    return std::string("Cannot open file ") + name;
-}
-std::string CannotCreate(const char* name) {
-    return std::string("Cannot create file ") + name;
+// "Cannot open file tuelist.ini", with the cause when it is known.
+std::string CannotOpen(const char* name, int error = 0) {
+    std::string text = std::string("Cannot open file ") + name;
+    if (error == ENOMEM) {
+        text += ": not enough memory";
+    } else if (error != 0) {
+        text += ": " + std::generic_category().message(error);
+    }
+    return text;
 }
 
 std::size_t Index(int i) {
     return static_cast<std::size_t>(i);
 }
 
+// A count with thousands separated: "250,000".
+std::string Thousands(std::uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, ",");
+    }
+    return digits;
+}
+
+// A size in the largest binary unit it reaches: "100 GiB", "1.5 MiB", "12 bytes".
+std::string SizeText(std::uint64_t bytes) {
+    static constexpr std::array<const char*, 5> kUnits = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    std::size_t unit = 0;
+    double value = static_cast<double>(bytes);
+    while (unit + 1 < kUnits.size() && value >= 1024) {
+        value /= 1024;
+        ++unit;
+    }
+    std::array<char, 32> number{};
+    const bool tenths =
+        unit > 0 && value < 9.95 && value != static_cast<double>(static_cast<int>(value));
+    std::snprintf(number.data(), number.size(), tenths ? "%.1f" : "%.0f", value);
+    return std::string(number.data()) + " " + kUnits.at(unit);
+}
+
+// What a file too large for the store is reported as.
+std::string TooLargeText(const std::string& name, bool settings, std::uint64_t bytes,
+                         std::size_t lines) {
+    const std::string kind = settings ? "settings files" : "day files";
+    if (lines > 0) {
+        return name + " has " + Thousands(lines) + " lines; Orvanel reads " + kind + " of up to " +
+               Thousands(kMaxFileLines) + " lines";
+    }
+    // A size that reads as the limit itself (or was not known) is "over" it.
+    const std::string limit = SizeText(kMaxFileBytes);
+    const bool shown = bytes > kMaxFileBytes && SizeText(bytes) != limit;
+    return name + " is " + (shown ? SizeText(bytes) : "over " + limit) + "; Orvanel reads " + kind +
+           " of up to " + limit;
+}
+
 } // namespace
+
+void ScheduleStore::HoldFailed(FileText& text, std::string message) {
+    text.state = ReadResult::Failed;
+    text.hash = 0;
+    std::vector<std::string>().swap(text.lines);
+    text.message = std::move(message);
+}
 
 std::string MemoryScheduleView::Cell(int day, int column, int row) const {
     return cells_.at(Index(day)).at(Index(row)).at(Index(column));
@@ -37,13 +93,21 @@ void MemoryScheduleView::SetCell(int day, int column, int row, const std::string
     cells_.at(Index(day)).at(Index(row)).at(Index(column)) = text;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
+namespace {
+
+// The text before the first NUL byte.
+std::string_view Readable(std::string_view text) {
     const void* nul = std::memchr(text.data(), '\0', text.size());
-    if (nul != nullptr) {
-        text =
-            text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+    if (nul == nullptr) {
+        return text;
     }
-    // Count the lines first so that the list is allocated once.
+    return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+}
+
+} // namespace
+
+std::size_t CountLines(std::string_view text) {
+    text = Readable(text);
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
@@ -53,8 +117,15 @@ std::vector<std::string> SplitLines(std::string_view text) {
     if (!text.empty() && text.back() != '\n' && text.back() != '\r') {
         ++count; // a last line without a line end
     }
+    return count;
+}
+
+namespace {
+
+// SplitLines of a text (without its NUL and what follows) of `count` lines.
+std::vector<std::string> SplitCounted(std::string_view text, std::size_t count) {
     std::vector<std::string> lines;
-    lines.reserve(count);
+    lines.reserve(count); // allocated once
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -73,6 +144,12 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+} // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    return SplitCounted(Readable(text), CountLines(text));
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::size_t size = 0;
     for (const std::string& line : lines) {
@@ -85,6 +162,18 @@ std::string JoinLines(const std::vector<std::string>& lines) {
         text += "\r\n";
     }
     return text;
+}
+
+std::string RowLine(const ScheduleView& view, int day, int row) {
+    std::string line = OneLineCell(view.Cell(day, kExeNameField, row));
+    for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
+        line += kFieldSeparator;
+        line += OneLineCell(view.Cell(day, column, row));
+    }
+    if (line.size() > kMaxTextLength) {
+        line.resize(kMaxTextLength);
+    }
+    return line;
 }
 
 ScheduleStore::ScheduleStore(ScheduleView& view, std::filesystem::path directory)
@@ -109,39 +198,75 @@ void ScheduleStore::CreateLists() {
         list.clear();
     }
     settings_.clear();
-    unreadable_.fill(false);
-    settingsHeld_ = false;
     known_.fill(KnownFile{});
     hasLists_ = true;
 }
 
+const char* ScheduleStore::NameOf(int file) const {
+    return file == kSettingsFile ? kSettingsFileName : kDayFileNames.at(Index(file));
+}
+
+std::string ScheduleStore::CannotCreate(int file) const {
+    return std::string("Cannot create file ") + NameOf(file);
+}
+
+ScheduleStore::FileText ScheduleStore::ReadFile(int file) {
+    FileText text;
+    const std::string name = NameOf(file);
+    const bool settings = file == kSettingsFile;
+    text.readAt = files_.Now();
+    try {
+        std::string bytes;
+        const ScheduleFiles::Read read = files_.ReadWhole(PathOf(file), bytes, kMaxFileBytes);
+        text.state = read.result;
+        text.stamp = read.stamp;
+        if (read.result == ReadResult::TooLarge) {
+            text.message = TooLargeText(name, settings, read.stamp.size, 0);
+        } else if (read.result == ReadResult::Failed) {
+            text.message = CannotOpen(name.c_str(), read.error);
+        } else if (read.result == ReadResult::Ok) {
+            const std::size_t lines = CountLines(bytes);
+            if (lines > kMaxFileLines) {
+                text.state = ReadResult::TooLarge;
+                text.message = TooLargeText(name, settings, 0, lines);
+                return text;
+            }
+            text.hash = std::hash<std::string_view>{}(bytes);
+            text.lines = SplitCounted(Readable(bytes), lines);
+        }
+    } catch (const std::bad_alloc&) {
+        // The file is held like any unreadable one.
+        HoldFailed(text, CannotOpen(name.c_str(), ENOMEM));
+    } catch (const std::exception& error) {
+        HoldFailed(text, CannotOpen(name.c_str()) + ": " + error.what());
+    }
+    return text;
+}
+
 void ScheduleStore::LoadSettings() {
     std::string error;
-    std::string content;
     settings_.clear();
-    settingsHeld_ = false;
-    const ScheduleFiles::ReadResult read = files_.ReadWhole(PathOf(kSettingsFileName), content);
-    Remember(kSettingsFile, read, content);
-    switch (read) {
-    case ScheduleFiles::ReadResult::Ok:
-        settings_ = SplitLines(content);
+    FileText text = ReadFile(kSettingsFile);
+    Remember(kSettingsFile, text);
+    switch (text.state) {
+    case ReadResult::Ok:
+        settings_ = std::move(text.lines);
         break;
-    case ScheduleFiles::ReadResult::Missing:
+    case ReadResult::Missing:
         settings_ = {kScriptDelayCaption, "0"};
-        if (files_.ReplaceWhole(PathOf(kSettingsFileName), JoinLines(settings_))) {
-            Remember(kSettingsFile, ScheduleFiles::ReadResult::Ok, JoinLines(settings_));
+        if (files_.ReplaceWhole(PathOf(kSettingsFile), JoinLines(settings_))) {
+            RememberWritten(kSettingsFile, JoinLines(settings_));
         } else {
             // The default was never stored: the delay stays empty (100 ms)
             // rather than making scripts type with no pause.
             settings_[1].clear();
-            error = CannotCreate(kSettingsFileName);
+            error = CannotCreate(kSettingsFile);
         }
         break;
-    case ScheduleFiles::ReadResult::Failed:
-        // Not rewritten for the rest of the run, so that its delay and any
-        // further lines are not lost.
-        settingsHeld_ = true;
-        error = CannotOpen(kSettingsFileName);
+    case ReadResult::Failed:
+    case ReadResult::TooLarge:
+        // Held, so that its delay and any further lines are not lost.
+        error = text.message;
         break;
     }
     // A file of fewer than two lines has no value line: it counts as the
@@ -157,10 +282,29 @@ void ScheduleStore::LoadSettings() {
     }
 }
 
-void ScheduleStore::Remember(int file, ScheduleFiles::ReadResult state, std::string bytes) {
+void ScheduleStore::Remember(int file, const FileText& text) {
     KnownFile& known = known_.at(Index(file));
-    known.state = state;
-    known.bytes = state == ScheduleFiles::ReadResult::Ok ? std::move(bytes) : std::string();
+    known.state = text.state;
+    known.stamp = text.stamp;
+    known.readAt = text.readAt;
+    known.hash = text.state == ReadResult::Ok ? text.hash : 0;
+    known.held = text.message;
+    known.pending.reset();
+}
+
+void ScheduleStore::RememberWritten(int file, const std::string& bytes) {
+    KnownFile& known = known_.at(Index(file));
+    known.state = ReadResult::Ok;
+    // A stamp that cannot be had is no stamp: the next check reads the file
+    // and finds the same bytes.
+    if (!files_.GetStamp(PathOf(file), known.stamp)) {
+        known.stamp = Stamp{};
+    }
+    known.readAt = files_.Now();
+    known.hash = std::hash<std::string_view>{}(bytes);
+    known.held.clear();
+    known.pending.reset();
+    known.conflict = false;
 }
 
 void ScheduleStore::ShowCell(int day, int column, int row, const std::string& text) {
@@ -195,101 +339,37 @@ void ScheduleStore::ClearGrids() {
     }
 }
 
-void ScheduleStore::LoadDays(ErrorList& errors) {
-    for (auto& list : days_) {
-        list.clear();
+void ScheduleStore::LoadDay(int day, ErrorList& errors) {
+    const bool wasHeld = IsDayHeld(day);
+    FileText text = ReadFile(day);
+    Remember(day, text);
+    switch (text.state) {
+    case ReadResult::Ok:
+        days_.at(Index(day)) = std::move(text.lines);
+        break;
+    case ReadResult::Missing:
+        return; // the list stays empty and the task rows keep what they hold
+    case ReadResult::Failed:
+    case ReadResult::TooLarge:
+        errors.Add(text.message);
+        return;
     }
-    std::string content;
-    for (int day = 0; day < kDayCount; ++day) {
-        const char* name = kDayFileNames[Index(day)];
-        auto& list = days_[Index(day)];
-        const bool wasHeld = unreadable_[Index(day)];
-        const ScheduleFiles::ReadResult read = files_.ReadWhole(PathOf(name), content);
-        Remember(day, read, content);
-        switch (read) {
-        case ScheduleFiles::ReadResult::Ok:
-            list = SplitLines(content);
-            unreadable_[Index(day)] = false;
-            break;
-        case ScheduleFiles::ReadResult::Missing:
-            // The list stays empty and the task rows keep what they hold.
-            unreadable_[Index(day)] = false;
-            continue;
-        case ScheduleFiles::ReadResult::Failed:
-            unreadable_[Index(day)] = true;
-            errors.Add(CannotOpen(name));
-            continue;
-        }
-        if (wasHeld) {
-            // A held day's rows were not blanked by the save; the file that
-            // can be read again is what they show now.
-            ClearTaskRows(day);
-        }
-        FillTaskRows(day);
+    if (wasHeld) {
+        // A held day's rows were not blanked by the save; the file that
+        // can be read again is what they show now.
+        ClearTaskRows(day);
     }
-    std::string().swap(content);
+    FillTaskRows(day);
 }
 
 void ScheduleStore::LoadSchedule() {
-    ErrorList errors;
-    LoadDays(errors);
-    errors.ThrowIfAny();
-}
-
-void ScheduleStore::Save() {
     for (auto& list : days_) {
         list.clear();
     }
-    // The files that this save leaves unwritten because they could not be
-    // read; reported after everything else has been written and read back.
     ErrorList errors;
-
-    if (settingsHeld_) {
-        errors.Add(CannotOpen(kSettingsFileName));
-    } else {
-        settings_[1] = view_.SpinText();
-        std::string text = JoinLines(settings_);
-        if (!files_.ReplaceWhole(PathOf(kSettingsFileName), text)) {
-            throw Error(CannotCreate(kSettingsFileName));
-        }
-        Remember(kSettingsFile, ScheduleFiles::ReadResult::Ok, std::move(text));
-        shownSpin_ = settings_[1];
-    }
-
     for (int day = 0; day < kDayCount; ++day) {
-        const char* name = kDayFileNames[Index(day)];
-        if (unreadable_[Index(day)]) {
-            errors.Add(CannotOpen(name));
-            continue;
-        }
-        auto& list = days_[Index(day)];
-        for (int row = 1; row <= kTaskRows; ++row) {
-            std::string line = view_.Cell(day, kExeNameField, row);
-            if (line.empty()) {
-                continue; // no EXE name: the row is not saved
-            }
-            for (int column = kExeNameField + 1; column < kGridColumns; ++column) {
-                line += kFieldSeparator;
-                line += view_.Cell(day, column, row);
-            }
-            if (line.size() > kMaxTextLength) {
-                line.resize(kMaxTextLength);
-            }
-            list.push_back(std::move(line));
-        }
-        std::string text = JoinLines(list);
-        if (!files_.ReplaceWhole(PathOf(name), text)) {
-            throw Error(CannotCreate(name));
-        }
-        Remember(day, ScheduleFiles::ReadResult::Ok, std::move(text));
+        LoadDay(day, errors);
     }
-
-    for (int day = 0; day < kDayCount; ++day) {
-        if (!unreadable_[Index(day)]) {
-            ClearTaskRows(day);
-        }
-    }
-    LoadDays(errors);
     errors.ThrowIfAny();
 }
 
@@ -298,8 +378,6 @@ void ScheduleStore::Release() {
         std::vector<std::string>().swap(list);
     }
     std::vector<std::string>().swap(settings_);
-    unreadable_.fill(false);
-    settingsHeld_ = false;
     known_.fill(KnownFile{});
     hasLists_ = false;
 }

@@ -4,13 +4,17 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "app/windowtexts.h"
+#include "schedule/celltext.h"
 #include "schedule/store.h"
 #include "ui/celltips.h"
 #include "ui/qcp1252.h"
@@ -27,9 +31,27 @@ void CheckCell(int column, int row) {
     }
 }
 
+// Commits an edited cell as one line: a line break pasted into the editor
+// would split the task line when the day file is read back.
+class OneLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        const auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line == nullptr) {
+            QStyledItemDelegate::setModelData(editor, model, index);
+            return;
+        }
+        const std::u16string text = OneLineCell(line->text().toStdU16String());
+        model->setData(index, QString::fromStdU16String(text), Qt::EditRole);
+    }
+};
+
 } // namespace
 
 DayGrid::DayGrid(QWidget* parent) : QTableWidget(parent) {
+    setItemDelegate(new OneLineDelegate(this));
     setColumnCount(kGridColumns);
     setRowCount(kTaskRows);
     for (int column = 0; column < kGridColumns; ++column) {

@@ -17,6 +17,8 @@
 // - Delete empties every selected cell; Home and End go to the first and
 //   the last column of the row;
 // - the current cell is always scrolled fully into view;
+// - a cell is one line: CR, LF and NUL in an edit become blanks when it is
+//   committed;
 // - a cell whose text is wider than its column shows it whole as its tool
 //   tip;
 // - Shift+F10, like the Menu key, opens the current row's context menu.

@@ -251,6 +251,16 @@ void Tdc::OpenErrorBoxes() {
     }
 }
 
+bool Tdc::AskQuestion(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), FromCp1252(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("QuestionBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void Tdc::OpenErrorBox(const std::string& text) {
     auto* box = new QMessageBox(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle),
                                 FromCp1252(text), QMessageBox::Ok, this);

@@ -35,7 +35,7 @@ TEST_F(FormTest, UnsavedEditsStayAndTheStatusSaysSaveWouldOverwrite) {
     EXPECT_EQ(form.Store().ScriptDelay(), "0");
     const std::string status = LastStatus(*view_);
     EXPECT_NE(status.find("changed on disk"), std::string::npos) << status;
-    EXPECT_NE(status.find("\"Save Data\" would overwrite monlist.ini"), std::string::npos)
+    EXPECT_NE(status.find("\"Save Data\" asks before it overwrites monlist.ini"), std::string::npos)
         << status;
 }
 
@@ -47,6 +47,38 @@ TEST_F(FormTest, OwnSaveIsNotAnExternalChange) {
     form.FormActivate();
     form.Timer1Timer();
     EXPECT_TRUE(view_->statusTexts.empty()) << LastStatus(*view_);
+}
+
+TEST_F(FormTest, SaveAsksBeforeWritingOverAFileChangedOnDisk) {
+    MainForm& form = Start();
+    Type(0, 1, 0, "typed.exe");
+    Write("monlist.ini", "other.exe||9|0|\r\n");
+    form.BitBtn2Click(); // the answer is no
+    ASSERT_EQ(view_->questions.size(), 1u);
+    EXPECT_EQ(view_->questions[0].rfind("monlist.ini was changed on disk by another program", 0),
+              0u)
+        << view_->questions[0];
+    EXPECT_NE(view_->questions[0].find("the Monday page has edits"), std::string::npos);
+    EXPECT_EQ(Bytes("monlist.ini"), "other.exe||9|0|\r\n");
+    EXPECT_EQ(CellOf(0, 1, 0), "typed.exe");
+    EXPECT_NE(LastStatus(*view_).find("Not saved, as you answered: monlist.ini"), std::string::npos)
+        << LastStatus(*view_);
+    view_->answer = true;
+    form.BitBtn2Click();
+    EXPECT_EQ(Bytes("monlist.ini"), "typed.exe||||\r\n");
+}
+
+TEST_F(FormTest, AFileThatCannotBeReadGivesOneBoxNotOneAtEveryActivation) {
+    Write("tuelist.ini", "t||||\r\n");
+    files_.outOfMemory = {"tuelist.ini"};
+    MainForm& form = Start();
+    ASSERT_EQ(view_->boxes,
+              std::vector<std::string>{"Cannot open file tuelist.ini: not enough memory."});
+    view_->DismissBox();
+    form.FormActivate();
+    form.FormActivate();
+    form.Timer1Timer();
+    EXPECT_TRUE(view_->boxes.empty());
 }
 
 // A task's waits may let window events through; the running tick reads the

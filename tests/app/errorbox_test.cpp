@@ -75,9 +75,10 @@ TEST_F(FormTest, BoxesOpenAfterTheOutermostHandlerAndNeverInsideAnother) {
 class SlowFiles : public ScheduleFiles {
 public:
     explicit SlowFiles(RecordingDesktop& desktop) : desktop_(desktop) {}
-    ReadResult ReadWhole(const std::filesystem::path& path, std::string& content) override {
+    Read ReadWhole(const std::filesystem::path& path, std::string& content,
+                   std::uint64_t limit) override {
         desktop_.Advance(400);
-        return ScheduleFiles::ReadWhole(path, content);
+        return ScheduleFiles::ReadWhole(path, content, limit);
     }
 
 private:

@@ -54,6 +54,14 @@ public:
         opening = false;
     }
 
+    bool AskQuestion(const std::string& text) override {
+        questions.push_back(text);
+        if (whileBoxOpens) {
+            whileBoxOpens();
+        }
+        return answer;
+    }
+
     void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
     void HistoryChanged(std::size_t added, std::size_t dropped) override {
         historyChanges.emplace_back(added, dropped);
@@ -74,8 +82,10 @@ public:
     LinkColour manualColour = LinkColour::Blue;
     std::uint32_t timerInterval = 0; // 0: stopped
     std::function<void()> onStartTimer;
-    std::vector<std::string> boxes; // open error boxes, oldest first
-    std::function<void()> whileBoxOpens;
+    std::vector<std::string> boxes;      // open error boxes, oldest first
+    std::function<void()> whileBoxOpens; // also while a question is open
+    std::vector<std::string> questions;  // every question asked, oldest first
+    bool answer = false;                 // the answer to every question
     bool opening = false;
     int nestedBoxes = 0;
     MainForm* form = nullptr;

@@ -55,7 +55,15 @@ TEST_F(FormTest, StatusMessagesLeaveAtTheNextMessageASaveOrTheEndOfTheirCause) {
              form.FormActivate();
          },
          "The schedule files changed on disk"},
-        {"the edits saved", [&] { form.BitBtn2Click(); }, reminder},
+        {"the edits kept: not saved over the file",
+         [&] { form.BitBtn2Click(); },
+         "Not saved, as you answered: monlist.ini"},
+        {"the edits saved over it",
+         [&] {
+             view_->answer = true;
+             form.BitBtn2Click();
+         },
+         reminder},
         {"a run whose record cannot be written",
          [&] {
              Type(1, 1, 0, "app.exe");

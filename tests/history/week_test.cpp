@@ -123,24 +123,27 @@ TEST(HistoryRecorder, ErrorsAreRecordedOncePerLineUntilItChanges) {
     int shown = 0;
     recorder.onRecord = [&shown](const RunRecord&) { ++shown; };
 
-    const std::string message = "'' is not a valid integer value";
+    // Of a line that does not read as a task nothing but its EXE name is
+    // kept: the rest may be a script cut off its own line.
+    const std::string message = "Hour is not a valid integer value";
     for (int minute = 0; minute < 3; ++minute) {
-        EXPECT_FALSE(recorder.RecordError(Minute(7, 7, minute), 0, 2, "a|b||5|pw", message));
+        EXPECT_FALSE(recorder.RecordError(Minute(7, 7, minute), 0, 2, "a|b||5|pw"));
     }
-    recorder.RecordError(Minute(8, 7, 0), 1, 2, "a|b||5|pw", message);  // another weekday
-    recorder.RecordError(Minute(8, 7, 1), 1, 2, "a|b|x|5|pw", message); // changed
-    recorder.RecordError(Minute(8, 7, 2), 1, 2, "a|b|x|5|pw", message);
+    recorder.RecordError(Minute(8, 7, 0), 1, 2, "a|b||5|pw");  // another weekday
+    recorder.RecordError(Minute(8, 7, 1), 1, 2, "a|b|x|5|pw"); // changed
+    recorder.RecordError(Minute(8, 7, 2), 1, 2, "a|b|x|5|pw");
 
     const auto latest = ReadLatestRecords(dir.Path());
     ASSERT_EQ(latest.size(), 3u);
     EXPECT_EQ(latest[0].due, "2026-12-08T07:01+00:00");
     EXPECT_EQ(latest[2].day, "Mon");
     EXPECT_EQ(latest[2].detail, message);
+    EXPECT_EQ(latest[2].windowTitle, "");
     EXPECT_EQ(shown, 3);
     ASSERT_EQ(log.sent.size(), 3u);
     EXPECT_EQ(log.sent[0].first, Severity::Error);
     EXPECT_EQ(log.sent[0].second, "error: Mon row 3, due 2026-12-07T07:00+00:00, EXE name "
-                                  "\"a\", Window Title \"b\": '' is not a valid integer value");
+                                  "\"a\", Window Title \"\": Hour is not a valid integer value");
     EXPECT_EQ(test::ReadBytes(dir / kHistoryFileName).find("pw"), std::string::npos);
 }
 

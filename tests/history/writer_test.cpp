@@ -140,6 +140,22 @@ TEST_F(HistoryFileTest, AFailedRotationStillKeepsTheRecord) {
     EXPECT_EQ(ReadLatestRecords(dir_.Path()).size(), 1u);
 }
 
+// A file that cannot be rotated stops growing at twice the limit; that is
+// reported once, and the records go on once the rotation works again.
+TEST_F(HistoryFileTest, AFileThatCannotBeRotatedStopsAtTwiceTheLimit) {
+    const std::string full = std::string(2 * kMaxHistoryBytes - 10, 'x') + "\r\n";
+    test::WriteBytes(dir_ / kHistoryFileName, full);
+    fs::create_directory(dir_ / kOldHistoryFileName);
+    const auto message = writer_.Write(Record(1));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->rfind("Cannot write file history.log: it has reached 2 MiB", 0), 0u);
+    EXPECT_FALSE(writer_.Write(Record(2)));
+    EXPECT_EQ(fs::file_size(dir_ / kHistoryFileName), full.size());
+    fs::remove(dir_ / kOldHistoryFileName);
+    EXPECT_FALSE(writer_.Write(Record(3)));
+    EXPECT_EQ(Log(), FormatRecord(Record(3)));
+}
+
 TEST_F(HistoryFileTest, ATornLastLineIsSkippedAndDoesNotSpoilTheNextRecord) {
     const std::string torn = FormatRecord(Record(2)).substr(0, 30);
     test::WriteBytes(dir_ / kHistoryFileName, FormatRecord(Record(1)) + torn);

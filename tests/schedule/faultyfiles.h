@@ -1,18 +1,23 @@
 // File access for store tests: the real file system, except that chosen files
 // fail to read, or fail at a chosen step of their replacement, the way a
-// locked file, a full disk or a failing disk does.
+// locked file, a full disk or a failing disk does. Its clock runs ahead of
+// the real one (by `clockAhead`), so that a file a test has just written
+// counts as finished unless the test says otherwise.
 #pragma once
 
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <new>
 #include <set>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "schedule/files.h"
+#include "schedule/store.h"
 
 namespace orvanel::test {
 
@@ -21,25 +26,33 @@ public:
     enum class Step { None, Open, Write, Sync, Rename };
 
     std::set<std::string> unreadable;   // bare names of existing files that fail to read
+    std::set<std::string> outOfMemory;  // ...whose read throws std::bad_alloc
     std::string failingName;            // bare name whose replacement fails...
     Step failingStep = Step::None;      // ...at this step
     std::size_t bytesBeforeFailure = 0; // for Step::Write: bytes written before the disk is full
+    std::int64_t clockAhead = 2 * kSettleNanoseconds;
     int reads = 0;
     int replacements = 0;
     // The system calls of every replacement, in order: "write", "sync file",
     // "close", "rename", "sync directory DIR".
     std::vector<std::string> calls;
 
-    ReadResult ReadWhole(const std::filesystem::path& path, std::string& content) override {
+    Read ReadWhole(const std::filesystem::path& path, std::string& content,
+                   std::uint64_t limit) override {
         ++reads;
         std::error_code ec;
-        if (unreadable.count(path.filename().string()) != 0 &&
-            std::filesystem::is_regular_file(path, ec)) {
-            content.clear();
-            return ReadResult::Failed;
+        const std::string name = path.filename().string();
+        if (outOfMemory.count(name) != 0) {
+            throw std::bad_alloc();
         }
-        return ScheduleFiles::ReadWhole(path, content);
+        if (unreadable.count(name) != 0 && std::filesystem::is_regular_file(path, ec)) {
+            content.clear();
+            return Read{ReadResult::Failed, {}, 0};
+        }
+        return ScheduleFiles::ReadWhole(path, content, limit);
     }
+
+    std::int64_t Now() override { return ScheduleFiles::Now() + clockAhead; }
 
     bool ReplaceWhole(const std::filesystem::path& path, std::string_view content) override {
         ++replacements;

@@ -37,10 +37,10 @@ TEST_F(FilesTest, ReadsEveryByte) {
         bytes += static_cast<char>(i % 256);
     }
     test::WriteBytes(dir / "a.ini", bytes);
-    EXPECT_EQ(files.ReadWhole(dir / "a.ini", content), Result::Ok);
+    EXPECT_EQ(files.ReadWhole(dir / "a.ini", content).result, Result::Ok);
     EXPECT_EQ(content, bytes);
     test::WriteBytes(dir / "empty.ini", "");
-    EXPECT_EQ(files.ReadWhole(dir / "empty.ini", content), Result::Ok);
+    EXPECT_EQ(files.ReadWhole(dir / "empty.ini", content).result, Result::Ok);
     EXPECT_EQ(content, "");
 }
 
@@ -57,19 +57,19 @@ TEST_F(FilesTest, ReplacementFlushesFileThenNameInOrder) {
 }
 
 TEST_F(FilesTest, WhatIsNotAFileIsMissing) {
-    EXPECT_EQ(files.ReadWhole(dir / "none.ini", content), Result::Missing);
+    EXPECT_EQ(files.ReadWhole(dir / "none.ini", content).result, Result::Missing);
     EXPECT_EQ(content, "");
     fs::create_directory(dir / "dir.ini");
-    EXPECT_EQ(files.ReadWhole(dir / "dir.ini", content), Result::Missing);
+    EXPECT_EQ(files.ReadWhole(dir / "dir.ini", content).result, Result::Missing);
 }
 
 #ifndef _WIN32
 TEST_F(FilesTest, FifoAndDanglingLinkAreMissing) {
     // A FIFO of that name neither hangs the program nor counts as a file.
     ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0644), 0);
-    EXPECT_EQ(files.ReadWhole(dir / "fifo.ini", content), Result::Missing);
+    EXPECT_EQ(files.ReadWhole(dir / "fifo.ini", content).result, Result::Missing);
     fs::create_symlink(dir / "nowhere", dir / "dangling.ini");
-    EXPECT_EQ(files.ReadWhole(dir / "dangling.ini", content), Result::Missing);
+    EXPECT_EQ(files.ReadWhole(dir / "dangling.ini", content).result, Result::Missing);
 }
 #endif
 
@@ -115,7 +115,7 @@ TEST_F(FilesTest, ReplaceKeepsSymbolicLink) {
 
 TEST_F(FilesTest, ReplaceRefusesFileWithoutWritePermission) {
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not stop root";
+        GTEST_SKIP() << "permissions do not stop root: schedule_permissions runs this as uid 65534";
     }
     test::WriteBytes(dir / "a.ini", "old");
     fs::permissions(dir / "a.ini", fs::perms::owner_read);
@@ -125,11 +125,11 @@ TEST_F(FilesTest, ReplaceRefusesFileWithoutWritePermission) {
 
 TEST_F(FilesTest, UnreadableWithoutPermission) {
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not stop root";
+        GTEST_SKIP() << "permissions do not stop root: schedule_permissions runs this as uid 65534";
     }
     test::WriteBytes(dir / "a.ini", "old");
     fs::permissions(dir / "a.ini", fs::perms::none);
-    EXPECT_EQ(files.ReadWhole(dir / "a.ini", content), Result::Failed);
+    EXPECT_EQ(files.ReadWhole(dir / "a.ini", content).result, Result::Failed);
 }
 #endif
 
@@ -140,7 +140,7 @@ TEST_F(FilesTest, FileLockedByAnotherProgram) {
     HANDLE locked = ::CreateFileW((dir / "a.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(files.ReadWhole(dir / "a.ini", content), Result::Failed);
+    EXPECT_EQ(files.ReadWhole(dir / "a.ini", content).result, Result::Failed);
     EXPECT_FALSE(files.ReplaceWhole(dir / "a.ini", "new"));
     ::CloseHandle(locked);
     EXPECT_EQ(test::ReadBytes(dir / "a.ini"), "old");

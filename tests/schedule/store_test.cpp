@@ -649,19 +649,20 @@ TEST_F(StoreTest, UnreadableDayFileIsHeldNotOverwritten) {
     EXPECT_TRUE(store->DayList(kTuesday).empty());
     EXPECT_EQ(store->DayList(kMonday).size(), 2u);
 
-    // Once the file can be read again, the read-back of a save loads it (the
-    // day was still not written by that save, which says so); no typed row
-    // stays behind on the page, to be saved unseen over the file later.
+    // Once the file can be read again, the check that begins a save takes
+    // it; what was typed on its page stays on screen, and the file is not
+    // written over without a yes.
     files.unreadable.clear();
-    EXPECT_EQ(ErrorOf([&] { store->Save(); }), "Cannot open file tuelist.ini");
+    DiskChanges changes;
+    store->Save({}, &changes);
+    EXPECT_EQ(changes.notSaved, (Lines{"tuelist.ini"}));
     EXPECT_EQ(DayFile(kTuesday), oldTuesday);
     EXPECT_FALSE(store->IsDayHeld(kTuesday));
     EXPECT_EQ(store->DayList(kTuesday), (Lines{"precious|T|7|5|do not lose"}));
-    EXPECT_EQ(FilledRows(kTuesday), (std::vector<std::string>{"1:precious|T|7|5|do not lose"}));
-
-    // From then on it is saved like any other day.
-    store->Save();
-    EXPECT_EQ(DayFile(kTuesday), oldTuesday);
+    EXPECT_EQ(FilledRows(kTuesday),
+              (std::vector<std::string>{"1:typed||3|4|", "2:typed2||||", "5:|t5|||"}));
+    store->Save([](const std::string&) { return true; });
+    EXPECT_EQ(DayFile(kTuesday), "typed||3|4|\r\ntyped2||||\r\n");
 }
 
 TEST_F(StoreTest, HeldDayEndsWhenFileIsRemoved) {
@@ -671,11 +672,8 @@ TEST_F(StoreTest, HeldDayEndsWhenFileIsRemoved) {
     std::filesystem::remove(dir / "tuelist.ini");
     files.unreadable.clear();
     SetRow(kTuesday, 1, {"typed", "", "", "", ""});
-    EXPECT_EQ(ErrorOf([&] { store->Save(); }), "Cannot open file tuelist.ini");
-    EXPECT_FALSE(std::filesystem::exists(dir / "tuelist.ini"));
+    store->Save(); // nothing left to write over
     EXPECT_FALSE(store->IsDayHeld(kTuesday));
-    EXPECT_EQ(FilledRows(kTuesday), (std::vector<std::string>{"1:typed||||"}));
-    store->Save();
     EXPECT_EQ(DayFile(kTuesday), "typed||||\r\n");
 }
 
@@ -731,23 +729,34 @@ TEST_F(StoreTest, UnreadableSettingsFileIsNeverOverwritten) {
     EXPECT_EQ(view.SpinText(), "");
     EXPECT_EQ(store->DayList(kMonday), (Lines{"m|M|1|1|m"}));
     SetRow(kMonday, 2, {"m2", "", "", "", ""});
-    files.unreadable.clear(); // even when it can be read again during the run
     EXPECT_EQ(ErrorOf([&] { store->Save(); }), "Cannot open file schedule.ini");
     EXPECT_EQ(Read("schedule.ini"), oldSettings);
     EXPECT_EQ(DayFile(kMonday), "m|M|1|1|m\r\nm2||||\r\n");
+    files.unreadable.clear(); // taken by the check that begins a save, and only then written
+    store->Save();
+    EXPECT_EQ(view.SpinText(), "250");
+    EXPECT_EQ(Read("schedule.ini"), oldSettings);
     Restart();
     EXPECT_EQ(store->ScriptDelay(), "250");
 }
 
 #ifndef _WIN32
+// A day file that may not be read is held; one that may not be written is
+// not replaced by a save, although the directory would allow it.
 TEST_F(StoreTest, FileWithoutReadPermission) {
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not stop root from reading";
+        GTEST_SKIP() << "permissions do not stop root: schedule_permissions runs this as uid 65534";
     }
     WriteDay(kMonday, "m|M|1|1|m\r\n");
+    WriteDay(kTuesday, "t|T|1|1|t\r\n");
     std::filesystem::permissions(dir / "monlist.ini", std::filesystem::perms::none);
-    EXPECT_EQ(ErrorOf([&] { store->StartUp(); }), "Cannot open file monlist.ini");
+    std::filesystem::permissions(dir / "tuelist.ini", std::filesystem::perms::owner_read);
+    EXPECT_EQ(ErrorOf([&] { store->StartUp(); }),
+              "Cannot open file monlist.ini: Permission denied");
     EXPECT_TRUE(store->IsDayHeld(kMonday));
+    SetRow(kTuesday, 2, {"new", "", "", "", ""});
+    EXPECT_EQ(ErrorOf([&] { store->Save(); }), "Cannot create file tuelist.ini");
+    EXPECT_EQ(DayFile(kTuesday), "t|T|1|1|t\r\n");
 }
 #endif
 

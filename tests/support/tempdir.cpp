@@ -9,6 +9,14 @@
 #include <system_error>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <winioctl.h>
+#endif
+
 namespace orvanel::test {
 
 namespace fs = std::filesystem;
@@ -55,6 +63,29 @@ void WriteBytes(const fs::path& path, std::string_view bytes) {
     if (!out) {
         throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+void MakeSparseFile(const fs::path& path, std::uintmax_t size) {
+#ifdef _WIN32
+    // The C run-time's resize writes zeros (and fails beyond 4 GiB under Wine).
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot create " + path.string());
+    }
+    DWORD returned = 0;
+    (void)::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool ok = ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    if (!ok) {
+        throw std::runtime_error("cannot resize " + path.string());
+    }
+#else
+    WriteBytes(path, "");
+    fs::resize_file(path, size);
+#endif
 }
 
 std::string ListDirectory(const fs::path& path) {

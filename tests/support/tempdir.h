@@ -2,6 +2,7 @@
 // writes of raw bytes.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -30,6 +31,8 @@ private:
 std::string ReadBytes(const std::filesystem::path& path);
 // Writes `bytes` as the whole content of a file; throws on failure.
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+// Makes a file of `size` bytes of zeros that takes (almost) no disk space.
+void MakeSparseFile(const std::filesystem::path& path, std::uintmax_t size);
 // The names of the entries of a directory, sorted.
 std::string ListDirectory(const std::filesystem::path& path);
 

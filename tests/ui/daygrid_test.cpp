@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolTip>
+#include <chrono>
+#include <filesystem>
 #include <vector>
 
 #include "fixture.h"
@@ -17,7 +19,7 @@ namespace {
 QWidget* const kFocusWidget = nullptr;
 
 struct Step {
-    enum Kind { Click, Type, Key } kind;
+    enum Kind { Click, Type, Key, Paste } kind;
     int row = 0; // Click: the task row (1 to 24) and column
     int column = 0;
     QString text;
@@ -32,6 +34,10 @@ Step Typed(const char* text) {
 }
 Step Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     return {Step::Key, 0, 0, {}, key, modifiers};
+}
+// Text put into the open cell editor as a paste puts it.
+Step Pasted(const char* text) {
+    return {Step::Paste, 0, 0, QString::fromUtf8(text), {}};
 }
 
 struct Cell {
@@ -82,6 +88,13 @@ protected:
         case Step::Key:
             QTest::keyClick(kFocusWidget, step.key, step.modifiers);
             break;
+        case Step::Paste:
+            if (auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+                editor->insert(step.text);
+            } else {
+                ADD_FAILURE() << "no cell editor to paste into";
+            }
+            break;
         }
     }
 
@@ -125,6 +138,10 @@ TEST_F(DayGridTest, KeysGoWhereTheUserTypes) {
          {ClickAt(2, 0), Press(Qt::Key_End), ClickAt(2, 0), Typed("vi"), Press(Qt::Key_Return)},
          {{2, 0, "vi"}, {2, 4, "y"}},
          0},
+        {"a pasted line break becomes a blank when the cell is committed",
+         {ClickAt(1, 4), Press(Qt::Key_F2), Pasted("abc\ndef|x\r\ny"), Press(Qt::Key_Return)},
+         {{1, 4, "abc def|x  y"}, {2, 0, "xterm"}},
+         4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,6 +198,10 @@ TEST_F(DayGridTest, OpenEditorKeepsItsGridWhenTheFileChangesOnDisk) {
     QTest::keyClicks(kFocusWidget, QStringLiteral("typed"));
     ASSERT_TRUE(grid_->Editing());
     WriteBytes(File("monlist.ini"), "vim|Other|8|0|z\r\n");
+    // Written a while ago, so that the check takes it at once.
+    std::filesystem::last_write_time(File("monlist.ini"),
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::seconds(5));
     W().Timer1Timer();
     QTest::keyClick(kFocusWidget, Qt::Key_Return);
     EXPECT_EQ(CellText(grid_, 1, 0), QStringLiteral("gedit"));

@@ -287,6 +287,8 @@ TEST_F(WindowTest, StartsInAnEmptyFolderWithEveryControlInItsPlace) {
     EXPECT_EQ(program.ExitCode(), 0u);
 }
 
+// Typed cells are saved; a day file changed on disk meanwhile is not written
+// over without a yes.
 TEST_F(WindowTest, TypedCellsAreSavedAsTheDayFile) {
     // Row 1 keeps code page 1252 text, row 2 loses a cell, row 3 is typed.
     WriteFile(folder_.Path() / "monlist.ini", "x|Caf\xE9 \x80|1|2|\xE9\r\n"
@@ -317,6 +319,28 @@ TEST_F(WindowTest, TypedCellsAreSavedAsTheDayFile) {
     EXPECT_TRUE(
         WaitUntil([&] { return ReadFileBytes(folder_.Path() / "monlist.ini") == expected; }, 10000))
         << ReadFileBytes(folder_.Path() / "monlist.ini");
+
+    // Another program rewrites the file while the page has edits: the save
+    // asks first, and No keeps the file.
+    Type("^{TAB}");
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(grid) != FALSE; }, 5000));
+    ClickCell(grid, 0, 4);
+    Type(LiteralScript("typed.exe") + "{ENTER}");
+    const std::string other = "other.exe|Other|1|2|\r\n";
+    WriteFile(folder_.Path() / "monlist.ini", other);
+    Click(program.Control(kPagectrl1), 30, 10);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(save) != FALSE; }, 5000));
+    ClickCentre(save);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = program.ErrorBox()) != nullptr; }, 10000))
+        << "status: " << TextOf(program.Control(kStatusBar1))
+        << "; file: " << ReadFileBytes(folder_.Path() / "monlist.ini");
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the message of a message box
+    EXPECT_EQ(std::string(text).rfind("monlist.ini was changed on disk", 0), 0u) << text;
+    ::PostMessageA(box, WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(WaitUntil([&] { return program.ErrorBox() == nullptr; }, 5000));
+    EXPECT_EQ(ReadFileBytes(folder_.Path() / "monlist.ini"), other);
 }
 
 TEST_F(WindowTest, AnUnwritableDayFileGivesTheErrorBoxAndKeepsItsBytes) {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <string>
 
+#include "schedule/celltext.h"
+
 namespace orvanel::win32ui {
 
 namespace {
@@ -222,7 +224,7 @@ void StringGrid::EndEdit(bool commit) {
     const bool hadFocus = ::GetFocus() == editor_;
     ::ShowWindow(editor_, SW_HIDE); // from here on, Editing() is false
     if (commit) {
-        SetCell(column_, row_, text);
+        SetCell(column_, row_, OneLineCell(text)); // a pasted line break would split the task
         NotifyEdited();
     }
     if (hadFocus) {

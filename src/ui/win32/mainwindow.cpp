@@ -359,6 +359,11 @@ void Win32MainView::SetAutostartChecked(bool checked) {
     ::SendMessageW(checkBox1_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+bool Win32MainView::AskQuestion(const std::string& text) {
+    return ::MessageBoxW(window_, FromCp1252(text).c_str(), Widen(kApplicationTitle).c_str(),
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void Win32MainView::ShowErrorBox(const std::string& text) {
     ::MessageBoxW(window_, FromCp1252(text).c_str(), Widen(kApplicationTitle).c_str(),
                   MB_OK | MB_ICONSTOP);

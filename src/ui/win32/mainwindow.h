@@ -99,6 +99,7 @@ public:
     void StartTimer(std::uint32_t milliseconds) override;
     void StopTimer() override;
     void ShowErrorBox(const std::string& text) override;
+    bool AskQuestion(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void HistoryChanged(std::size_t added, std::size_t dropped) override;
     void SetAutostartChecked(bool checked) override;

@@ -7,8 +7,9 @@
 // cell's editor; a printable key opens it with that character at once, so
 // that fast typing lands in the cell that was selected. Enter commits, Escape
 // cancels, and the editor commits whenever it loses the focus (the Tab key,
-// a click elsewhere). Delete clears every selected cell. Home and End go to
-// the first and last column of the row. The current cell is always scrolled
+// a click elsewhere); CR, LF and NUL in the edit become blanks, so that a
+// cell is one line. Delete clears every selected cell. Home and End go to the
+// first and last column of the row. The current cell is always scrolled
 // fully into view. The Tab key is not the grid's: the window moves the focus
 // to the next control. A right click on a task row makes it current and asks
 // the top-level window for its context menu; Shift+F10 and the Menu key ask
