@@ -52,11 +52,11 @@ cp docs/schedule.html "$data/"
 # A history of today and the days before, oldest first as the file keeps it.
 bash scripts/screenshot-history.sh windows >"$data/history.log"
 
-shoot() { # output-file [keys, or click:X,Y in the window...]
-    local output=$1 window
-    shift
+# Starts the program and works through the steps: a key, click:X,Y in the
+# window, or shot:FILE to take the window into docs/FILE.
+shoot() {
     (cd "$data" && exec wine "$program") >/dev/null 2>&1 &
-    window=
+    local window=
     for _ in $(seq 600); do
         window=$(xdotool search --onlyvisible --name '^Orvanel$' 2>/dev/null | head -n 1) || true
         [ -n "$window" ] && break
@@ -66,25 +66,25 @@ shoot() { # output-file [keys, or click:X,Y in the window...]
     sleep 2
     xdotool windowactivate --sync "$window" 2>/dev/null || true
     xdotool mousemove 1 1
-    for key in "$@"; do
-        case "$key" in
+    for step in "$@"; do
+        case "$step" in
         click:*)
-            IFS=, read -r x y <<<"${key#click:}"
+            IFS=, read -r x y <<<"${step#click:}"
             xdotool mousemove --window "$window" "$x" "$y" click 1 mousemove 1 1
             ;;
-        *) xdotool key "$key" ;;
+        shot:*)
+            import -window "$window" -frame "$root/docs/${step#shot:}"
+            echo "screenshots-windows: docs/${step#shot:}"
+            ;;
+        *) xdotool key "$step" ;;
         esac
         sleep 0.7
     done
-    import -window "$window" -frame "$root/docs/$output"
-    echo "screenshots-windows: docs/$output"
-    xdotool key --window "$window" alt+F4 || true
     timeout 30 wineserver -k || true
 }
 
-shoot screenshot-windows-general.png
-shoot screenshot-windows-day.png ctrl+Tab
-shoot screenshot-windows-history.png ctrl+shift+Tab click:100,118
+shoot shot:screenshot-windows-general.png ctrl+Tab shot:screenshot-windows-day.png \
+    ctrl+shift+Tab ctrl+shift+Tab click:100,118 shot:screenshot-windows-history.png
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
-timeout 30 wineserver -k || true
-shoot screenshot-windows-144dpi.png
+timeout 30 wineserver -w || true
+shoot shot:screenshot-windows-144dpi.png
