@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "history/isotime.h"
 #include "history/reader.h"
 #include "history/writer.h"
 
@@ -34,16 +35,13 @@ private:
     fs::path path_;
 };
 
-RunRecord Typical(int row) {
-    RunRecord record;
-    record.due = 29'420'000 + row;
-    record.started = orvanel::SystemTime{2026, 12, 2, 8, 7, 5, 0, 0};
-    record.day = 1;
-    record.row = row % 24 + 1;
-    record.outcome = Outcome::Typed;
-    record.exeName = "C:\\Program Files\\Tools\\editor.exe";
-    record.windowTitle = "Untitled - Editor";
-    record.detail = "window found; 3 steps, 24 key events; 1.3 s";
+HistoryLine Typical(int row) {
+    HistoryLine record = TaskHistoryLine(
+        29'420'000 + row, 1,
+        orvanel::ParseTaskLine("C:\\Program Files\\Tools\\editor.exe|Untitled - Editor|7|5|",
+                               static_cast<std::size_t>(row % 24 + 1)),
+        Outcome::Typed, "window found; 3 steps, 24 key events; 1.3 s");
+    record.started = FormatStarted(orvanel::SystemTime{2026, 12, 2, 8, 7, 5, 0, 0});
     return record;
 }
 
@@ -62,7 +60,7 @@ void BM_LoadFullHistory(benchmark::State& state) {
     BenchDir dir;
     std::string text;
     for (int row = 0;; ++row) {
-        const std::string line = FormatRecord(Typical(row));
+        const std::string line = FormatHistoryLine(Typical(row));
         if (text.size() + line.size() > kMaxHistoryBytes) {
             break;
         }

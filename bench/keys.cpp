@@ -3,7 +3,10 @@
 // Two desktops: the full recording backend, which formats every event as a
 // text line, and the same backend with the event lines left out (only
 // counted), which measures the interpreter and the keystroke output path with
-// the recording backend's US layout answering the key queries.
+// the recording backend's US layout answering the key queries. The counting
+// desktop is also measured behind the gate that every key of a task run
+// passes (scheduler/guardeddesktop.h), with the stop key watched and every
+// key checked against the run's window.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -13,6 +16,7 @@
 #include "desktop/recording/recording.h"
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"
+#include "scheduler/guardeddesktop.h"
 
 namespace {
 
@@ -72,10 +76,29 @@ void BM_TextStep_CountOnly(benchmark::State& state) {
     PlayOneStep<CountingDesktop>(state, kText);
 }
 
+// The counting desktop behind a task run's gate.
+void BM_TextStep_Gated(benchmark::State& state) {
+    CountingDesktop desktop;
+    desktop.SetStopKeyAvailable(true);
+    const WindowHandle window = desktop.AddWindow("Editor");
+    desktop.SetForeground(window);
+    GuardedDesktop gate(desktop);
+    gate.WatchStopKey();
+    gate.GuardWindow(window);
+    KeyOutput out(gate);
+    for (auto _ : state) {
+        PlayStep(out, kText);
+    }
+    state.SetItemsProcessed(desktop.events);
+    state.counters["events_per_step"] = benchmark::Counter(static_cast<double>(desktop.events) /
+                                                           static_cast<double>(state.iterations()));
+}
+
 BENCHMARK(BM_MixedStep_Recording);
 BENCHMARK(BM_MixedStep_CountOnly);
 BENCHMARK(BM_TextStep_Recording);
 BENCHMARK(BM_TextStep_CountOnly);
+BENCHMARK(BM_TextStep_Gated);
 
 } // namespace
 

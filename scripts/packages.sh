@@ -23,7 +23,7 @@ ORVANEL_TEST_PACKAGES=(
     "${ORVANEL_RUN_PACKAGES[@]}"
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang-format openbox x11-xkb-utils xkb-data xdotool x11-utils
-    sway weston wtype dbus-daemon kwin-wayland
+    sway weston wtype dbus-daemon kwin-wayland gnome-shell
     clang clang-tidy libclang-rt-14-dev python3
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine fonts-wine
     "${ORVANEL_PACKAGE_PACKAGES[@]}"

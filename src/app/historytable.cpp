@@ -147,7 +147,7 @@ HistoryColumnWidths(const std::array<int, kHistoryColumnCount>& content, int ava
     return widths;
 }
 
-bool IsProblem(const history::HistoryEntry& entry) {
+bool IsProblem(const history::HistoryLine& entry) {
     return entry.outcome == history::Outcome::Skipped ||
            entry.outcome == history::Outcome::Missed || entry.outcome == history::Outcome::Error;
 }
@@ -199,16 +199,16 @@ std::size_t HistoryTable::RowCount() const {
     return problemsOnly_ ? problems_.size() : records_.size();
 }
 
-const history::HistoryEntry& HistoryTable::Row(std::size_t row) const {
+const history::HistoryLine& HistoryTable::Row(std::size_t row) const {
     return records_.at(problemsOnly_ ? problems_.at(row) : row);
 }
 
 std::string HistoryTable::CellText(std::size_t row, std::size_t column) const {
-    const history::HistoryEntry& entry = Row(row);
+    const history::HistoryLine& entry = Row(row);
     if (column == kDueColumn || column == kStartedColumn) {
         return ShortHistoryTime(column == kDueColumn ? entry.due : entry.started, today_, locale_);
     }
-    return std::string(history::EntryField(entry, column));
+    return std::string(history::HistoryField(entry, column));
 }
 
 std::string HistoryTable::CellTip(std::size_t row, std::size_t column) const {
@@ -228,7 +228,7 @@ std::string HistoryTable::LastRunText() const {
                                             : RecordInWords(records_.front(), today_, locale_));
 }
 
-std::string RecordInWords(const history::HistoryEntry& entry, const SystemTime& today,
+std::string RecordInWords(const history::HistoryLine& entry, const SystemTime& today,
                           const LocaleInfo& locale) {
     std::string text = entry.started != "-" ? ShortHistoryTime(entry.started, today, locale)
                                             : "due " + ShortHistoryTime(entry.due, today, locale);

@@ -66,11 +66,11 @@ std::string ShortHistoryTime(std::string_view text, const SystemTime& today,
                              const LocaleInfo& locale);
 
 // Skipped, missed or error: a run that did not go as planned.
-bool IsProblem(const history::HistoryEntry& entry);
+bool IsProblem(const history::HistoryLine& entry);
 
 class HistoryTable {
 public:
-    using Records = std::deque<history::HistoryEntry>;
+    using Records = std::deque<history::HistoryLine>;
 
     // Shows `records` (newest first), which must outlive the table.
     explicit HistoryTable(const Records& records) : records_(records) {}
@@ -90,7 +90,7 @@ public:
     std::pair<std::size_t, std::size_t> RecordsChanged(std::size_t added, std::size_t dropped);
 
     std::size_t RowCount() const;
-    const history::HistoryEntry& Row(std::size_t row) const;
+    const history::HistoryLine& Row(std::size_t row) const;
     // The text of a cell: the times short, the rest as the file has it.
     std::string CellText(std::size_t row, std::size_t column) const;
     // The tool tip that a cell always has: the full ISO value of a time;
@@ -114,7 +114,7 @@ private:
 
 // A record in words, its time short: "7:30:00 AM, typed, Mon row 1,
 // notepad.exe, "Untitled - Notepad": window found; ...".
-std::string RecordInWords(const history::HistoryEntry& entry, const SystemTime& today,
+std::string RecordInWords(const history::HistoryLine& entry, const SystemTime& today,
                           const LocaleInfo& locale);
 
 } // namespace orvanel

@@ -15,6 +15,7 @@
 #include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
+#include "schedule/task.h"
 #include "schedule/taskline.h"
 
 namespace orvanel {
@@ -49,8 +50,8 @@ std::string RowName(int day, int row) {
 
 // Why a run by hand typed nothing, or not all: "the program could not be
 // started (shell answer 2)".
-std::string RunFailure(const RunResult& result) {
-    std::string text = SkipText(result.skipped, result.steps);
+std::string RunFailure(const TaskRun& result) {
+    std::string text = SkipText(result);
     if (result.skipped == SkipReason::StartFailed && result.startFailure) {
         text += " (shell answer " + std::to_string(*result.startFailure) + ")";
     }
@@ -102,19 +103,9 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 }
 
 void MainForm::ConnectHistory() {
-    history_.Attach(scheduler_);
+    scheduler_.SetReport(this);
     history_.onStatus = [this](const std::string& message) {
         status_.Show(message, StatusLine::Cause::HistoryWrite);
-    };
-    scheduler_.onRunStart = [this](std::string_view line, bool stopKeyWatched) {
-        ShowRunning(line, stopKeyWatched);
-    };
-    scheduler_.onRunEnd = [this](const RunResult& result) {
-        status_.RunEnds();
-        // Characters that were not typed stay in view until the next news.
-        if (result.untyped.count != 0) {
-            status_.Show(history::FieldText(UntypedText(result.untyped)));
-        }
     };
     history_.onRecords = [this](std::size_t added, std::size_t dropped) {
         const auto [rowsAdded, rowsDropped] = table_.RecordsChanged(added, dropped);
@@ -125,13 +116,35 @@ void MainForm::ConnectHistory() {
     };
 }
 
-void MainForm::ShowRunning(std::string_view line, bool stopKeyWatched) {
-    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
-    const std::string name =
-        title.empty() ? ExtractField(line, kFieldSeparator, kExeNameField) : title;
+// ---- The scheduler's report ----
+
+void MainForm::RunBegins(const TaskLine& task, bool stopKeyWatched) {
+    const std::string& name = task.windowTitle.empty() ? task.exeName : task.windowTitle;
     status_.RunBegins(
         "Running \"" + name + "\"" +
         (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
+    running_ = true;
+}
+
+void MainForm::RunEnded(const TaskRun& run) {
+    // A run held back by a locked screen never began, and the status line
+    // stays; characters that were not typed stay in view until the next news.
+    if (running_) {
+        status_.RunEnds();
+    }
+    running_ = false;
+    if (run.untyped.count != 0) {
+        status_.Show(history::FieldText(UntypedText(run.untyped)));
+    }
+    history_.Report().RunEnded(run);
+}
+
+void MainForm::LineFailed(const LineError& error) {
+    history_.Report().LineFailed(error);
+}
+
+void MainForm::Missed(std::int64_t first, std::int64_t last) {
+    history_.Report().Missed(first, last);
 }
 
 void MainForm::SetOwner(WindowHandle owner) {
@@ -249,9 +262,9 @@ void MainForm::RunNow(int day, int row) {
                          StatusLine::Cause::EmptyRow, day, row);
             return;
         }
-        const std::string line = RowLine(view_, day, row);
-        const std::optional<RunResult> result =
-            scheduler_.RunNow(day, static_cast<std::size_t>(row) - 1, line);
+        const TaskLine task =
+            ParseTaskLine(RowLine(view_, day, row), static_cast<std::size_t>(row));
+        const std::optional<TaskRun> result = scheduler_.RunNow(day, task);
         if (!result) {
             status_.Show(RowName(day, row) + " was not run: another task is running",
                          StatusLine::Cause::AnotherRun);

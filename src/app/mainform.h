@@ -3,7 +3,9 @@
 // hidden "Test" button, the links, the error box, the close, the run history
 // and "Run now". It owns the schedule store, the scheduler and the history,
 // and talks to the window only through a MainView; the view forwards each
-// event to the handler of the same name.
+// event to the handler of the same name. It is the scheduler's report: it
+// shows the task that runs on the status line and passes every report on to
+// the history.
 //
 // Every handler runs guarded: an error ends the handler and is reported in
 // the error box, and no exception leaves it. Reports are shown once the
@@ -14,10 +16,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/historytable.h"
@@ -33,7 +35,7 @@
 
 namespace orvanel {
 
-class MainForm {
+class MainForm : private SchedulerReport {
 public:
     // The files live in the working directory. `view` and `desktop` must
     // outlive the form. Reads the locale; touches neither the view nor the
@@ -113,7 +115,7 @@ public:
     // ---- The History page (texts in UTF-8) ----
     // The latest records, newest first: read at start-up, growing as records
     // are written.
-    const std::deque<history::HistoryEntry>& HistoryRecords() const { return history_.Records(); }
+    const std::deque<history::HistoryLine>& HistoryRecords() const { return history_.Records(); }
     // The rows of the page's table (MainView::HistoryChanged tells the view
     // what changed).
     const HistoryTable& History() const { return table_; }
@@ -133,9 +135,15 @@ private:
     void UpdateToday();
     // Shows in the check box whether the session starts this program here.
     void ShowAutostart();
+
+    // ---- SchedulerReport ----
     // The status line while a task runs: what runs and, when it is watched,
-    // the stop key.
-    void ShowRunning(std::string_view line, bool stopKeyWatched);
+    // the stop key; given back when the run ends.
+    void RunBegins(const TaskLine& task, bool stopKeyWatched) override;
+    void RunEnded(const TaskRun& run) override;
+    void LineFailed(const LineError& error) override;
+    void Missed(std::int64_t first, std::int64_t last) override;
+
     // Takes in the schedule files that another program changed on disk, so
     // that due tasks come from the files; the status line says what changed
     // and whether unsaved edits stay on screen. Not while a task runs: the
@@ -155,6 +163,7 @@ private:
     StatusLine status_{view_};
     std::filesystem::path directory_ = ".";
     WindowHandle owner_ = kNoWindow;
+    bool running_ = false; // between RunBegins and RunEnded
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another
     bool showingBox_ = false;           // inside MainView::ShowErrorBox

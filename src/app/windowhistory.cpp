@@ -26,7 +26,7 @@ WindowHistory::WindowHistory(const std::filesystem::path& directory,
       recorder_(*writer_, access.systemLog ? *access.systemLog : *ownLog_),
       tick_(recorder_, savedWeek_), directory_(directory),
       nextTask_("Next task: " + history::DescribeNextTask(std::nullopt)) {
-    recorder_.onRecord = [this](const history::RunRecord& record) { Add(record); };
+    recorder_.onRecord = [this](const history::HistoryLine& line) { Add(line); };
     tick_.onStatus = [this](const std::string& message) {
         if (onStatus) {
             onStatus(message);
@@ -34,12 +34,8 @@ WindowHistory::WindowHistory(const std::filesystem::path& directory,
     };
 }
 
-void WindowHistory::Attach(Scheduler& scheduler) {
-    tick_.Attach(scheduler);
-}
-
 void WindowHistory::Load() {
-    std::vector<history::HistoryEntry> latest = history::ReadLatestRecords(directory_);
+    std::vector<history::HistoryLine> latest = history::ReadLatestRecords(directory_);
     const std::size_t dropped = records_.size();
     records_.assign(std::make_move_iterator(latest.begin()), std::make_move_iterator(latest.end()));
     if (onRecords) {
@@ -62,14 +58,8 @@ bool WindowHistory::UpdateNextTask(const SystemTime& now, bool weekChanged) {
     return true;
 }
 
-void WindowHistory::Add(const history::RunRecord& record) {
-    std::string line = history::FormatRecord(record);
-    line.resize(line.size() - 2); // the CR LF
-    std::optional<history::HistoryEntry> entry = history::ParseRecordLine(line);
-    if (!entry) {
-        return;
-    }
-    records_.push_front(std::move(*entry));
+void WindowHistory::Add(const history::HistoryLine& line) {
+    records_.push_front(line);
     std::size_t dropped = 0;
     while (records_.size() > history::kShownRecords) {
         records_.pop_back();

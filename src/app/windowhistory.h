@@ -1,7 +1,8 @@
 // The run history as the main window shows it: the history file written for
-// every run, malformed line and missed minute of the scheduler, the latest
-// records (read from the file at start-up, growing as records are written),
-// the "Next task:" line and the "Last run:" line. Texts here are UTF-8.
+// every run, malformed line and missed minute that the scheduler reports
+// (Report()), the latest records (read from the file at start-up, growing as
+// lines are written), the "Next task:" line and the "Last run:" line. Texts
+// here are UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,7 @@
 #include "history/recorder.h"
 #include "history/tickhistory.h"
 #include "history/writer.h"
-#include "scheduler/scheduler.h"
+#include "scheduler/report.h"
 
 namespace orvanel {
 
@@ -38,9 +39,8 @@ public:
     WindowHistory(const std::filesystem::path& directory, history::DayListReader savedWeek,
                   HistoryAccess access = {});
 
-    // Points the scheduler's reports here. The scheduler must not report
-    // after this object is gone.
-    void Attach(Scheduler& scheduler);
+    // Where the scheduler's reports are recorded.
+    SchedulerReport& Report() { return tick_; }
 
     // Reads the latest records of the history file (at start-up).
     void Load();
@@ -53,7 +53,7 @@ public:
     bool UpdateNextTask(const SystemTime& now, bool weekChanged = true);
 
     // The latest records, newest first, at most history::kShownRecords.
-    const std::deque<history::HistoryEntry>& Records() const { return records_; }
+    const std::deque<history::HistoryLine>& Records() const { return records_; }
     // "Next task: Tuesday 07:05, C:\app.exe, "Editor"" or "Next task: No task
     // is scheduled".
     const std::string& NextTaskText() const { return nextTask_; }
@@ -69,7 +69,7 @@ public:
     std::function<void(const std::string&)> onStatus;
 
 private:
-    void Add(const history::RunRecord& record);
+    void Add(const history::HistoryLine& line);
 
     history::DayListReader savedWeek_;
     std::optional<history::NextTask> next_;
@@ -79,7 +79,7 @@ private:
     history::HistoryRecorder recorder_;
     history::TickHistory tick_;
     std::filesystem::path directory_;
-    std::deque<history::HistoryEntry> records_;
+    std::deque<history::HistoryLine> records_;
     std::string nextTask_;
 };
 

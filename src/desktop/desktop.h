@@ -74,9 +74,9 @@ enum class InputBlock {
 
 // Where the keyboard focus is, as seen from one window.
 enum class FocusState {
-    WithWindow, // in the window, in a window transient for it, or in another
-                // window of the same process
-    Elsewhere,  // in another program's window, or in none
+    WithWindow, // in the window, or in a window transient for it or owned by
+                // it (its dialogs)
+    Elsewhere,  // in any other window, of its program or another, or in none
     Unknown,    // the backend cannot tell
 };
 
@@ -155,6 +155,11 @@ public:
     // Blocks the calling thread for the given milliseconds.
     virtual void Sleep(std::uint32_t milliseconds) = 0;
 
+    // Milliseconds of a clock that only goes forward, from some fixed point
+    // (such as the system's start); it wraps round after 49.7 days. Cheap
+    // enough to ask before every key.
+    virtual std::uint32_t GetTickCount() = 0;
+
     // The current local date and time, read afresh at every call.
     virtual SystemTime GetLocalTime() = 0;
 
@@ -166,19 +171,30 @@ public:
 
     // Whether keys typed now could reach any window: not while a screen
     // locker or saver is in front, the session is locked, or another program
-    // holds the keyboard. Cheap enough to ask before every task.
+    // holds the keyboard. Cheap enough to ask after every wait of a task.
     virtual InputBlock InputBlocked() { return InputBlock::Clear; }
 
     // The top-level window that has the keyboard focus; kNoWindow when none
     // has it or the backend cannot tell.
     virtual WindowHandle GetForegroundWindow() { return kNoWindow; }
 
-    // Whether the keyboard focus is in `window` or in a window of the same
-    // program (transient for it, or of the same process).
+    // Whether the keyboard focus is in `window` or in one of its dialogs (a
+    // window transient for it or owned by it, followed a few levels). Other
+    // windows of the same program do not count: a browser, a terminal or an
+    // office program keeps every window in one process. Cheap enough to ask
+    // every few dozen keys.
     virtual FocusState FocusIsWith(WindowHandle window) {
         static_cast<void>(window);
         return FocusState::Unknown;
     }
+
+    // Whether the desktop itself refused keys sent since the caller last
+    // activated a window or asked which one has the focus, because the focus was no longer in the
+    // window last asked about (FocusIsWith) or its dialogs, or the session was locked. A backend
+    // that sends keys in batches (GNOME) has each batch checked as it arrives and learns of a
+    // refusal only afterwards; it then also answers FocusIsWith with Elsewhere. A backend that
+    // sends each key at once answers false.
+    virtual bool KeysRefused() { return false; }
 
     // The stop key (kStopKeyText), watched while a task runs. StartStopKeyWatch
     // begins watching and forgets any earlier press; false when the backend

@@ -2,15 +2,15 @@
 
 namespace orvanel::history {
 
-bool ErrorLatch::ShouldRecord(int day, std::size_t index, std::string_view line) {
-    auto [place, added] = recorded_.try_emplace({day, index}, line);
+bool ErrorLatch::ShouldRecord(int day, const TaskLine& task) {
+    auto [place, added] = recorded_.try_emplace({day, task.row}, task);
     if (added) {
         return true;
     }
-    if (place->second == line) {
+    if (place->second == task) {
         return false;
     }
-    place->second = line;
+    place->second = task;
     return true;
 }
 

@@ -5,25 +5,25 @@
 
 #include <cstddef>
 #include <map>
-#include <string>
-#include <string_view>
 #include <utility>
+
+#include "schedule/task.h"
 
 namespace orvanel::history {
 
 class ErrorLatch {
 public:
-    // Whether the error of line `index` (from 0) of day list `day`, whose
-    // text is `line`, is to be recorded now; true the first time, and again
-    // when the text at that place has changed since.
-    bool ShouldRecord(int day, std::size_t index, std::string_view line);
+    // Whether the error of `task` (at its row) of day list `day` is to be
+    // recorded now; true the first time, and again when the task at that
+    // place has changed since.
+    bool ShouldRecord(int day, const TaskLine& task);
 
     // Forgets everything recorded (for instance when the week is reloaded by
     // hand and the user wants every error again).
     void Clear() { recorded_.clear(); }
 
 private:
-    std::map<std::pair<int, std::size_t>, std::string> recorded_;
+    std::map<std::pair<int, std::size_t>, TaskLine> recorded_;
 };
 
 } // namespace orvanel::history

@@ -29,7 +29,7 @@ std::vector<Due> DueInRange(std::int64_t first, std::int64_t last, const DayList
         const int day = DayOfCivilDay(civilDay);
         const std::vector<std::string>& list = dayLists(day);
         for (std::size_t i = 0; i < list.size(); ++i) {
-            const std::optional<int> ofDay = TaskMinuteOfDay(list[i]);
+            const std::optional<int> ofDay = ReadTaskTime(SplitTaskLine(list[i])).MinuteOfDay();
             const std::int64_t minute = civilDay * kMinutesPerDay + ofDay.value_or(0);
             if (ofDay && minute >= first && minute <= last) {
                 due.push_back({minute, day, i});
@@ -43,35 +43,32 @@ std::vector<Due> DueInRange(std::int64_t first, std::int64_t last, const DayList
 
 } // namespace
 
-std::vector<RunRecord> MissedRecords(std::int64_t first, std::int64_t last,
-                                     const DayListReader& dayLists, std::size_t limit) {
-    std::vector<RunRecord> records;
+std::vector<HistoryLine> MissedRecords(std::int64_t first, std::int64_t last,
+                                       const DayListReader& dayLists, std::size_t limit) {
+    std::vector<HistoryLine> records;
     if (first > last) {
         return records;
     }
     const std::int64_t from = std::max(first, last - kMissedLookBackMinutes + 1);
     const std::vector<Due> due = DueInRange(from, last, dayLists);
     for (std::size_t i = 0; i < due.size() && i < limit; ++i) {
-        RunRecord record = RecordForLine(due[i].day, due[i].index,
-                                         dayLists(due[i].day)[due[i].index], Outcome::Missed);
-        record.due = due[i].minute;
-        record.detail =
-            "the minute was not examined (computer asleep, clock jumped or tick too late)";
-        records.push_back(std::move(record));
+        // Only the lines kept are read in full.
+        const TaskLine task = ParseTaskLine(dayLists(due[i].day)[due[i].index], due[i].index + 1);
+        records.push_back(TaskHistoryLine(
+            due[i].minute, due[i].day, task, Outcome::Missed,
+            "the minute was not examined (computer asleep, clock jumped or tick too late)"));
     }
     const std::size_t more = due.size() > limit ? due.size() - limit : 0;
     if (more == 0 && from == first) {
         return records;
     }
-    RunRecord summary;
-    summary.due = more > 0 ? due[limit].minute : from;
-    summary.outcome = Outcome::Missed;
-    summary.detail = std::to_string(more) + " more missed tasks not listed";
+    std::string detail = std::to_string(more) + " more missed tasks not listed";
     if (from != first) {
-        summary.detail += "; tasks due before " + FormatDueMinute(from) +
-                          " were not looked at (the gap began " + FormatDueMinute(first) + ")";
+        detail += "; tasks due before " + FormatDueMinute(from) +
+                  " were not looked at (the gap began " + FormatDueMinute(first) + ")";
     }
-    records.push_back(std::move(summary));
+    records.push_back(
+        NoteHistoryLine(more > 0 ? due[limit].minute : from, Outcome::Missed, detail));
     return records;
 }
 

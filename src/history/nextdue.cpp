@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "history/encoding.h"
 #include "history/isotime.h"
-#include "history/record.h"
 
 namespace orvanel::history {
 
@@ -25,17 +25,19 @@ std::optional<NextTask> NextTaskDue(const SystemTime& now, const DayListReader& 
     for (std::int64_t civilDay = today; civilDay <= today + 7; ++civilDay) {
         const int day = DayOfCivilDay(civilDay);
         const std::vector<std::string>& list = dayLists(day);
-        // The tick never gets past a malformed line: nothing below it is next.
-        for (std::size_t i = 0; i < list.size() && !StopsTheTick(list[i]); ++i) {
-            const std::optional<int> ofDay = TaskMinuteOfDay(list[i]);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const TaskFields fields = SplitTaskLine(list[i]);
+            TaskTime time = ReadTaskTime(fields);
+            if (!time.error.empty()) {
+                break; // the tick never gets past a malformed line: nothing below it is next
+            }
+            const std::optional<int> ofDay = time.MinuteOfDay();
             const std::int64_t due = civilDay * kMinutesPerDay + ofDay.value_or(0);
             if (!ofDay || due <= current || due > current + 7 * kMinutesPerDay ||
                 (best && best->due <= due)) {
                 continue;
             }
-            const RunRecord fields = RecordForLine(day, i, list[i], Outcome::Typed);
-            best = NextTask{
-                due, day, i + 1, *ofDay / 60, *ofDay % 60, fields.exeName, fields.windowTitle};
+            best = NextTask{due, day, MakeTaskLine(fields, std::move(time), i + 1)};
         }
         if (best) {
             return best; // a later day cannot be earlier
@@ -48,10 +50,11 @@ std::string DescribeNextTask(const std::optional<NextTask>& next) {
     if (!next) {
         return "No task is scheduled";
     }
+    const TaskLine& task = next->task;
     char time[16];
-    std::snprintf(time, sizeof time, "%02d:%02d", next->hour, next->minute);
+    std::snprintf(time, sizeof time, "%02d:%02d", task.time.hour, task.time.minute);
     return std::string(kWeekdayNames.at(static_cast<std::size_t>(next->day))) + " " + time + ", " +
-           FieldText(next->exeName) + ", \"" + FieldText(next->windowTitle) + "\"";
+           FieldText(task.exeName) + ", \"" + FieldText(task.windowTitle) + "\"";
 }
 
 } // namespace orvanel::history

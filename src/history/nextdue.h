@@ -2,24 +2,20 @@
 // line due in a minute after the current one.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "desktop/desktop.h"
 #include "history/week.h"
+#include "schedule/task.h"
 
 namespace orvanel::history {
 
 struct NextTask {
     std::int64_t due = 0; // civil minute number
     int day = 0;          // day list, 0 Monday to 6 Sunday
-    std::size_t row = 1;  // line number in that list, from 1
-    int hour = 0;
-    int minute = 0;
-    std::string exeName;     // code page 1252, as in the day file
-    std::string windowTitle; // code page 1252
+    TaskLine task;        // with its row in that list
 };
 
 // The first task due after the minute of `now`, up to the same minute a week

@@ -7,8 +7,8 @@
 
 namespace orvanel::history {
 
-std::vector<HistoryEntry> LatestRecords(std::string_view text, std::size_t count) {
-    std::vector<HistoryEntry> entries;
+std::vector<HistoryLine> LatestRecords(std::string_view text, std::size_t count) {
+    std::vector<HistoryLine> entries;
     // Whatever follows the last line end is a torn record.
     std::size_t end = text.rfind('\n');
     while (end != std::string_view::npos && entries.size() < count) {
@@ -18,7 +18,7 @@ std::vector<HistoryEntry> LatestRecords(std::string_view text, std::size_t count
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        if (auto entry = ParseRecordLine(line)) {
+        if (auto entry = ParseHistoryLine(line)) {
             entries.push_back(std::move(*entry));
         }
         end = previous;
@@ -26,9 +26,9 @@ std::vector<HistoryEntry> LatestRecords(std::string_view text, std::size_t count
     return entries;
 }
 
-std::vector<HistoryEntry> ReadLatestRecords(const std::filesystem::path& directory,
-                                            std::size_t count) {
-    std::vector<HistoryEntry> entries;
+std::vector<HistoryLine> ReadLatestRecords(const std::filesystem::path& directory,
+                                           std::size_t count) {
+    std::vector<HistoryLine> entries;
     try {
         ScheduleFiles files;
         std::string text;
@@ -42,7 +42,7 @@ std::vector<HistoryEntry> ReadLatestRecords(const std::filesystem::path& directo
                 ScheduleFiles::ReadResult::Ok) {
                 continue;
             }
-            std::vector<HistoryEntry> more = LatestRecords(text, count - entries.size());
+            std::vector<HistoryLine> more = LatestRecords(text, count - entries.size());
             entries.insert(entries.end(), std::make_move_iterator(more.begin()),
                            std::make_move_iterator(more.end()));
         }

@@ -16,11 +16,11 @@ constexpr std::size_t kShownRecords = 1000;
 // The complete lines of a history text, newest first, at most `count`. A
 // last line without its line end (torn by a crash) is skipped, and so is
 // every line that is not a record.
-std::vector<HistoryEntry> LatestRecords(std::string_view text, std::size_t count);
+std::vector<HistoryLine> LatestRecords(std::string_view text, std::size_t count);
 
 // The latest `count` records in `directory`, newest first. Missing or
 // unreadable files give fewer (or no) records; nothing is thrown.
-std::vector<HistoryEntry> ReadLatestRecords(const std::filesystem::path& directory,
-                                            std::size_t count = kShownRecords);
+std::vector<HistoryLine> ReadLatestRecords(const std::filesystem::path& directory,
+                                           std::size_t count = kShownRecords);
 
 } // namespace orvanel::history

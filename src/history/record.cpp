@@ -4,8 +4,6 @@
 
 #include "history/encoding.h"
 #include "history/isotime.h"
-#include "schedule/error.h"
-#include "schedule/taskline.h"
 
 namespace orvanel::history {
 
@@ -37,60 +35,63 @@ const char* DayName(int day) {
                : "-";
 }
 
-RunRecord RecordForLine(int day, std::size_t index, std::string_view line, Outcome outcome) {
-    const std::string_view cut = line.substr(0, kMaxTextLength);
-    RunRecord record;
-    record.day = day;
-    record.row = static_cast<int>(index) + 1;
-    record.outcome = outcome;
-    record.exeName = ExtractField(cut, "|", 0);
-    record.windowTitle = ExtractField(cut, "|", 1);
-    return record;
-}
-
-RunRecord RecordForFailedLine(int day, std::size_t index, std::string_view line) {
-    RunRecord record = RecordForLine(day, index, line, Outcome::Error);
-    record.windowTitle.clear();
-    // The tick reads the Hour first.
-    const std::string_view cut = line.substr(0, kMaxTextLength);
-    const char* field = "Min.";
-    try {
-        (void)TextToInt(ExtractField(cut, kFieldSeparator, kHourField));
-    } catch (const Error&) {
-        field = "Hour";
+HistoryLine TaskHistoryLine(std::optional<std::int64_t> due, int day, const TaskLine& task,
+                            Outcome outcome, std::string_view detail) {
+    HistoryLine line;
+    if (due) {
+        line.due = FormatDueMinute(*due);
     }
-    record.detail = std::string(field) + " is not a valid integer value";
-    return record;
-}
-
-std::string FormatRecord(const RunRecord& record) {
-    std::string line = record.due ? FormatDueMinute(*record.due) : "now";
-    line += '\t';
-    line += record.started ? FormatStarted(*record.started) : "-";
-    line += '\t';
-    line += DayName(record.day);
-    line += '\t';
-    line += record.row > 0 ? std::to_string(record.row) : "-";
-    line += '\t';
-    line += OutcomeName(record.outcome);
-    for (const std::string* text : {&record.exeName, &record.windowTitle, &record.detail}) {
-        line += '\t';
-        line += FieldText(*text);
-    }
-    line += "\r\n";
+    line.day = DayName(day);
+    line.row = task.row > 0 ? std::to_string(task.row) : "-";
+    line.outcome = outcome;
+    line.exeName = FieldText(task.exeName);
+    line.windowTitle = FieldText(task.windowTitle);
+    line.detail = FieldText(detail);
     return line;
 }
 
-std::optional<HistoryEntry> ParseRecordLine(std::string_view line) {
+HistoryLine ErrorHistoryLine(std::int64_t due, int day, const TaskLine& task) {
+    TaskLine exeOnly;
+    exeOnly.row = task.row;
+    exeOnly.exeName = task.exeName;
+    return TaskHistoryLine(due, day, exeOnly, Outcome::Error,
+                           std::string(task.time.badHour ? "Hour" : "Min.") +
+                               " is not a valid integer value");
+}
+
+HistoryLine NoteHistoryLine(std::int64_t due, Outcome outcome, std::string_view detail) {
+    HistoryLine line;
+    line.due = FormatDueMinute(due);
+    line.outcome = outcome;
+    line.detail = FieldText(detail);
+    return line;
+}
+
+std::string FormatHistoryLine(const HistoryLine& line) {
+    std::string text;
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        if (i > 0) {
+            text += '\t';
+        }
+        // The fields are UTF-8 already; nothing in them may end the field.
+        for (const char c : HistoryField(line, i)) {
+            text += c == '\t' || c == '\r' || c == '\n' || c == '\0' ? ' ' : c;
+        }
+    }
+    text += "\r\n";
+    return text;
+}
+
+std::optional<HistoryLine> ParseHistoryLine(std::string_view text) {
     std::array<std::string_view, kFieldCount> fields{};
     std::size_t count = 0;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t tab = line.find('\t', start);
+        const std::size_t tab = text.find('\t', start);
         if (count == kFieldCount) {
             return std::nullopt; // more than eight fields
         }
-        fields.at(count++) = line.substr(start, tab == std::string_view::npos ? tab : tab - start);
+        fields.at(count++) = text.substr(start, tab == std::string_view::npos ? tab : tab - start);
         if (tab == std::string_view::npos) {
             break;
         }
@@ -100,34 +101,34 @@ std::optional<HistoryEntry> ParseRecordLine(std::string_view line) {
     if (count != kFieldCount || !outcome) {
         return std::nullopt;
     }
-    return HistoryEntry{std::string(fields[0]),
-                        std::string(fields[1]),
-                        std::string(fields[2]),
-                        std::string(fields[3]),
-                        *outcome,
-                        std::string(fields[5]),
-                        std::string(fields[6]),
-                        std::string(fields[7])};
+    return HistoryLine{std::string(fields[0]),
+                       std::string(fields[1]),
+                       std::string(fields[2]),
+                       std::string(fields[3]),
+                       *outcome,
+                       std::string(fields[5]),
+                       std::string(fields[6]),
+                       std::string(fields[7])};
 }
 
-std::string_view EntryField(const HistoryEntry& entry, std::size_t index) {
+std::string_view HistoryField(const HistoryLine& line, std::size_t index) {
     switch (index) {
     case 0:
-        return entry.due;
+        return line.due;
     case 1:
-        return entry.started;
+        return line.started;
     case 2:
-        return entry.day;
+        return line.day;
     case 3:
-        return entry.row;
+        return line.row;
     case 4:
-        return OutcomeName(entry.outcome);
+        return OutcomeName(line.outcome);
     case 5:
-        return entry.exeName;
+        return line.exeName;
     case 6:
-        return entry.windowTitle;
+        return line.windowTitle;
     default:
-        return entry.detail;
+        return line.detail;
     }
 }
 

@@ -5,12 +5,12 @@ namespace orvanel::history {
 HistoryRecorder::HistoryRecorder(HistoryWriter& writer, SystemLog& systemLog)
     : writer_(writer), systemLog_(systemLog) {}
 
-std::optional<std::string> HistoryRecorder::Record(const RunRecord& record) noexcept {
-    std::optional<std::string> message = writer_.Write(record);
-    systemLog_.Send(record);
+std::optional<std::string> HistoryRecorder::Record(const HistoryLine& line) noexcept {
+    std::optional<std::string> message = writer_.Write(line);
+    systemLog_.Send(line);
     if (onRecord) {
         try {
-            onRecord(record);
+            onRecord(line);
         } catch (...) {
             // Showing a record must not stop the tick either.
         }
@@ -22,8 +22,8 @@ std::optional<std::string> HistoryRecorder::RecordMissed(std::int64_t first, std
                                                          const DayListReader& dayLists) noexcept {
     std::optional<std::string> message;
     try {
-        for (const RunRecord& record : MissedRecords(first, last, dayLists)) {
-            std::optional<std::string> failed = Record(record);
+        for (const HistoryLine& line : MissedRecords(first, last, dayLists)) {
+            std::optional<std::string> failed = Record(line);
             if (!message) {
                 message = std::move(failed);
             }
@@ -35,15 +35,12 @@ std::optional<std::string> HistoryRecorder::RecordMissed(std::int64_t first, std
 }
 
 std::optional<std::string> HistoryRecorder::RecordError(std::int64_t due, int day,
-                                                        std::size_t index,
-                                                        std::string_view line) noexcept {
+                                                        const TaskLine& task) noexcept {
     try {
-        if (!errors_.ShouldRecord(day, index, line)) {
+        if (!errors_.ShouldRecord(day, task)) {
             return std::nullopt;
         }
-        RunRecord record = RecordForFailedLine(day, index, line);
-        record.due = due;
-        return Record(record);
+        return Record(ErrorHistoryLine(due, day, task));
     } catch (...) {
         return std::nullopt;
     }

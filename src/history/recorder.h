@@ -2,12 +2,10 @@
 // to the history file and to the system log, and to whoever shows it.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "history/errorlatch.h"
 #include "history/missed.h"
@@ -22,25 +20,25 @@ public:
     // `writer` and `systemLog` must outlive the recorder.
     HistoryRecorder(HistoryWriter& writer, SystemLog& systemLog);
 
-    // Writes the record to the file and the system log, then hands it to
+    // Writes the line to the file and the system log, then hands it to
     // onRecord. Returns the writer's message for the status line (once per
     // run of failures). Never throws.
-    std::optional<std::string> Record(const RunRecord& record) noexcept;
+    std::optional<std::string> Record(const HistoryLine& line) noexcept;
 
     // The missed tasks of the civil minutes `first` to `last` (see
     // MissedRecords), each recorded. Returns the first status message.
     std::optional<std::string> RecordMissed(std::int64_t first, std::int64_t last,
                                             const DayListReader& dayLists) noexcept;
 
-    // An integer error of line `index` of day list `day` at civil minute
+    // The malformed Hour or Min. of `task` of day list `day` at civil minute
     // `due`: recorded the first time only, and again once the line has
     // changed (see ErrorLatch). Of the line, only its EXE name is recorded
-    // (see RecordForFailedLine).
-    std::optional<std::string> RecordError(std::int64_t due, int day, std::size_t index,
-                                           std::string_view line) noexcept;
+    // (see ErrorHistoryLine).
+    std::optional<std::string> RecordError(std::int64_t due, int day,
+                                           const TaskLine& task) noexcept;
 
-    // Called with every record after it was written (or failed to be).
-    std::function<void(const RunRecord&)> onRecord;
+    // Called with every line after it was written (or failed to be).
+    std::function<void(const HistoryLine&)> onRecord;
 
 private:
     HistoryWriter& writer_;

@@ -1,8 +1,5 @@
 #include "history/systemlog.h"
 
-#include "history/encoding.h"
-#include "history/isotime.h"
-
 namespace orvanel::history {
 
 Severity SeverityOf(Outcome outcome) {
@@ -19,28 +16,26 @@ Severity SeverityOf(Outcome outcome) {
     return Severity::Error;
 }
 
-std::string SystemLogMessage(const RunRecord& record) {
-    std::string text = OutcomeName(record.outcome);
-    text += ": ";
-    text += DayName(record.day);
-    if (record.row > 0) {
-        text += " row " + std::to_string(record.row);
+std::string SystemLogMessage(const HistoryLine& line) {
+    std::string text = OutcomeName(line.outcome);
+    text += ": " + line.day;
+    if (line.row != "-") {
+        text += " row " + line.row;
     }
-    text += ", due " + (record.due ? FormatDueMinute(*record.due) : std::string("now"));
-    if (record.started) {
-        text += ", started " + FormatStarted(*record.started);
+    text += ", due " + line.due;
+    if (line.started != "-") {
+        text += ", started " + line.started;
     }
-    text += ", EXE name \"" + FieldText(record.exeName) + "\", Window Title \"" +
-            FieldText(record.windowTitle) + "\"";
-    if (!record.detail.empty()) {
-        text += ": " + FieldText(record.detail);
+    text += ", EXE name \"" + line.exeName + "\", Window Title \"" + line.windowTitle + "\"";
+    if (!line.detail.empty()) {
+        text += ": " + line.detail;
     }
     return text;
 }
 
-void SystemLog::Send(const RunRecord& record) noexcept {
+void SystemLog::Send(const HistoryLine& line) noexcept {
     try {
-        Send(SeverityOf(record.outcome), SystemLogMessage(record));
+        Send(SeverityOf(line.outcome), SystemLogMessage(line));
     } catch (...) {
         // Out of memory: the system log goes without this record.
     }

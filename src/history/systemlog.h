@@ -19,7 +19,7 @@ Severity SeverityOf(Outcome outcome);
 // The record as one line of UTF-8 words, e.g. "typed: Mon row 3, due
 // 2026-12-08T07:05+01:00, started 2026-12-08T07:05:03+01:00, EXE name
 // "C:\Tools\app.exe", Window Title "Untitled - Editor": 3 steps".
-std::string SystemLogMessage(const RunRecord& record);
+std::string SystemLogMessage(const HistoryLine& line);
 
 class SystemLog {
 public:
@@ -28,7 +28,7 @@ public:
     // loses the message without a word.
     virtual void Send(Severity severity, const std::string& message) noexcept = 0;
 
-    void Send(const RunRecord& record) noexcept;
+    void Send(const HistoryLine& line) noexcept;
 };
 
 // The platform's log (platformlog.cpp, platformlog_win32.cpp).

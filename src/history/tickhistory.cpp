@@ -3,42 +3,38 @@
 #include <string>
 #include <utility>
 
-#include "history/taskrun.h"
+#include "history/runline.h"
 
 namespace orvanel::history {
 
 TickHistory::TickHistory(HistoryRecorder& recorder, DayListReader savedWeek)
     : recorder_(recorder), savedWeek_(std::move(savedWeek)) {}
 
-void TickHistory::Attach(Scheduler& scheduler) {
-    scheduler.onRun = [this](const TaskRun& run) { Ran(run); };
-    scheduler.onLineError = [this](const LineError& error) { LineFailed(error); };
-    scheduler.onMissed = [this](std::int64_t first, std::int64_t last) { Missed(first, last); };
-}
-
-void TickHistory::Ran(const TaskRun& run) {
+void TickHistory::RunEnded(const TaskRun& run) {
+    if (run.testButton) {
+        return;
+    }
     std::optional<std::string> message;
     try {
-        message = recorder_.Record(RecordOfRun(run));
+        message = recorder_.Record(RunHistoryLine(run));
     } catch (...) {
-        // Out of memory while making the record: the run stays unrecorded.
+        // Out of memory while making the line: the run stays unrecorded.
     }
     Status(message);
 }
 
 void TickHistory::LineFailed(const LineError& error) {
-    Status(recorder_.RecordError(error.minute, error.day, error.index, error.line));
-    for (const DueLine& due : error.notRun) {
+    Status(recorder_.RecordError(error.minute, error.day, error.task));
+    for (const TaskLine& task : error.notRun) {
         std::optional<std::string> message;
         try {
-            RunRecord record = RecordForLine(error.day, due.index, due.line, Outcome::Skipped);
-            record.due = error.minute;
             // The failed line's text is left out: it may be a piece of a script.
-            record.detail = "not run: row " + std::to_string(error.index + 1) +
-                            " above it has a malformed Hour or Min.";
-            message = recorder_.Record(record);
+            message =
+                recorder_.Record(TaskHistoryLine(error.minute, error.day, task, Outcome::Skipped,
+                                                 "not run: row " + std::to_string(error.task.row) +
+                                                     " above it has a malformed Hour or Min."));
         } catch (...) {
-            // Out of memory while making the record: it stays unrecorded.
+            // Out of memory while making the line: it stays unrecorded.
         }
         Status(message);
     }

@@ -1,5 +1,6 @@
 // The run history of the scheduler: every task run, every malformed Hour or
-// Min. and every missed minute of the tick goes to the recorder.
+// Min. and every missed minute that the scheduler reports goes to the
+// recorder.
 #pragma once
 
 #include <cstdint>
@@ -9,31 +10,28 @@
 
 #include "history/recorder.h"
 #include "history/week.h"
-#include "scheduler/scheduler.h"
+#include "scheduler/report.h"
 
 namespace orvanel::history {
 
-class TickHistory {
+class TickHistory : public SchedulerReport {
 public:
     // `recorder` must outlive this object. `savedWeek` reads the saved day
     // lists, for the tasks of missed minutes.
     TickHistory(HistoryRecorder& recorder, DayListReader savedWeek);
 
-    // Points the scheduler's onRun, onLineError and onMissed here. The
-    // scheduler must not call them after this object is gone.
-    void Attach(Scheduler& scheduler);
-
-    // A task run (by the tick or by hand): `typed` or `started`.
-    void Ran(const TaskRun& run);
+    // A task run (by the tick or by hand): `typed`, `started` or `skipped`.
+    // A run of the hidden Test button is not recorded.
+    void RunEnded(const TaskRun& run) override;
     // A malformed Hour or Min.: `error`, once per line and weekday until the
     // line changes; and `skipped` for every task below it that was due.
-    void LineFailed(const LineError& error);
-    // Minutes that no tick examined: one `missed` record per saved task.
-    void Missed(std::int64_t first, std::int64_t last);
+    void LineFailed(const LineError& error) override;
+    // Minutes that no tick examined: one `missed` line per saved task.
+    void Missed(std::int64_t first, std::int64_t last) override;
 
     // Called with a message for the status line when the history cannot be
     // written ("Cannot write file history.log: ..."): once when writing
-    // begins to fail, and again only after a record has been written since.
+    // begins to fail, and again only after a line has been written since.
     std::function<void(const std::string&)> onStatus;
 
 private:

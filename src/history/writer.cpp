@@ -23,9 +23,9 @@ HistoryWriter::HistoryWriter(fs::path directory)
 HistoryWriter::HistoryWriter(fs::path directory, LogFiles& files)
     : directory_(std::move(directory)), files_(files) {}
 
-std::optional<std::string> HistoryWriter::Write(const RunRecord& record) noexcept {
+std::optional<std::string> HistoryWriter::Write(const HistoryLine& line) noexcept {
     try {
-        return WriteLine(FormatRecord(record));
+        return WriteLine(FormatHistoryLine(line));
     } catch (...) { // out of memory: the record is lost, the caller goes on
         const bool first = !failing_;
         failing_ = true;

@@ -40,7 +40,7 @@ public:
     // was written although the full file could not be renamed aside reports
     // "Cannot rename file history.log" the same way; the first record dropped
     // because the file has reached twice the limit is reported once more.
-    std::optional<std::string> Write(const RunRecord& record) noexcept;
+    std::optional<std::string> Write(const HistoryLine& line) noexcept;
 
     // Appends a line as it stands (CR LF included); the same reporting.
     std::optional<std::string> WriteLine(const std::string& line) noexcept;

@@ -1,9 +1,6 @@
 #include "scheduler/runner.h"
 
-#include <algorithm>
-
 #include "keys/playscript.h"
-#include "schedule/taskline.h"
 #include "scheduler/guardeddesktop.h"
 
 namespace orvanel {
@@ -40,41 +37,38 @@ SkipReason BlockReason(InputBlock block) {
 // Gives the task its window: the one with its title, activated, or else its
 // program started and, when the task names a window, that window once the
 // program has had time to open it. Returns the window (kNoWindow if none).
-WindowHandle ProvideWindow(DesktopServices& desktop, const std::string& exeName,
-                           const std::string& title, WindowHandle owner, RunResult& result) {
-    WindowHandle window = FindByTitle(desktop, title);
-    result.windowFound = window != kNoWindow;
-    if (result.windowFound) {
+WindowHandle ProvideWindow(DesktopServices& desktop, WindowHandle owner, TaskRun& run) {
+    const TaskLine& task = run.task;
+    WindowHandle window = FindByTitle(desktop, task.windowTitle);
+    run.windowFound = window != kNoWindow;
+    if (run.windowFound) {
         Activate(desktop, window);
         return window;
     }
-    result.programStarted = true;
-    const ExeNameParts parts = SplitExeName(exeName);
+    run.programStarted = true;
     const std::intptr_t answer = desktop.ShellExecuteA(
-        owner, kShellVerb, parts.file.c_str(), nullptr, parts.directory.c_str(), kShowNormal);
+        owner, kShellVerb, task.exe.file.c_str(), nullptr, task.exe.directory.c_str(), kShowNormal);
     if (answer <= kShellLastFailure) {
         // Whatever window has the focus now is not the task's.
-        result.startFailure = answer;
-        result.skipped = SkipReason::StartFailed;
+        run.startFailure = answer;
+        run.skipped = SkipReason::StartFailed;
         return kNoWindow;
     }
     desktop.Sleep(kLaunchWaitMilliseconds);
-    window = FindByTitle(desktop, title);
+    window = FindByTitle(desktop, task.windowTitle);
     if (window != kNoWindow) {
-        result.windowAfterStart = true;
+        run.windowAfterStart = true;
         Activate(desktop, window);
     }
     return window;
 }
 
-bool FocusLeft(DesktopServices& desktop, WindowHandle target) {
-    return target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
-}
-
 // Whether the focus reaches `target` (kNoWindow: wherever it is) within
 // kFocusWaitMilliseconds: a program busy with other work takes a moment.
 bool AwaitFocus(DesktopServices& desktop, WindowHandle target) {
-    for (std::uint32_t waited = 0; FocusLeft(desktop, target); waited += kFocusPollMilliseconds) {
+    for (std::uint32_t waited = 0;
+         target != kNoWindow && desktop.FocusIsWith(target) == FocusState::Elsewhere;
+         waited += kFocusPollMilliseconds) {
         if (waited >= kFocusWaitMilliseconds) {
             return false;
         }
@@ -83,115 +77,84 @@ bool AwaitFocus(DesktopServices& desktop, WindowHandle target) {
     return true;
 }
 
-// Plays the script into `target` (kNoWindow: wherever the focus is, unchecked)
-// as long as the focus stays with it.
-void Type(KeyOutput& keys, std::string_view script, std::string_view scriptDelay,
-          WindowHandle target, RunResult& result) {
-    DesktopServices& desktop = keys.desktop;
-    if (!AwaitFocus(desktop, target)) {
-        result.skipped = SkipReason::WindowNotFocused;
-        return;
-    }
-    result.steps = PlayScript(keys, script, scriptDelay, [&](std::int32_t played) {
-        if (played == 0 || !FocusLeft(desktop, target)) {
-            result.steps = played + 1; // begun, should the stop key end the script
-            return true;
-        }
-        result.skipped = SkipReason::FocusMoved;
-        return false;
-    });
-}
-
-// Gives the task its window and types its script there.
-void Perform(KeyOutput& keys, std::string_view line, const std::string& script,
-             std::string_view scriptDelay, WindowHandle owner, RunResult& result) {
-    DesktopServices& desktop = keys.desktop;
-    const std::string title = ExtractField(line, kFieldSeparator, kWindowTitleField);
-    const WindowHandle window = ProvideWindow(
-        desktop, ExtractField(line, kFieldSeparator, kExeNameField), title, owner, result);
-    if (script.empty() || result.skipped != SkipReason::NotSkipped) {
+// Gives the task its window and types its script there, every key through
+// the gate.
+void Perform(KeyOutput& keys, GuardedDesktop& gate, std::string_view scriptDelay,
+             WindowHandle owner, TaskRun& run) {
+    const WindowHandle window = ProvideWindow(gate, owner, run);
+    const std::string& title = run.task.windowTitle;
+    if (run.task.script.empty() || run.skipped != SkipReason::NotSkipped) {
         return;
     }
     if (!title.empty() && window == kNoWindow) {
-        result.skipped = SkipReason::WindowNotFound;
+        run.skipped = SkipReason::WindowNotFound;
         return;
     }
-    const WindowHandle target = title.empty() ? desktop.GetForegroundWindow() : window;
-    Type(keys, script, scriptDelay, target, result);
+    // A task without a title types into the window in front as typing begins.
+    const WindowHandle target = title.empty() ? gate.GetForegroundWindow() : window;
+    if (!AwaitFocus(gate, target)) {
+        run.skipped = SkipReason::WindowNotFocused;
+        return;
+    }
+    gate.GuardWindow(target);
+    run.steps = PlayScript(keys, run.task.script, scriptDelay, [&](std::int32_t played) {
+        gate.BeginStep();
+        run.steps = played + 1; // begun, should a check end the script in it
+        return true;
+    });
+    // Keys sent in batches may have been refused after the last look at the
+    // focus: then they did not arrive, as if the focus had moved.
+    if (gate.KeysRefused()) {
+        run.skipped = SkipReason::FocusMoved;
+        run.halt = HaltPoint::InStep;
+    }
 }
 
-// Performs the task on a desktop that the stop key can interrupt.
-void GuardedRun(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                WindowHandle owner, const RunBegins& begins, RunResult& result) {
-    GuardedDesktop guarded(keys.desktop);
-    KeyOutput guardedKeys(guarded);
-    guarded.TakeUntypedCharacters(); // what an earlier run left is not this run's
-    const std::string script(PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)));
-    if (!script.empty()) {
-        result.stopKeyWatched = guarded.WatchStopKey();
+// Performs the task behind its gate.
+void GuardedRun(KeyOutput& keys, std::string_view scriptDelay, WindowHandle owner,
+                SchedulerReport* report, TaskRun& run) {
+    GuardedDesktop gate(keys.desktop);
+    KeyOutput gatedKeys(gate);
+    gate.TakeUntypedCharacters(); // what an earlier run left is not this run's
+    if (!run.task.script.empty()) {
+        run.stopKeyWatched = gate.WatchStopKey();
     }
-    if (begins) {
-        begins(result.stopKeyWatched);
+    if (report != nullptr) {
+        try {
+            report->RunBegins(run.task, run.stopKeyWatched);
+        } catch (...) {
+            // A report that fails must not stop the task.
+        }
     }
     try {
-        Perform(guardedKeys, line, script, scriptDelay, owner, result);
-    } catch (const TaskStopped&) {
-        result.skipped = SkipReason::StoppedByUser;
+        Perform(gatedKeys, gate, scriptDelay, owner, run);
+    } catch (const RunHalted& halted) {
+        run.skipped = halted.reason;
+        run.halt = halted.point;
     }
-    guarded.ReleaseHeldKeys();
-    result.untyped = guarded.TakeUntypedCharacters();
-    keys.actions += guardedKeys.actions;
-    keys.keyEvents += guardedKeys.keyEvents;
-    result.keyEvents = guardedKeys.keyEvents;
+    gate.ReleaseHeldKeys();
+    run.untyped = gate.TakeUntypedCharacters();
+    keys.actions += gatedKeys.actions;
+    keys.keyEvents += gatedKeys.keyEvents;
+    run.keyEvents = gatedKeys.keyEvents;
 }
 
 } // namespace
 
-std::string SkipText(SkipReason reason, std::int32_t steps) {
-    switch (reason) {
-    case SkipReason::ScreenLocked:
-        return "screen locked";
-    case SkipReason::KeyboardHeld:
-        return "keyboard held by another program";
-    case SkipReason::WindowNotFound:
-        return "no window with the title after the start";
-    case SkipReason::WindowNotFocused:
-        return "the window did not take the focus";
-    case SkipReason::FocusMoved:
-        return "focus moved to another window after step " + std::to_string(steps);
-    case SkipReason::StoppedByUser:
-        return "stopped by the user";
-    case SkipReason::StartFailed:
-        return "the program could not be started";
-    case SkipReason::NotSkipped:
-        break;
-    }
-    return {};
-}
-
-ExeNameParts SplitExeName(std::string_view exeName) {
-    const std::size_t divider = exeName.find_last_of("\\:");
-    if (divider == std::string_view::npos) {
-        return {std::string(), std::string(exeName)};
-    }
-    return {std::string(exeName.substr(0, divider + 1)), std::string(exeName.substr(divider + 1))};
-}
-
-RunResult RunTask(KeyOutput& keys, std::string_view line, std::string_view scriptDelay,
-                  WindowHandle owner, const RunBegins& begins) {
+TaskRun RunTask(KeyOutput& keys, const TaskLine& task, std::string_view scriptDelay,
+                WindowHandle owner, SchedulerReport* report) {
     DesktopServices& desktop = keys.desktop;
-    RunResult result;
-    result.started = desktop.GetLocalTime();
-    line = line.substr(0, std::min(line.size(), kMaxTextLength));
-    const bool hasScript = !PlayedScript(ExtractField(line, kFieldSeparator, kScriptField)).empty();
-    if (hasScript) {
-        result.skipped = BlockReason(desktop.InputBlocked());
+    TaskRun run;
+    run.task = task;
+    run.started = desktop.GetLocalTime();
+    if (!run.task.script.empty()) {
+        run.skipped = BlockReason(desktop.InputBlocked());
     }
-    if (result.skipped == SkipReason::NotSkipped) {
-        GuardedRun(keys, line, scriptDelay, owner, begins, result);
+    if (run.skipped == SkipReason::NotSkipped) {
+        GuardedRun(keys, scriptDelay, owner, report, run);
     }
-    result.finished = desktop.GetLocalTime();
-    return result;
+    run.finished = desktop.GetLocalTime();
+    return run;
 }
 
 } // namespace orvanel

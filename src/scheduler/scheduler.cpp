@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "schedule/error.h"
-#include "schedule/taskline.h"
+#include "scheduler/runner.h"
 
 namespace orvanel {
 
@@ -15,10 +15,6 @@ constexpr int kTuesday = 1;
 // came while their tasks ran; later ones are left to the next timer event, so
 // that the window gets its events back even when every task runs long.
 constexpr int kPassesPerTick = 2;
-
-std::string_view Cut(std::string_view line) {
-    return line.substr(0, kMaxTextLength);
-}
 
 // Whether the clock reading `now` lies more than kMaxCatchUpMinutes after the
 // start of `minute`: such a minute is too late for its tasks.
@@ -40,23 +36,11 @@ private:
     bool& flag_;
 };
 
-// Calls a reporting hook; what it throws is dropped.
-template <typename Hook, typename Value> void Notify(const Hook& hook, const Value& value) {
-    if (!hook) {
-        return;
-    }
-    try {
-        hook(value);
-    } catch (...) {
-        // A report that fails must not stop a task or the tick.
-    }
-}
-
-// Gathers neighbouring missed minutes into one range for the onMissed hook.
+// Gathers neighbouring missed minutes into one range for the report.
 class MissedRun {
 public:
-    using Hook = std::function<void(std::int64_t first, std::int64_t last)>;
-    explicit MissedRun(const Hook& hook) : hook_(hook) {}
+    using Sink = std::function<void(std::int64_t first, std::int64_t last)>;
+    explicit MissedRun(Sink sink) : sink_(std::move(sink)) {}
     void Add(std::int64_t first, std::int64_t last) {
         if (!empty_ && last_ + 1 == first) {
             last_ = last;
@@ -67,16 +51,16 @@ public:
         first_ = first;
         last_ = last;
     }
-    // Hands the gathered range to the hook.
+    // Hands the gathered range to the report.
     void Report() {
-        if (!empty_ && hook_) {
-            hook_(first_, last_);
+        if (!empty_) {
+            sink_(first_, last_);
         }
         empty_ = true;
     }
 
 private:
-    const Hook& hook_;
+    Sink sink_;
     bool empty_ = true;
     std::int64_t first_ = 0;
     std::int64_t last_ = 0;
@@ -88,21 +72,16 @@ DayListScan ScanDayList(const std::vector<std::string>& list, int hour, int minu
     DayListScan scan;
     const std::size_t count = list.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view line = Cut(list[i]);
-        std::int32_t h = 0;
-        std::int32_t m = 0;
-        try {
-            h = TextToInt(ExtractField(line, kFieldSeparator, kHourField));
-            m = TextToInt(ExtractField(line, kFieldSeparator, kMinuteField));
-        } catch (const Error& error) {
+        const TaskFields fields = SplitTaskLine(list[i]);
+        TaskTime time = ReadTaskTime(fields);
+        if (!time.error.empty()) {
             if (!scan.error) {
-                scan.error = error.what();
-                scan.errorIndex = i;
+                scan.error = MakeTaskLine(fields, std::move(time), i + 1);
             }
             continue;
         }
-        if (h >= 0 && h <= 23 && m >= 0 && m <= 59 && h == hour && m == minute) {
-            (scan.error ? scan.notRun : scan.due).push_back({i, std::string(line)});
+        if (time.DueAt(hour, minute)) {
+            (scan.error ? scan.notRun : scan.due).push_back(MakeTaskLine(fields, time, i + 1));
         }
     }
     return scan;
@@ -126,6 +105,17 @@ void Scheduler::Start() {
     lastExamined_ = CivilMinute(keys_.desktop.GetLocalTime());
 }
 
+template <class Call> void Scheduler::Tell(const Call& call) const {
+    if (report_ == nullptr) {
+        return;
+    }
+    try {
+        call(*report_);
+    } catch (...) {
+        // A report that fails must not stop a task or the tick.
+    }
+}
+
 void Scheduler::Tick() {
     // A tick that comes while another one is still running (a desktop whose
     // waits let timer events through) leaves the minutes to the running one.
@@ -135,7 +125,9 @@ void Scheduler::Tick() {
     const BusyScope busy(busy_);
 
     ErrorList errors;
-    MissedRun missed(onMissed);
+    MissedRun missed([this](std::int64_t first, std::int64_t last) {
+        Tell([&](SchedulerReport& report) { report.Missed(first, last); });
+    });
     for (int pass = 0; pass < kPassesPerTick; ++pass) {
         const std::int64_t current = CivilMinute(keys_.desktop.GetLocalTime());
         const std::vector<std::int64_t> minutes = lastExamined_
@@ -164,56 +156,37 @@ void Scheduler::Tick() {
 void Scheduler::Examine(std::int64_t number, ErrorList& errors) {
     lastExamined_ = number;
     const LocalMinute minute = DecodeCivilMinute(number);
-    if (onExamine) {
-        onExamine(minute);
-    }
+    Tell([&](SchedulerReport& report) { report.Examining(minute); });
     const int day = DayListIndex(minute.weekday);
-    const std::vector<std::string>& list = dayLists_(day);
-    const DayListScan scan = ScanDayList(list, minute.hour, minute.minute);
-    const std::string errorLine = scan.error ? std::string(Cut(list[scan.errorIndex])) : "";
-    for (const DueLine& due : scan.due) {
+    const DayListScan scan = ScanDayList(dayLists_(day), minute.hour, minute.minute);
+    for (const TaskLine& task : scan.due) {
         // Nothing in a task run raises by itself; should it, the other due
         // tasks of the minute still run.
-        errors.Run([&] { ReportRun({number, day, due.index, due.line, RunTask(due.line)}); });
+        errors.Run([&] { Perform(task, day, number, false); });
     }
     if (scan.error) {
-        errors.Add(*scan.error);
-        ReportLineError({number, day, scan.errorIndex, errorLine, *scan.error, scan.notRun});
+        errors.Add(scan.error->time.error);
+        const LineError error{number, day, *scan.error, scan.notRun};
+        Tell([&](SchedulerReport& report) { report.LineFailed(error); });
     }
 }
 
-void Scheduler::ReportRun(const TaskRun& run) const {
-    Notify(onRun, run);
+TaskRun Scheduler::Perform(const TaskLine& task, int day, std::optional<std::int64_t> due,
+                           bool testButton) {
+    TaskRun run = RunTask(keys_, task, scriptDelay_(), owner_, report_);
+    run.day = day;
+    run.due = due;
+    run.testButton = testButton;
+    Tell([&](SchedulerReport& report) { report.RunEnded(run); });
+    return run;
 }
 
-void Scheduler::ReportLineError(const LineError& error) const {
-    Notify(onLineError, error);
-}
-
-RunResult Scheduler::RunTask(std::string_view line) {
-    RunResult result =
-        orvanel::RunTask(keys_, line, scriptDelay_(), owner_, [&](bool stopKeyWatched) {
-            try {
-                if (onRunStart) {
-                    onRunStart(line, stopKeyWatched);
-                }
-            } catch (...) {
-                // A report that fails must not stop the task.
-            }
-        });
-    Notify(onRunEnd, result);
-    return result;
-}
-
-std::optional<RunResult> Scheduler::RunNow(int day, std::size_t index, std::string_view line) {
+std::optional<TaskRun> Scheduler::RunNow(int day, const TaskLine& task) {
     if (busy_) {
         return std::nullopt;
     }
     const BusyScope busy(busy_);
-    TaskRun run{std::nullopt, day, index, std::string(Cut(line)), {}};
-    run.result = RunTask(run.line);
-    ReportRun(run);
-    return run.result;
+    return Perform(task, day, std::nullopt, false);
 }
 
 void Scheduler::TestFirstTuesdayLine() {
@@ -221,8 +194,7 @@ void Scheduler::TestFirstTuesdayLine() {
     if (tuesday.empty()) {
         throw Error("List index out of bounds");
     }
-    const std::string line(Cut(tuesday.front()));
-    RunTask(line);
+    Perform(ParseTaskLine(tuesday.front(), 1), kTuesday, std::nullopt, true);
 }
 
 } // namespace orvanel

@@ -75,6 +75,13 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
     EXPECT_EQ(view_->statusTexts.back(), untyped);
     EXPECT_EQ(Bytes("history.log").substr(Bytes("history.log").size() - untyped.size() - 2),
               untyped + "\r\n");
+    // A run held back by a locked screen never began: no "Running" flashes
+    // by, and the status line says why nothing ran.
+    const std::size_t shown = view_->statusTexts.size();
+    desktop_.SetInputBlock(InputBlock::ScreenLocked);
+    form.RunNow(1, 2);
+    EXPECT_EQ(view_->statusTexts.size(), shown + 1);
+    EXPECT_EQ(view_->statusTexts.back(), "Row 2 of Tuesday: screen locked");
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {

@@ -55,8 +55,7 @@ TEST_F(FormTest, StatusMessagesLeaveAtTheNextMessageASaveOrTheEndOfTheirCause) {
              form.FormActivate();
          },
          "The schedule files changed on disk"},
-        {"the edits kept: not saved over the file",
-         [&] { form.BitBtn2Click(); },
+        {"the edits kept: not saved over the file", [&] { form.BitBtn2Click(); },
          "Not saved, as you answered: monlist.ini"},
         {"the edits saved over it",
          [&] {

@@ -3,7 +3,7 @@
 
 #include "history/isotime.h"
 #include "history/record.h"
-#include "history/taskrun.h"
+#include "history/runline.h"
 #include "support/timezone.h"
 
 namespace orvanel::history {
@@ -15,17 +15,15 @@ std::int64_t Minute(int year, int month, int day, int hour, int minute) {
     return DaysFromCivil({year, month, day}) * 1440 + std::int64_t{hour} * 60 + minute;
 }
 
-RunRecord Sample(Outcome outcome) {
-    RunRecord record;
-    record.due = Minute(2026, 12, 8, 7, 5);
-    record.started = SystemTime{2026, 12, 2, 8, 7, 5, 3, 250};
-    record.day = 1;
-    record.row = 3;
-    record.outcome = outcome;
-    record.exeName = "C:\\Tools\\app.exe";
-    record.windowTitle = "Untitled - Editor";
-    record.detail = "window found; 3 steps, 24 key events; 1.3 s";
-    return record;
+HistoryLine Sample(Outcome outcome, bool ran = true) {
+    HistoryLine line =
+        TaskHistoryLine(Minute(2026, 12, 8, 7, 5), 1,
+                        ParseTaskLine("C:\\Tools\\app.exe|Untitled - Editor|7|5|secret", 3),
+                        outcome, "window found; 3 steps, 24 key events; 1.3 s");
+    if (ran) {
+        line.started = FormatStarted(SystemTime{2026, 12, 2, 8, 7, 5, 3, 250});
+    }
+    return line;
 }
 
 TEST(RecordLine, EachOutcomeHasItsExactBytes) {
@@ -45,46 +43,43 @@ TEST(RecordLine, EachOutcomeHasItsExactBytes) {
         {Outcome::Error, false, "2026-12-08T07:05+01:00\t-\tTue\t3\terror"},
     };
     for (const auto& c : cases) {
-        RunRecord record = Sample(c.outcome);
-        if (!c.ran) {
-            record.started.reset();
-        }
-        EXPECT_EQ(FormatRecord(record), c.head + tail) << OutcomeName(c.outcome);
+        EXPECT_EQ(FormatHistoryLine(Sample(c.outcome, c.ran)), c.head + tail)
+            << OutcomeName(c.outcome);
     }
 }
 
 TEST(RecordLine, RunByHandAndSummaryFields) {
     test::ScopedTimeZone zone(kPlusOne);
-    RunRecord record = Sample(Outcome::Typed);
-    record.due.reset();
-    EXPECT_EQ(FormatRecord(record).substr(0, 4), "now\t");
-    record = RunRecord{};
-    record.due = Minute(2026, 1, 1, 0, 0);
-    record.outcome = Outcome::Missed;
-    record.detail = "12 more";
-    EXPECT_EQ(FormatRecord(record), "2026-01-01T00:00+01:00\t-\t-\t-\tmissed\t\t\t12 more\r\n");
+    const HistoryLine byHand =
+        TaskHistoryLine(std::nullopt, 1, ParseTaskLine("a|b|1|2|", 3), Outcome::Typed, "");
+    EXPECT_EQ(FormatHistoryLine(byHand).substr(0, 4), "now\t");
+    EXPECT_EQ(
+        FormatHistoryLine(NoteHistoryLine(Minute(2026, 1, 1, 0, 0), Outcome::Missed, "12 more")),
+        "2026-01-01T00:00+01:00\t-\t-\t-\tmissed\t\t\t12 more\r\n");
 }
 
 TEST(RecordLine, FieldsCannotBreakTheLineAndAreUtf8) {
     test::ScopedTimeZone zone(kPlusOne);
-    RunRecord record = Sample(Outcome::Typed);
-    record.exeName = "C:\\Caf\xE9\\a\tb.exe";                  // e acute in code page 1252
-    record.windowTitle = std::string("x\r\ny\0z", 6) + "\x80"; // euro sign
-    record.detail = "";
-    const std::string line = FormatRecord(record);
+    TaskLine task;
+    task.row = 3;
+    task.exeName = "C:\\Caf\xE9\\a\tb.exe";                  // e acute in code page 1252
+    task.windowTitle = std::string("x\r\ny\0z", 6) + "\x80"; // euro sign
+    HistoryLine record = TaskHistoryLine(Minute(2026, 12, 8, 7, 5), 1, task, Outcome::Typed, "");
+    record.started = FormatStarted(SystemTime{2026, 12, 2, 8, 7, 5, 3, 250});
+    const std::string line = FormatHistoryLine(record);
     EXPECT_NE(line.find("\tC:\\Caf\xC3\xA9\\a b.exe\tx  y z\xE2\x82\xAC\t\r\n"), std::string::npos)
         << line;
     EXPECT_EQ(line.find('\n'), line.size() - 1);
 }
 
-TEST(RecordLine, RecordForLineTakesExeAndTitleButNeverTheScript) {
-    const RunRecord record =
-        RecordForLine(6, 4, "app.exe|Title|7|5|secret{ENTER}", Outcome::Started);
-    EXPECT_EQ(record.day, 6);
-    EXPECT_EQ(record.row, 5);
-    EXPECT_EQ(record.exeName, "app.exe");
-    EXPECT_EQ(record.windowTitle, "Title");
-    EXPECT_EQ(FormatRecord(record).find("secret"), std::string::npos);
+TEST(RecordLine, ATasksLineTakesExeAndTitleButNeverTheScript) {
+    const HistoryLine line = TaskHistoryLine(
+        std::nullopt, 6, ParseTaskLine("app.exe|Title|7|5|secret{ENTER}", 5), Outcome::Started, "");
+    EXPECT_EQ(line.day, "Sun");
+    EXPECT_EQ(line.row, "5");
+    EXPECT_EQ(line.exeName, "app.exe");
+    EXPECT_EQ(line.windowTitle, "Title");
+    EXPECT_EQ(FormatHistoryLine(line).find("secret"), std::string::npos);
 }
 
 TEST(IsoTime, OffsetsFollowTheTimeZone) {
@@ -128,11 +123,11 @@ TEST(IsoTime, CivilDaysRoundTrip) {
     EXPECT_EQ(DaysFromCivil({1969, 12, 31}), -1);
 }
 
-TEST(ParseRecordLine, ReadsWhatWasWrittenAndRejectsTheRest) {
+TEST(ParseHistoryLine, ReadsWhatWasWrittenAndRejectsTheRest) {
     test::ScopedTimeZone zone(kPlusOne);
-    std::string line = FormatRecord(Sample(Outcome::Skipped));
+    std::string line = FormatHistoryLine(Sample(Outcome::Skipped));
     line.resize(line.size() - 2);
-    const auto entry = ParseRecordLine(line);
+    const auto entry = ParseHistoryLine(line);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->due, "2026-12-08T07:05+01:00");
     EXPECT_EQ(entry->started, "2026-12-08T07:05:03+01:00");
@@ -140,35 +135,44 @@ TEST(ParseRecordLine, ReadsWhatWasWrittenAndRejectsTheRest) {
     EXPECT_EQ(entry->row, "3");
     EXPECT_EQ(entry->outcome, Outcome::Skipped);
     EXPECT_EQ(entry->windowTitle, "Untitled - Editor");
+    EXPECT_EQ(*entry, Sample(Outcome::Skipped));
     // The History table's columns are the line's fields, in its order.
     std::string columns;
     for (std::size_t i = 0; i < 8; ++i) {
-        columns += (i == 0 ? "" : "\t") + std::string(EntryField(*entry, i));
+        columns += (i == 0 ? "" : "\t") + std::string(HistoryField(*entry, i));
     }
     EXPECT_EQ(columns, line);
     for (const char* bad : {"", "a\tb\tc", "1\t2\t3\t4\ttyped\t6\t7", "1\t2\t3\t4\tdone\t6\t7\t8",
                             "1\t2\t3\t4\ttyped\t6\t7\t8\t9"}) {
-        EXPECT_FALSE(ParseRecordLine(bad)) << bad;
+        EXPECT_FALSE(ParseHistoryLine(bad)) << bad;
     }
 }
 
 TEST(SkippedRecordTest, TheRecordSaysWhyAndHowFarTheRunCame) {
-    TaskRun run{std::nullopt, 0, 2, "e|Editor|7|0|secret", {}};
-    run.result.skipped = SkipReason::ScreenLocked;
-    RunRecord record = RecordOfRun(run);
-    EXPECT_EQ(record.outcome, Outcome::Skipped);
-    EXPECT_EQ(record.detail, "screen locked");
-    run.result.skipped = SkipReason::StoppedByUser;
-    run.result.windowFound = true;
-    run.result.steps = 2;
-    run.result.keyEvents = 6;
-    record = RecordOfRun(run);
-    EXPECT_EQ(record.detail, "stopped by the user; window found; 2 steps, 6 key events; 0.0 s");
-    run.result = {};
-    run.result.programStarted = true;
-    run.result.startFailure = 2;
-    run.result.skipped = SkipReason::StartFailed;
-    EXPECT_EQ(RecordOfRun(run).detail,
+    TaskRun run;
+    run.task = ParseTaskLine("e|Editor|7|0|secret", 3);
+    run.day = 0;
+    run.skipped = SkipReason::ScreenLocked;
+    HistoryLine line = RunHistoryLine(run);
+    EXPECT_EQ(line.outcome, Outcome::Skipped);
+    EXPECT_EQ(line.detail, "screen locked");
+    run.windowFound = true;
+    run.steps = 2;
+    run.keyEvents = 6;
+    run.halt = HaltPoint::InStep;
+    EXPECT_EQ(RunHistoryLine(run).detail,
+              "screen locked during step 2; window found; 2 steps, 6 key events; 0.0 s");
+    run.skipped = SkipReason::StoppedByUser;
+    line = RunHistoryLine(run);
+    EXPECT_EQ(line.detail, "stopped by the user; window found; 2 steps, 6 key events; 0.0 s");
+    run.windowFound = false;
+    run.steps = 0;
+    run.keyEvents = 0;
+    run.programStarted = true;
+    run.startFailure = 2;
+    run.skipped = SkipReason::StartFailed;
+    run.halt = HaltPoint::BeforeRun;
+    EXPECT_EQ(RunHistoryLine(run).detail,
               "the program could not be started; shell answer 2; 0 steps, 0 key events; 0.0 s");
 }
 

@@ -12,6 +12,7 @@
 #include "desktop/recording/recording.h"
 #include "history/writer.h"
 #include "scheduler/minutes.h"
+#include "scheduler/scheduler.h"
 #include "support/tempdir.h"
 #include "support/timezone.h"
 
@@ -37,7 +38,7 @@ public:
 class TickHistoryTest : public ::testing::Test {
 protected:
     TickHistoryTest() {
-        history.Attach(scheduler);
+        scheduler.SetReport(&history);
         history.onStatus = [this](const std::string& message) { status.push_back(message); };
     }
     void TickAt(int hour, int minute, int second) {
@@ -92,9 +93,9 @@ TEST_F(TickHistoryTest, RunsAreTypedOrStartedWithTheirCountsAndNeverTheScript) {
     // By hand: the row as given, due "now"; refused while another run types.
     bool refused = false;
     desktop.onSleep = [&](std::uint32_t) {
-        refused = !scheduler.RunNow(1, 0, "x.exe|Editor|||never");
+        refused = !scheduler.RunNow(1, ParseTaskLine("x.exe|Editor|||never", 1));
     };
-    ASSERT_TRUE(scheduler.RunNow(1, 4, "a.exe|Editor|1|2|secret"));
+    ASSERT_TRUE(scheduler.RunNow(1, ParseTaskLine("a.exe|Editor|1|2|secret", 5)));
     EXPECT_TRUE(refused);
     EXPECT_NE(Log().find("now\t2026-01-05T07:05:17+00:00\tTue\t5\ttyped\ta.exe\tEditor\t"
                          "window found; 1 step, 12 key events; 0.5 s\r\n"),

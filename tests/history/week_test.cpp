@@ -43,7 +43,8 @@ TEST(MissedRecords, ATwoHourGapListsEveryTaskInTimeOrder) {
         "2026-12-08T08:30+00:00\t-\tTue\t1\tmissed\tb.exe\tB\t",
     };
     for (std::size_t i = 0; i < records.size(); ++i) {
-        EXPECT_EQ(FormatRecord(records[i]).rfind(expected[i], 0), 0u) << FormatRecord(records[i]);
+        EXPECT_EQ(FormatHistoryLine(records[i]).rfind(expected[i], 0), 0u)
+            << FormatHistoryLine(records[i]);
     }
     EXPECT_TRUE(MissedRecords(Minute(8, 9, 0), Minute(8, 8, 0), Reader(week)).empty());
 }
@@ -61,8 +62,8 @@ TEST(MissedRecords, ATenDayGapLooksBackSevenDaysAndIsCapped) {
     // Seven days of 24 tasks: 168 records and a note on the days not looked at.
     auto records = MissedRecords(first, last, Reader(week));
     ASSERT_EQ(records.size(), 169u);
-    EXPECT_EQ(*records.front().due, Minute(4, 0, 15));
-    EXPECT_EQ(records.back().row, 0);
+    EXPECT_EQ(records.front().due, FormatDueMinute(Minute(4, 0, 15)));
+    EXPECT_EQ(records.back().row, "-");
     EXPECT_EQ(records.back().detail,
               "0 more missed tasks not listed; tasks due before 2026-12-04T00:00+00:00 were not "
               "looked at (the gap began 2026-12-01T00:00+00:00)");
@@ -70,7 +71,8 @@ TEST(MissedRecords, ATenDayGapLooksBackSevenDaysAndIsCapped) {
     records = MissedRecords(first, last, Reader(week), 100);
     ASSERT_EQ(records.size(), 101u);
     EXPECT_EQ(records.back().detail.rfind("68 more missed tasks not listed;", 0), 0u);
-    EXPECT_EQ(*records.back().due, *records[99].due + 60);
+    EXPECT_EQ(records[99].due, FormatDueMinute(Minute(8, 3, 15)));
+    EXPECT_EQ(records.back().due, FormatDueMinute(Minute(8, 4, 15)));
 }
 
 TEST(NextTaskDue, AcrossMidnightAndTheWeekEndSkippingInvalidLines) {
@@ -97,7 +99,7 @@ TEST(NextTaskDue, AcrossMidnightAndTheWeekEndSkippingInvalidLines) {
     const auto next = NextTaskDue({2026, 12, 1, 14, 6, 30}, Reader(week));
     ASSERT_TRUE(next);
     EXPECT_EQ(next->due, Minute(21, 6, 30)); // the same minute a week later
-    EXPECT_EQ(next->row, 3u);
+    EXPECT_EQ(next->task.row, 3u);
 
     week[0] = {"bad|X|7||x"};
     EXPECT_EQ(DescribeNextTask(NextTaskDue({2026, 12, 1, 14, 6, 30}, Reader(week))),
@@ -121,17 +123,19 @@ TEST(HistoryRecorder, ErrorsAreRecordedOncePerLineUntilItChanges) {
     KeptLog log;
     HistoryRecorder recorder(writer, log);
     int shown = 0;
-    recorder.onRecord = [&shown](const RunRecord&) { ++shown; };
+    recorder.onRecord = [&shown](const HistoryLine&) { ++shown; };
 
     // Of a line that does not read as a task nothing but its EXE name is
     // kept: the rest may be a script cut off its own line.
     const std::string message = "Hour is not a valid integer value";
+    const TaskLine bad = ParseTaskLine("a|b||5|pw", 3);
+    const TaskLine changed = ParseTaskLine("a|b|x|5|pw", 3);
     for (int minute = 0; minute < 3; ++minute) {
-        EXPECT_FALSE(recorder.RecordError(Minute(7, 7, minute), 0, 2, "a|b||5|pw"));
+        EXPECT_FALSE(recorder.RecordError(Minute(7, 7, minute), 0, bad));
     }
-    recorder.RecordError(Minute(8, 7, 0), 1, 2, "a|b||5|pw");  // another weekday
-    recorder.RecordError(Minute(8, 7, 1), 1, 2, "a|b|x|5|pw"); // changed
-    recorder.RecordError(Minute(8, 7, 2), 1, 2, "a|b|x|5|pw");
+    recorder.RecordError(Minute(8, 7, 0), 1, bad); // another weekday
+    recorder.RecordError(Minute(8, 7, 1), 1, changed);
+    recorder.RecordError(Minute(8, 7, 2), 1, changed);
 
     const auto latest = ReadLatestRecords(dir.Path());
     ASSERT_EQ(latest.size(), 3u);
@@ -176,7 +180,7 @@ TEST(PlatformSystemLog, OpensAndTakesARecordWithoutThrowing) {
     const std::unique_ptr<SystemLog> log = MakePlatformSystemLog();
     ASSERT_NE(log, nullptr);
 #ifdef _WIN32
-    RunRecord record;
+    HistoryLine record;
     record.outcome = Outcome::Missed;
     record.detail = "test record";
     EXPECT_NO_THROW(log->Send(record));

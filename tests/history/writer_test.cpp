@@ -53,14 +53,10 @@ class HistoryFileTest : public ::testing::Test {
 protected:
     HistoryFileTest() : zone_("UTC0"), writer_(dir_.Path(), files_) {}
 
-    static RunRecord Record(int row, const std::string& detail = "ok") {
-        RunRecord record;
-        record.due = 29'000'000 + row;
-        record.day = 0;
-        record.row = row;
-        record.exeName = "app.exe";
-        record.detail = detail;
-        return record;
+    static HistoryLine Record(int row, const std::string& detail = "ok") {
+        return TaskHistoryLine(29'000'000 + row, 0,
+                               ParseTaskLine("app.exe||||", static_cast<std::size_t>(row)),
+                               Outcome::Typed, detail);
     }
     std::string Log() const { return test::ReadBytes(dir_ / kHistoryFileName); }
 
@@ -73,7 +69,7 @@ protected:
 TEST_F(HistoryFileTest, AppendsOneLinePerRecordInAPrivateFile) {
     EXPECT_FALSE(writer_.Write(Record(1)));
     EXPECT_FALSE(writer_.Write(Record(2)));
-    EXPECT_EQ(Log(), FormatRecord(Record(1)) + FormatRecord(Record(2)));
+    EXPECT_EQ(Log(), FormatHistoryLine(Record(1)) + FormatHistoryLine(Record(2)));
 #ifndef _WIN32
     struct stat info {};
     ASSERT_EQ(::stat((dir_ / kHistoryFileName).c_str(), &info), 0);
@@ -84,7 +80,7 @@ TEST_F(HistoryFileTest, AppendsOneLinePerRecordInAPrivateFile) {
 TEST_F(HistoryFileTest, RotatesBeforePassingOneMebibyte) {
     // Records of one length, as many as fit in 1 MiB.
     const auto big = [](int row) { return Record(row, std::string(100'000, 'x')); };
-    const std::size_t length = FormatRecord(big(1)).size();
+    const std::size_t length = FormatHistoryLine(big(1)).size();
     const std::uintmax_t fit = kMaxHistoryBytes / length;
     for (std::uintmax_t i = 0; i < fit; ++i) {
         ASSERT_FALSE(writer_.Write(big(1)));
@@ -93,14 +89,14 @@ TEST_F(HistoryFileTest, RotatesBeforePassingOneMebibyte) {
     EXPECT_FALSE(fs::exists(dir_ / kOldHistoryFileName));
 
     EXPECT_FALSE(writer_.Write(big(2)));
-    EXPECT_EQ(Log(), FormatRecord(big(2)));
+    EXPECT_EQ(Log(), FormatHistoryLine(big(2)));
     EXPECT_EQ(fs::file_size(dir_ / kOldHistoryFileName), fit * length);
 
     // The next rotation replaces the older file.
     for (std::uintmax_t i = 0; i < fit; ++i) {
         ASSERT_FALSE(writer_.Write(big(3)));
     }
-    EXPECT_EQ(Log(), FormatRecord(big(3)));
+    EXPECT_EQ(Log(), FormatHistoryLine(big(3)));
     const auto latest = ReadLatestRecords(dir_.Path(), 3);
     ASSERT_EQ(latest.size(), 3u);
     EXPECT_EQ(latest[0].row, "3");
@@ -118,7 +114,7 @@ TEST_F(HistoryFileTest, AFailureIsReportedOnceAndTheNextRecordTriesAgain) {
     EXPECT_FALSE(writer_.Write(Record(4)));
     EXPECT_FALSE(writer_.Failing());
     // The half records were taken back: the file holds whole lines only.
-    EXPECT_EQ(Log(), FormatRecord(Record(1)) + FormatRecord(Record(4)));
+    EXPECT_EQ(Log(), FormatHistoryLine(Record(1)) + FormatHistoryLine(Record(4)));
 
     files_.failSync = true;
     EXPECT_TRUE(writer_.Write(Record(5)));
@@ -153,12 +149,12 @@ TEST_F(HistoryFileTest, AFileThatCannotBeRotatedStopsAtTwiceTheLimit) {
     EXPECT_EQ(fs::file_size(dir_ / kHistoryFileName), full.size());
     fs::remove(dir_ / kOldHistoryFileName);
     EXPECT_FALSE(writer_.Write(Record(3)));
-    EXPECT_EQ(Log(), FormatRecord(Record(3)));
+    EXPECT_EQ(Log(), FormatHistoryLine(Record(3)));
 }
 
 TEST_F(HistoryFileTest, ATornLastLineIsSkippedAndDoesNotSpoilTheNextRecord) {
-    const std::string torn = FormatRecord(Record(2)).substr(0, 30);
-    test::WriteBytes(dir_ / kHistoryFileName, FormatRecord(Record(1)) + torn);
+    const std::string torn = FormatHistoryLine(Record(2)).substr(0, 30);
+    test::WriteBytes(dir_ / kHistoryFileName, FormatHistoryLine(Record(1)) + torn);
     auto latest = ReadLatestRecords(dir_.Path());
     ASSERT_EQ(latest.size(), 1u);
     EXPECT_EQ(latest[0].row, "1");
@@ -174,9 +170,9 @@ TEST(LatestRecords, NewestFirstUpToTheCount) {
     test::ScopedTimeZone zone("UTC0");
     std::string text;
     for (int row = 1; row <= 5; ++row) {
-        RunRecord record;
-        record.row = row;
-        text += FormatRecord(record);
+        HistoryLine record;
+        record.row = std::to_string(row);
+        text += FormatHistoryLine(record);
     }
     text += "not a record\r\n";
     const auto latest = LatestRecords(text, 3);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package on this machine (as root): it installs, its commands,
-# desktop entry, metainfo, icons and manual pages are in place, the program
-# started by the desktop entry's Exec line keeps its week in ~/Orvanel, and
-# removing the package leaves nothing in /usr.
+# desktop entry, metainfo, icons, manual pages and GNOME Shell extension are
+# in place, the program started by the desktop entry's Exec line keeps its
+# week in ~/Orvanel, and removing the package leaves nothing in /usr.
 #
 # Usage: deb_test.sh orvanel_VERSION_amd64.deb VERSION
 set -euo pipefail
@@ -54,6 +54,19 @@ for page in orvanel orvanel-script; do
         fail "no manual page $page(1) of version $version"
 done
 [ -f /usr/share/doc/orvanel/schedule.html ] || fail "no schedule.html in the doc folder"
+# Both forms of the extension: scripts for GNOME Shell 42 to 44, modules for 45 on.
+for form in orvanel@orvanel.example:42 orvanel45@orvanel.example:45; do
+    uuid=${form%:*} extension=/usr/share/gnome-shell/extensions/${form%:*}
+    python3 - "$extension/metadata.json" "$uuid" "${form#*:}" <<'PY' ||
+import json, sys
+meta = json.load(open(sys.argv[1]))
+sys.exit(0 if meta["uuid"] == sys.argv[2] and sys.argv[3] in meta["shell-version"] and
+         meta["orvanel-programs"] == ["/usr/bin/orvanel", "/usr/bin/orvanel-script"] else 1)
+PY
+        fail "$extension/metadata.json is not the extension of the installed programs"
+    [ -f "$extension/extension.js" ] && [ -f "$extension/transport.js" ] ||
+        fail "no extension.js and transport.js in $extension"
+done
 [ -f /usr/share/icons/hicolor/scalable/apps/orvanel.svg ] || fail "no scalable icon"
 for size in 16 32 48 256; do
     png=/usr/share/icons/hicolor/${size}x${size}/apps/orvanel.png

@@ -8,6 +8,7 @@
 
 #include "desktop/recording/recording.h"
 #include "keys/keyoutput.h"
+#include "schedule/task.h"
 #include "scheduler_fixture.h"
 
 namespace orvanel {
@@ -43,35 +44,13 @@ public:
 class RunTaskTest : public ::testing::Test {
 protected:
     void Run(const std::string& line, const std::string& delay = "0") {
-        RunTask(keys, line, delay, kOwner);
+        RunTask(keys, ParseTaskLine(line), delay, kOwner);
     }
 
     static constexpr WindowHandle kOwner = 77;
     ShellDesktop desktop;
     KeyOutput keys{desktop};
 };
-
-TEST(SplitExeName, DividesAtTheLastBackslashOrColon) {
-    struct Case {
-        const char* exe;
-        const char* directory;
-        const char* file;
-    };
-    const Case cases[] = {
-        {"C:\\Tools\\app.exe", "C:\\Tools\\", "app.exe"},
-        {"app.exe", "", "app.exe"},
-        {"D:app.exe", "D:", "app.exe"},
-        {"C:/Tools/app.exe", "C:", "/Tools/app.exe"},
-        {"/usr/bin/xterm", "", "/usr/bin/xterm"},
-        {"\\\\server\\share\\run.bat", "\\\\server\\share\\", "run.bat"},
-        {"C:\\Tools\\", "C:\\Tools\\", ""},
-        {"", "", ""},
-        {"a:b\\c:d", "a:b\\c:", "d"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SplitExeName(c.exe), (ExeNameParts{c.directory, c.file})) << c.exe;
-    }
-}
 
 TEST_F(RunTaskTest, HandsTheShellTheFileAndDirectoryParts) {
     struct Case {

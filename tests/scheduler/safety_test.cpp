@@ -1,6 +1,7 @@
 // The task runner when nobody is at the desk: a locked screen or a held
-// keyboard, a window that does not take the focus or loses it, and the stop
-// key. The recording desktop plays the other programs and the user.
+// keyboard, a window that does not take the focus or loses it during the
+// run, and the stop key. The recording desktop plays the other programs and
+// the user.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,28 +9,31 @@
 
 #include "desktop/recording/recording.h"
 #include "keys/keyoutput.h"
+#include "schedule/task.h"
 #include "scheduler/guardeddesktop.h"
 #include "scheduler/runner.h"
 
 namespace orvanel {
 namespace {
 
+// The characters typed, from the record's key-down lines of letter keys.
+std::string Typed(const RecordingDesktop& desktop) {
+    std::string typed;
+    for (const std::string& line : desktop.Lines()) {
+        const int vk = line.rfind("down ", 0) == 0 ? std::stoi(line.substr(5)) : 0;
+        if (vk >= 'A' && vk <= 'Z') {
+            typed += static_cast<char>(vk - 'A' + 'a');
+        }
+    }
+    return typed;
+}
+
 class SafetyTest : public ::testing::Test {
 protected:
-    RunResult Run(const std::string& line, const std::string& delay = "10") {
-        return RunTask(keys, line, delay, kNoWindow);
+    TaskRun Run(const std::string& line, const std::string& delay = "10") {
+        return RunTask(keys, ParseTaskLine(line), delay, kNoWindow);
     }
-    // The characters typed, from the record's key-down lines of letter keys.
-    std::string Typed() const {
-        std::string typed;
-        for (const std::string& line : desktop.Lines()) {
-            const int vk = line.rfind("down ", 0) == 0 ? std::stoi(line.substr(5)) : 0;
-            if (vk >= 'A' && vk <= 'Z') {
-                typed += static_cast<char>(vk - 'A' + 'a');
-            }
-        }
-        return typed;
-    }
+    std::string Typed() const { return orvanel::Typed(desktop); }
 
     RecordingDesktop desktop;
     KeyOutput keys{desktop};
@@ -77,68 +81,92 @@ TEST_F(SafetyTest, AProgramThatCannotBeStartedGetsNoKeysAndNoWait) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         desktop.ClearRecord();
-        const RunResult result = Run(c.line);
+        const TaskRun result = Run(c.line);
         EXPECT_EQ(desktop.Record(), c.record);
         EXPECT_EQ(result.skipped, SkipReason::StartFailed);
         EXPECT_EQ(result.startFailure, 2);
     }
 }
 
-TEST_F(SafetyTest, KeysGoOnlyToTheTasksWindowOrItsProgram) {
-    const WindowHandle editor = desktop.AddWindow("Editor");
-    const WindowHandle chat = desktop.AddWindow("Chat");
-    const WindowHandle dialog = desktop.AddWindow("Editor: Save as");
-    desktop.SetProgram(editor, 1);
-    desktop.SetProgram(dialog, 1);
+// Every key of a run passes the gate: the focus and the input are looked at
+// after every wait and every 50 ms of typing. Events come at a moment of the
+// fake clock, counted from the start of the run (the script delay is 100 ms,
+// every key event takes `keyTime` ms).
+TEST(RunGateTest, KeysGoOnlyToTheTasksWindowAndItsDialogs) {
+    enum class Event { None, ToChat, ToSibling, ToDialog, Lock };
     struct Case {
         const char* name;
         const char* line;
-        WindowHandle refuses; // this window keeps the focus from being moved
-        WindowHandle thief;   // takes the focus during the first delay
+        std::int64_t at; // ms into the run
+        Event event;
         const char* typed;
-        SkipReason reason;
-        std::int32_t steps; // begun
-        const char* detail;
+        const char* skipped;
+        bool refused = false; // the task's window keeps the focus from being moved
+        std::int64_t keyTime = 0;
     };
     const Case cases[] = {
-        {"focused", "e|Editor|7|0|a;b;c", kNoWindow, kNoWindow, "abc", SkipReason::NotSkipped, 3,
-         ""},
-        {"refused", "e|Editor|7|0|a;b;c", editor, kNoWindow, "", SkipReason::WindowNotFocused, 0,
-         "the window did not take the focus"},
-        {"stolen", "e|Editor|7|0|a;b;c", kNoWindow, chat, "a", SkipReason::FocusMoved, 1,
+        {"focused", "e|Editor|7|0|a;b;c", 0, Event::None, "abc", ""},
+        {"refused", "e|Editor|7|0|a;b;c", 0, Event::None, "", "the window did not take the focus",
+         true},
+        {"focus moves in the script delay", "e|Editor|7|0|a;b;c", 50, Event::ToChat, "a",
          "focus moved to another window after step 1"},
-        {"own dialog", "e|Editor|7|0|a;b;c", kNoWindow, dialog, "abc", SkipReason::NotSkipped, 3,
-         ""},
-        {"no title", "e||7|0|a;b;c", kNoWindow, chat, "a", SkipReason::FocusMoved, 1,
+        {"focus moves in a sleep of a step", "e|Editor|7|0|a{SLEEP 3}bc", 1500, Event::ToChat, "a",
+         "focus moved to another window during step 1"},
+        {"locked in a sleep", "e|Editor|7|0|a;{SLEEP 3}pw~", 1500, Event::Lock, "a",
+         "screen locked during step 2"},
+        {"locked in the wait after the start", "e||7|0|abc", 1500, Event::Lock, "",
+         "screen locked before step 1"},
+        {"a sibling of the same program", "e|Editor|7|0|a;b;c", 50, Event::ToSibling, "a",
          "focus moved to another window after step 1"},
-        {"not found", "e|Viewer|7|0|a;b;c", kNoWindow, kNoWindow, "", SkipReason::WindowNotFound, 0,
+        {"its own dialog", "e|Editor|7|0|a;b;c", 50, Event::ToDialog, "abc", ""},
+        {"no title", "e||7|0|a;b;c", 3050, Event::ToChat, "a",
+         "focus moved to another window after step 1"},
+        {"not found", "e|Viewer|7|0|a;b;c", 0, Event::None, "",
          "no window with the title after the start"},
+        // 1 ms a key event: the focus moves 20 ms in, and is seen 50 ms in,
+        // at the 26th character.
+        {"focus moves while typing",
+         "e|Editor|7|0|abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz", 20, Event::ToChat,
+         "abcdefghijklmnopqrstuvwxy", "focus moved to another window during step 1", false, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        desktop.SetForeground(c.refuses != kNoWindow ? chat : editor);
-        if (c.refuses != kNoWindow) {
-            desktop.RefuseFocus(c.refuses);
+        RecordingDesktop desktop;
+        KeyOutput keys(desktop);
+        const WindowHandle editor = desktop.AddWindow("Editor");
+        const WindowHandle chat = desktop.AddWindow("Chat");
+        const WindowHandle sibling = desktop.AddWindow("Editor - notes");
+        const WindowHandle dialog = desktop.AddWindow("Editor: Save as");
+        desktop.SetProgram(editor, 1);
+        desktop.SetProgram(sibling, 1);
+        desktop.SetProgram(dialog, 1);
+        desktop.SetOwner(dialog, editor);
+        desktop.SetForeground(c.refused ? chat : editor);
+        if (c.refused) {
+            desktop.RefuseFocus(editor);
         }
-        int sleeps = 0;
-        desktop.onSleep = [&](std::uint32_t) {
-            if (++sleeps == 1 && c.thief != kNoWindow) {
-                desktop.SetForeground(c.thief);
-            }
-        };
-        // A task without a title starts its program, whose window is in front.
-        if (std::string(c.line).find("||") != std::string::npos) {
-            sleeps = -1; // the 3 s after the start come first
+        desktop.SetKeyEventTime(c.keyTime);
+        const WindowHandle thief = c.event == Event::ToChat      ? chat
+                                   : c.event == Event::ToSibling ? sibling
+                                                                 : dialog;
+        if (c.event == Event::Lock) {
+            desktop.At(desktop.Now() + c.at,
+                       [&] { desktop.SetInputBlock(InputBlock::ScreenLocked); });
+        } else if (c.event != Event::None) {
+            desktop.At(desktop.Now() + c.at, [&] { desktop.SetForeground(thief); });
         }
-        desktop.ClearRecord();
-        const RunResult result = Run(c.line);
-        EXPECT_EQ(Typed(), c.typed);
-        EXPECT_EQ(result.skipped, c.reason);
-        EXPECT_EQ(result.steps, c.steps);
-        EXPECT_EQ(SkipText(result.skipped, result.steps), c.detail);
+        const TaskRun run = RunTask(keys, ParseTaskLine(c.line), "100", kNoWindow);
+        EXPECT_EQ(Typed(desktop), c.typed);
+        EXPECT_EQ(SkipText(run), c.skipped);
         EXPECT_TRUE(desktop.HeldKeys().empty());
-        desktop.onSleep = nullptr;
     }
+}
+
+TEST_F(SafetyTest, KeysTheDesktopRefusedInTheLastStepEndTheRunAsAMovedFocus) {
+    desktop.AddWindow("Editor");
+    desktop.keysRefused = true;
+    const TaskRun run = Run("e|Editor|7|0|a;b");
+    EXPECT_EQ(SkipText(run), "focus moved to another window during step 2");
 }
 
 TEST_F(SafetyTest, AWindowSlowToTakeTheFocusIsWaitedForABoundedTime) {
@@ -153,7 +181,7 @@ TEST_F(SafetyTest, AWindowSlowToTakeTheFocusIsWaitedForABoundedTime) {
                 desktop.SetForeground(editor);
             }
         };
-        const RunResult result = Run("e|Editor|7|0|ab", "0");
+        const TaskRun result = Run("e|Editor|7|0|ab", "0");
         EXPECT_EQ(result.skipped, late < kFocusWaitMilliseconds ? SkipReason::NotSkipped
                                                                 : SkipReason::WindowNotFocused);
         EXPECT_LE(desktop.Now() - start, kFocusWaitMilliseconds + kFocusPollMilliseconds);
@@ -184,7 +212,7 @@ TEST_F(SafetyTest, TheStopKeyEndsAWaitAtOnceAndLeavesNoKeyDown) {
             }
         };
         desktop.ClearRecord();
-        const RunResult result = Run(std::string("e|Editor|7|0|") + c.script, "20");
+        const TaskRun result = Run(std::string("e|Editor|7|0|") + c.script, "20");
         EXPECT_EQ(result.skipped, SkipReason::StoppedByUser);
         EXPECT_EQ(result.steps, c.steps);
         EXPECT_TRUE(result.stopKeyWatched);

@@ -35,16 +35,43 @@ std::string Hm(int hour, int minute) {
     return text;
 }
 
+// What the scheduler reports, kept for the test; with `failing`, every
+// report of a run or a bad line throws afterwards.
+struct KeptReport : SchedulerReport {
+    void Examining(const LocalMinute& minute) override {
+        if (examining) {
+            examining(minute);
+        }
+    }
+    void RunEnded(const TaskRun& run) override {
+        runs.push_back(run);
+        if (failing) {
+            throw std::runtime_error("history full");
+        }
+    }
+    void LineFailed(const LineError& error) override {
+        lineErrors.push_back(error);
+        if (failing) {
+            throw std::runtime_error("history full");
+        }
+    }
+    void Missed(std::int64_t first, std::int64_t last) override {
+        missed.emplace_back(first, last);
+    }
+
+    std::function<void(const LocalMinute&)> examining;
+    std::vector<TaskRun> runs;
+    std::vector<LineError> lineErrors;
+    std::vector<std::pair<std::int64_t, std::int64_t>> missed;
+    bool failing = false;
+};
+
 // A week of day lists held by the test, and the scheduler on the recording
 // desktop. Every task names a window that exists, so a run shows in the
 // record as "find TITLE = H" and takes no time unless its script waits.
 class TickTest : public ::testing::Test {
 protected:
-    TickTest() : zone_(test::kUtcZone) {
-        scheduler.onMissed = [this](std::int64_t first, std::int64_t last) {
-            missed.emplace_back(first, last);
-        };
-    }
+    TickTest() : zone_(test::kUtcZone) { scheduler.SetReport(&report); }
 
     void AddTask(int day, const std::string& title, const std::string& hour,
                  const std::string& minute, const std::string& script = "") {
@@ -87,7 +114,7 @@ protected:
         return TickNow();
     }
     // A test that guards against a tick without end throws something other
-    // than Error from a hook; it shows here as that message.
+    // than Error from the desktop; it shows here as that message.
     std::string TickNow() {
         try {
             scheduler.Tick();
@@ -103,8 +130,7 @@ protected:
     std::array<std::vector<std::string>, 7> week;
     std::string delay = "0";
     std::set<std::string> windows_;
-    // The ranges that onMissed reported.
-    std::vector<std::pair<std::int64_t, std::int64_t>> missed;
+    KeptReport report;
     Scheduler scheduler{keys,
                         [this](int day) -> const std::vector<std::string>& { return week.at(day); },
                         [this] { return delay; }};
@@ -233,7 +259,7 @@ TEST_F(TickTest, AMinuteThatComesUpTooLateIsMissedNotRun) {
     EXPECT_EQ(TickAt(Monday(10, 1, 10)), "");
     EXPECT_EQ(Ran(), (std::vector<std::string>{"twenty-minutes", "current"}));
     const std::int64_t tenOne = CivilMinute(2026, 1, 5, 10, 1);
-    EXPECT_EQ(missed, (decltype(missed){{tenOne, tenOne + 19}}));
+    EXPECT_EQ(report.missed, (decltype(report.missed){{tenOne, tenOne + 19}}));
 }
 
 // The bound to the second: the minute after a run of 5 min 10 s is missed,
@@ -248,7 +274,7 @@ TEST_F(TickTest, AMinuteReachedFiveMinutesTenSecondsLateIsMissed) {
     EXPECT_EQ(TickAt(Monday(10, 2, 0)), "");
     EXPECT_EQ(Ran(), (std::vector<std::string>{"long", "caught-up"}));
     const std::int64_t tenTwo = CivilMinute(2026, 1, 5, 10, 2);
-    EXPECT_EQ(missed, (decltype(missed){{tenTwo, tenTwo}}));
+    EXPECT_EQ(report.missed, (decltype(report.missed){{tenTwo, tenTwo}}));
 }
 
 // Every minute has a task that runs past the next minute: the tick goes
@@ -271,7 +297,7 @@ TEST_F(TickTest, ATickReturnsWhenEveryTaskRunsPastTheNextMinute) {
     EXPECT_EQ(Ran(), (std::vector<std::string>{"10:00", "10:01"}));
     EXPECT_EQ(TickNow(), ""); // at 10:02:50
     EXPECT_EQ(Ran(), (std::vector<std::string>{"10:02", "10:03", "10:04"}));
-    EXPECT_TRUE(missed.empty());
+    EXPECT_TRUE(report.missed.empty());
 }
 
 TEST_F(TickTest, Hour24Minute60AndNegativesNeverRunAndRaiseNothing) {
@@ -329,7 +355,7 @@ TEST_F(TickTest, AMalformedLineLosesNoLaterMinuteOfACatchUp) {
     AddTask(kMonday, "bad", "x", "0");
     AddTask(kMonday, "hidden", 7, 4);
     std::vector<int> examined;
-    scheduler.onExamine = [&](const LocalMinute& minute) { examined.push_back(minute.minute); };
+    report.examining = [&](const LocalMinute& minute) { examined.push_back(minute.minute); };
     desktop.SetNow(Monday(7, 2));
     scheduler.Start();
     // One late tick covers 07:03 and 07:04; each ends at the bad line, the
@@ -436,11 +462,7 @@ TEST_F(TickTest, ClockSetBackTenMinutesRunsNothingTwice) {
 TEST_F(TickTest, ClockSetBackADayStartsAfresh) {
     AddTaskEveryMinute();
     int examined = 0;
-    scheduler.onExamine = [&](const LocalMinute&) {
-        if (++examined > 4) {
-            throw std::length_error("examined without end");
-        }
-    };
+    report.examining = [&](const LocalMinute&) { ++examined; };
     desktop.SetNow(Tuesday(7, 19, 30));
     scheduler.Start();
     EXPECT_EQ(TickAt(Tuesday(7, 20, 30)), "");
@@ -452,7 +474,8 @@ TEST_F(TickTest, ClockSetBackADayStartsAfresh) {
     EXPECT_EQ(scheduler.LastExamined(), CivilMinute(2026, 1, 5, 7, 21));
     EXPECT_EQ(TickAt(Monday(7, 22, 10)), "");
     EXPECT_EQ(Ran(), std::vector<std::string>{"07:22"});
-    EXPECT_TRUE(missed.empty()) << "a backward jump misses nothing";
+    EXPECT_TRUE(report.missed.empty()) << "a backward jump misses nothing";
+    EXPECT_EQ(examined, 3) << "one minute at each tick";
 }
 
 TEST_F(TickTest, ClockSetBackThreeHoursWaitsMoreStartsAfresh) {
@@ -472,8 +495,8 @@ TEST_F(TickTest, ClockSetForwardTwoHoursDoesNotCatchUp) {
     EXPECT_EQ(TickAt(Monday(7, 20, 30)), "");
     EXPECT_EQ(TickAt(Monday(9, 20, 30)), "");
     EXPECT_EQ(Ran(), (std::vector<std::string>{"07:20", "09:20"}));
-    EXPECT_EQ(missed,
-              (decltype(missed){{CivilMinute(2026, 1, 5, 7, 21), CivilMinute(2026, 1, 5, 9, 19)}}));
+    EXPECT_EQ(report.missed, (decltype(report.missed){{CivilMinute(2026, 1, 5, 7, 21),
+                                                       CivilMinute(2026, 1, 5, 9, 19)}}));
     EXPECT_EQ(TickAt(Monday(9, 21, 30)), "");
     EXPECT_EQ(Ran(), std::vector<std::string>{"09:21"});
 }
@@ -504,7 +527,7 @@ TEST_F(TickTest, JitteredAndLateTicksExamineEveryMinuteOnceOver10000Minutes) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> percent(0, 99);
     std::uniform_int_distribution<int> runLength(1000, 100000);
-    scheduler.onExamine = [&](const LocalMinute& minute) {
+    report.examining = [&](const LocalMinute& minute) {
         examined.push_back(minute);
         if (percent(random) < 3) {
             desktop.Advance(runLength(random)); // a task that runs a while
@@ -694,37 +717,29 @@ TEST(SchedulerOnStore, ReadsTheStoresListsAndScriptDelay) {
 namespace orvanel {
 namespace {
 
-TEST_F(TickTest, ReportHooksGetTheMinuteDayAndIndexAndCannotStopTheTick) {
+TEST_F(TickTest, ReportsGetTheMinuteDayAndRowAndCannotStopTheTick) {
     AddTask(kTuesday, "one", 7, 5, "ab");
     AddTask(kTuesday, "skip", 7, 6);
     AddTask(kTuesday, "two", 7, 5);
     AddTask(kTuesday, "bad", "x", "5");
-    std::vector<TaskRun> runs;
-    std::vector<LineError> lineErrors;
-    scheduler.onRun = [&](const TaskRun& run) {
-        runs.push_back(run);
-        throw std::runtime_error("history full");
-    };
-    scheduler.onLineError = [&](const LineError& error) {
-        lineErrors.push_back(error);
-        throw std::runtime_error("history full");
-    };
+    report.failing = true;
     desktop.SetNow(Tuesday(7, 4));
     scheduler.Start();
     EXPECT_EQ(TickAt(Tuesday(7, 5, 20)), "'x' is not a valid integer value");
     EXPECT_EQ(Ran(), (std::vector<std::string>{"one", "two"}));
+    const std::vector<TaskRun>& runs = report.runs;
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[1].due, CivilMinute(2026, 1, 6, 7, 5));
     EXPECT_EQ(runs[1].day, kTuesday);
-    EXPECT_EQ(runs[1].index, 2u);
-    EXPECT_EQ(runs[0].result.keyEvents, 4u);
-    EXPECT_EQ(runs[0].result.steps, 1);
-    EXPECT_EQ(runs[0].result.started.second, 20);
-    EXPECT_TRUE(runs[0].result.windowFound);
-    ASSERT_EQ(lineErrors.size(), 1u);
-    EXPECT_EQ(lineErrors[0].index, 3u);
-    EXPECT_EQ(lineErrors[0].line, "prog.exe|bad|x|5|");
-    EXPECT_EQ(lineErrors[0].message, "'x' is not a valid integer value");
+    EXPECT_EQ(runs[1].task.row, 3u);
+    EXPECT_EQ(runs[0].keyEvents, 4u);
+    EXPECT_EQ(runs[0].steps, 1);
+    EXPECT_EQ(runs[0].started.second, 20);
+    EXPECT_TRUE(runs[0].windowFound);
+    ASSERT_EQ(report.lineErrors.size(), 1u);
+    EXPECT_EQ(report.lineErrors[0].task.row, 4u);
+    EXPECT_EQ(report.lineErrors[0].task.windowTitle, "bad");
+    EXPECT_EQ(report.lineErrors[0].task.time.error, "'x' is not a valid integer value");
 }
 
 } // namespace

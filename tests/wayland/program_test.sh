@@ -3,13 +3,15 @@
 #
 #   program_test.sh sway ORVANEL WLTARGET       (inside run_with_sway.sh)
 #   program_test.sh kde ORVANEL WLTARGET        (inside tests/kde/run_with_kwin.sh)
+#   program_test.sh gnome ORVANEL WLTARGET      (inside tests/gnome/run_with_gnome.sh)
 #   program_test.sh fallback ORVANEL SCRIPT     (inside run_with_sway.sh --weston
 #                                                 --keep-display, inside Xvfb)
 #
-# sway, kde: `orvanel`, started in the session, runs a due task into a wltarget
-# window at its first tick (60 s after start), and into no window whose title
-# merely begins with the task's; it says nothing of X11, and its release guard
-# goes with it.
+# sway, kde, gnome: `orvanel`, started in the session, runs a due task into a
+# wltarget window at its first tick (60 s after start), and into no window
+# whose title merely begins with the task's; it says nothing of X11. On sway
+# and KDE its release guard goes with it (on GNOME the shell itself releases
+# the keys of a program that has gone).
 # fallback: on a compositor that lacks the window list and the virtual
 # keyboard, `orvanel` and `orvanel-script --type` fall back to X11 and say
 # once why only X11 windows can be reached.
@@ -58,8 +60,10 @@ printf 'Script Delay (mSecs):\r\n0\r\n' >"$work/schedule.ini"
 pid=$!
 pids+=($pid)
 guard_of() { pgrep -P "$pid" -x orvanel-guard; }
-wait_for 5 guard_of >/dev/null || fail "no release guard: $(cat "$work/err")"
-guard=$(guard_of)
+if [ "$mode" != gnome ]; then
+    wait_for 5 guard_of >/dev/null || fail "no release guard: $(cat "$work/err")"
+    guard=$(guard_of)
+fi
 expected=$'hello<Tab>w\xc3\xb6rld<Return>'
 typed() { [ "$(cat "$work/target")" = "$expected" ]; }
 wait_for 80 typed ||
@@ -67,7 +71,9 @@ wait_for 80 typed ||
 [ -z "$(cat "$work/decoy")" ] || fail "a window whose title begins with the task's got '$(cat "$work/decoy")'"
 ! grep -q "$notice" "$work/err" || fail "fell back to X11: $(cat "$work/err")"
 kill "$pid"
-# Gone, or a zombie left to a parent that does not reap (pid 1 in some containers).
-wait_for 2 bash -c "s=\$(ps -o stat= -p $guard) || exit 0; [[ \$s == Z* ]]" ||
-    fail "the release guard outlived the program"
+if [ "$mode" != gnome ]; then
+    # Gone, or a zombie left to a parent that does not reap (pid 1 in some containers).
+    wait_for 2 bash -c "s=\$(ps -o stat= -p $guard) || exit 0; [[ \$s == Z* ]]" ||
+        fail "the release guard outlived the program"
+fi
 echo "$mode: ok"

@@ -125,6 +125,33 @@ TEST(WaylandWindowsTest, AHiddenWindowIsShownActivatedAndTypedInto) {
     EXPECT_EQ(Read(other.out), "");
 }
 
+// Another window of the same application is not the task's window, and a
+// session that logind says is locked (a stand-in for loginctl here) is a
+// locked screen.
+TEST(WaylandSafetyTest, AWindowOfTheSameAppIsElsewhereAndALockedSessionIsSeen) {
+    test::TempDir dir;
+    Target task(dir, "Orvanel task window");
+    Target sibling(dir, "Orvanel other document");
+    auto desktop = OpenDesktop();
+    ASSERT_TRUE(desktop);
+    const WindowHandle w = Focus(*desktop, "Orvanel task window");
+    EXPECT_EQ(desktop->FocusIsWith(w), FocusState::WithWindow);
+    Focus(*desktop, "Orvanel other document");
+    EXPECT_EQ(desktop->FocusIsWith(w), FocusState::Elsewhere);
+
+    const auto loginctl = dir / "loginctl";
+    test::WriteBytes(loginctl, "#!/bin/sh\necho yes\n");
+    std::filesystem::permissions(loginctl, std::filesystem::perms::owner_all);
+    posix::LockedHintQuery query;
+    query.program = loginctl.string();
+    query.logindMark = dir.Path().string();
+    desktop->SetSessionLockQuery(query);
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::ScreenLocked);
+    query.logindMark = (dir / "no logind").string();
+    desktop->SetSessionLockQuery(query);
+    EXPECT_EQ(desktop->InputBlocked(), InputBlock::Clear);
+}
+
 TEST(WaylandReleaseGuardTest, NoKeyStaysDownWhenTheProgramIsKilled) {
     test::TempDir dir;
     Target target(dir, "Orvanel guard");

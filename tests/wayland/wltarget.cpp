@@ -12,7 +12,7 @@
 // keys are down and the depressed modifier mask ("keys mods"). --dialog opens
 // a second window transient for the first, --sibling one that is not (both
 // write to the same file); --minimized asks for the first to be minimised
-// once it is up.
+// once it is up. Every window has the application id "orvanel-wltarget".
 #include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -240,6 +240,8 @@ void Open(Window& w, xdg_toplevel* parent) {
     w.toplevel = xdg_surface_get_toplevel(surface);
     xdg_toplevel_add_listener(w.toplevel, &kToplevel, &w);
     xdg_toplevel_set_title(w.toplevel, w.title.c_str());
+    // Every wltarget window is of one application, as a program's windows are.
+    xdg_toplevel_set_app_id(w.toplevel, "orvanel-wltarget");
     if (parent != nullptr) {
         xdg_toplevel_set_parent(w.toplevel, parent);
     }

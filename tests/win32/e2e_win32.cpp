@@ -9,6 +9,7 @@
 #include "desktop/win32/win32desktop.h"
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"
+#include "schedule/task.h"
 #include "scheduler/runner.h"
 #include "support/scripttext.h"
 #include "win32testing.h"
@@ -128,7 +129,7 @@ TEST_F(TypingTest, NamedKeysModifierGroupsAndControlChords) {
 TEST_F(TypingTest, RunTaskFindsTheWindowAndTypesEveryStep) {
     // The runner finds the target by its title, restores it and types.
     const std::string line = "C:\\nowhere\\none.exe|" + title_ + "|7|5|Hello, World{!};^a;{TAB};";
-    RunTask(keys_, line, "0", kNoWindow);
+    RunTask(keys_, ParseTaskLine(line), "0", kNoWindow);
     EXPECT_FALSE(::IsIconic(ToHwnd(window_)));
     EXPECT_EQ(::GetForegroundWindow(), ToHwnd(window_));
     ExpectReceived("Hello, World!\x01\t");
@@ -145,7 +146,7 @@ TEST(RunTaskLaunch, StartsTheProgramInItsOwnDirectory) {
     Win32Desktop desktop;
     KeyOutput keys(desktop);
     const std::string title = "Orvanel no such window " + std::to_string(::GetCurrentProcessId());
-    RunTask(keys, probe.string() + "|" + title + "|7|5|", "0", kNoWindow);
+    RunTask(keys, ParseTaskLine(probe.string() + "|" + title + "|7|5|"), "0", kNoWindow);
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(output); }, 15000));
     std::string written = ReadFileBytes(output);
     while (!written.empty() && (written.back() == '\n' || written.back() == '\r')) {

@@ -95,7 +95,7 @@ protected:
     HWND other_ = nullptr; // a window of another process
 };
 
-TEST_F(Win32Focus, OwnerChainsAndProcessesDecide) {
+TEST_F(Win32Focus, OnlyTheWindowAndTheWindowsItOwnsHaveIt) {
     auto own = MakeWindow("Orvanel focus own");
     auto sibling = MakeWindow("Orvanel focus sibling");
     auto owned = MakeWindow("Orvanel focus owned", own.get());
@@ -109,10 +109,11 @@ TEST_F(Win32Focus, OwnerChainsAndProcessesDecide) {
     } cases[] = {
         {own.get(), own.get(), FocusState::WithWindow, "the window itself"},
         {owned.get(), own.get(), FocusState::WithWindow, "a window it owns"},
-        {own.get(), owned.get(), FocusState::WithWindow, "its owner"},
-        {sibling.get(), own.get(), FocusState::WithWindow, "the same process"},
+        {own.get(), owned.get(), FocusState::Elsewhere, "its owner"},
+        {sibling.get(), own.get(), FocusState::Elsewhere, "the same process"},
+        {owned.get(), sibling.get(), FocusState::Elsewhere, "a window another one owns"},
         {ownedByOther.get(), other_, FocusState::WithWindow, "owned from another process"},
-        {other_, ownedByOther.get(), FocusState::WithWindow, "owner in another process"},
+        {other_, ownedByOther.get(), FocusState::Elsewhere, "owner in another process"},
         {other_, own.get(), FocusState::Elsewhere, "another process"},
         {own.get(), other_, FocusState::Elsewhere, "another process, reversed"},
         {nullptr, own.get(), FocusState::Elsewhere, "no foreground window"},

@@ -1,6 +1,7 @@
 // The task runner with the real Windows backend: it types only into the
-// task's window, stops when the focus moves away, and stops at once, with
-// every key up, when the stop key is pressed.
+// task's window, stops when the focus moves away (also to another window of
+// the same program), and stops at once, with every key up, when the stop key
+// is pressed.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,6 +13,7 @@
 
 #include "desktop/win32/win32desktop.h"
 #include "keys/keyoutput.h"
+#include "schedule/task.h"
 #include "scheduler/runner.h"
 #include "win32testing.h"
 
@@ -85,9 +87,10 @@ protected:
             15000));
     }
 
-    RunResult Run(const std::string& script, const std::string& delay) {
-        return RunTask(keys_, "C:\\nowhere\\none.exe|" + target_.title + "|7|5|" + script, delay,
-                       kNoWindow);
+    TaskRun Run(const std::string& script, const std::string& delay) {
+        return RunTask(keys_,
+                       ParseTaskLine("C:\\nowhere\\none.exe|" + target_.title + "|7|5|" + script),
+                       delay, kNoWindow);
     }
 
     // The characters the target got, once anything typed by mistake has had
@@ -107,8 +110,8 @@ protected:
 TEST_F(RunSafety, ATargetThatRefusesTheFocusGetsNothing) {
     Start(other_, "other");
     Start(target_, "target", other_.handle);
-    const RunResult result = Run("abc;def", "0");
-    EXPECT_EQ(SkipText(result.skipped, result.steps), "the window did not take the focus");
+    const TaskRun result = Run("abc;def", "0");
+    EXPECT_EQ(SkipText(result), "the window did not take the focus");
     EXPECT_EQ(Typed(), "");
     EXPECT_EQ(other_.Received(), "");
 }
@@ -121,20 +124,44 @@ TEST_F(RunSafety, AWindowThatTakesTheFocusAfterStepOneGetsNoLaterStep) {
         ::SetForegroundWindow(other_.handle);
     });
     // The script delay gives the thief time to take the focus.
-    const RunResult result = Run("ab;cd;ef", "1500");
+    const TaskRun result = Run("ab;cd;ef", "1500");
     thief.join();
-    EXPECT_EQ(SkipText(result.skipped, result.steps), "focus moved to another window after step 1");
+    EXPECT_EQ(SkipText(result), "focus moved to another window after step 1");
     EXPECT_EQ(Typed(), "ab");
     EXPECT_EQ(other_.Received(), "");
     EXPECT_EQ(desktop_.KeysLeftDown(), "");
     EXPECT_EQ(KeysDown(), "");
 }
 
+TEST_F(RunSafety, AnotherWindowOfTheSameProgramThatTakesTheFocusInASleepGetsNothing) {
+    target_.title = "Orvanel safety task " + std::to_string(::GetCurrentProcessId());
+    const std::string siblingTitle = "Orvanel safety other document";
+    target_.chars = scratch_.Path() / "task.txt";
+    target_.program = std::make_unique<TargetProgram>(target_.title, target_.chars,
+                                                      SW_SHOWNOACTIVATE, siblingTitle);
+    HWND sibling = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (sibling = ::FindWindowA(nullptr, siblingTitle.c_str())) != nullptr; },
+        15000));
+    std::thread thief([&] {
+        WaitUntil([&] { return ReadFileBytes(target_.chars) == "a"; }, 15000);
+        ::Sleep(400);
+        ::SetForegroundWindow(sibling);
+    });
+    const TaskRun result = Run("a{SLEEP 1}bc", "0");
+    thief.join();
+    EXPECT_EQ(SkipText(result), "focus moved to another window during step 1");
+    EXPECT_EQ(Typed(), "a");
+    EXPECT_EQ(ReadFileBytes(target_.chars.string() + ".sibling"), "");
+    EXPECT_EQ(desktop_.KeysLeftDown(), "");
+}
+
 TEST_F(RunSafety, AProgramThatCannotBeStartedLeavesTheWindowInFrontAlone) {
     Start(other_, "front");
     ::SetForegroundWindow(other_.handle);
-    const RunResult result = RunTask(keys_, "C:\\nowhere\\none.exe||7|5|abc", "0", kNoWindow);
-    EXPECT_EQ(SkipText(result.skipped, result.steps), "the program could not be started");
+    const TaskRun result =
+        RunTask(keys_, ParseTaskLine("C:\\nowhere\\none.exe||7|5|abc"), "0", kNoWindow);
+    EXPECT_EQ(SkipText(result), "the program could not be started");
     ASSERT_TRUE(result.startFailure);
     EXPECT_LE(*result.startFailure, kShellLastFailure);
     ::Sleep(300); // time for keys sent by mistake to arrive
@@ -151,13 +178,13 @@ TEST_F(RunSafety, TheStopKeyEndsALongSleepWithEveryKeyUp) {
         pressedAt = ::GetTickCount64();
         win32test::PressStopKey();
     });
-    const RunResult result = Run("^(x{SLEEP 30}y);z", "0");
+    const TaskRun result = Run("^(x{SLEEP 30}y);z", "0");
     const ULONGLONG endedAt = ::GetTickCount64();
     presser.join();
     const ULONGLONG took = endedAt - pressedAt.load();
     std::printf("the run ended %llu ms after the stop key\n", took);
     EXPECT_TRUE(result.stopKeyWatched);
-    EXPECT_EQ(SkipText(result.skipped, result.steps), "stopped by the user");
+    EXPECT_EQ(SkipText(result), "stopped by the user");
     EXPECT_LT(took, 2000u);
     EXPECT_EQ(Typed(), "\x18");
     EXPECT_EQ(desktop_.KeysLeftDown(), "");

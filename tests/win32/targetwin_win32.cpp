@@ -6,7 +6,9 @@
 // helps to see what arrived when the characters do not match. Closing the
 // window ends the program. A third argument, a window handle in decimal,
 // makes the window refuse the focus: whenever it is activated it hands the
-// foreground on to that window.
+// foreground on to that window. The arguments --sibling TITLE2 instead open
+// a second top-level window of the same process, titled TITLE2, whose
+// characters go to the character file's name with ".sibling" appended.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -23,6 +25,8 @@ namespace {
 
 std::string charFile;
 std::string keyFile;
+std::string siblingFile;
+HWND sibling = nullptr;
 HWND refuseTo = nullptr;
 
 void Append(const std::string& path, const char* bytes, std::size_t length) {
@@ -43,7 +47,7 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_CHAR: {
         const char byte = static_cast<char>(wParam & 0xFF);
-        Append(charFile, &byte, 1);
+        Append(window == sibling ? siblingFile : charFile, &byte, 1);
         return 0;
     }
     case WM_KEYDOWN:
@@ -78,7 +82,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const char* title = __argv[1];
     charFile = __argv[2];
     keyFile = charFile + ".keys";
-    if (__argc >= 4) {
+    const bool withSibling = __argc >= 5 && std::string(__argv[3]) == "--sibling";
+    if (__argc >= 4 && !withSibling) {
         // NOLINTNEXTLINE(performance-no-int-to-ptr): a window handle is a number
         refuseTo = reinterpret_cast<HWND>(
             static_cast<std::uintptr_t>(std::strtoull(__argv[3], nullptr, 10)));
@@ -101,6 +106,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
     ::ShowWindow(window, showCommand);
     ::UpdateWindow(window);
+    if (withSibling) {
+        siblingFile = charFile + ".sibling";
+        sibling = ::CreateWindowExA(0, windowClass.lpszClassName, __argv[4], WS_OVERLAPPEDWINDOW,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, nullptr, nullptr,
+                                    instance, nullptr);
+        ::ShowWindow(sibling, SW_SHOWNOACTIVATE);
+    }
 
     MSG message;
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace orvanel::win32test {
 
@@ -93,6 +95,20 @@ TargetProgram::TargetProgram(const std::string& title, const fs::path& charFile,
     if (refuseTo != nullptr) {
         commandLine += " " + std::to_string(reinterpret_cast<std::uintptr_t>(refuseTo));
     }
+    Start(program, std::move(commandLine), showCommand);
+}
+
+TargetProgram::TargetProgram(const std::string& title, const fs::path& charFile, int showCommand,
+                             const std::string& siblingTitle)
+    : title_(title) {
+    const fs::path program = ProgramDirectory() / "targetwin_win32.exe";
+    Start(program,
+          "\"" + program.string() + "\" \"" + title + "\" \"" + charFile.string() +
+              "\" --sibling \"" + siblingTitle + "\"",
+          showCommand);
+}
+
+void TargetProgram::Start(const fs::path& program, std::string commandLine, int showCommand) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -57,12 +57,18 @@ public:
     // with `refuseTo`, the window hands the foreground to it when activated.
     TargetProgram(const std::string& title, const std::filesystem::path& charFile, int showCommand,
                   HWND refuseTo = nullptr);
+    // The same with a second window of the process, titled `siblingTitle`,
+    // whose characters go to `charFile` with ".sibling" appended.
+    TargetProgram(const std::string& title, const std::filesystem::path& charFile, int showCommand,
+                  const std::string& siblingTitle);
     ~TargetProgram();
     TargetProgram(const TargetProgram&) = delete;
     TargetProgram& operator=(const TargetProgram&) = delete;
     bool Started() const { return process_ != nullptr; }
 
 private:
+    void Start(const std::filesystem::path& program, std::string commandLine, int showCommand);
+
     std::string title_;
     HANDLE process_ = nullptr;
 };

@@ -1,6 +1,7 @@
-// Where the keyboard focus is, seen from one window: the window itself, its
-// transients, other windows of its process, and other programs' windows,
-// with and without a window manager.
+// Where the keyboard focus is, seen from one window: the window itself and
+// its transients have it; other windows of its process, the window it is
+// transient for, and other programs' windows do not. With and without a
+// window manager.
 #include <gtest/gtest.h>
 
 #include <X11/Xatom.h>
@@ -60,7 +61,7 @@ protected:
     Display* dpy = nullptr;
 };
 
-TEST_F(FocusQueryTest, TheWindowItsTransientsAndItsProcessHaveItElseItIsElsewhere) {
+TEST_F(FocusQueryTest, OnlyTheWindowAndItsTransientsHaveIt) {
     const Window main = Make(4242, "desk");
     const Window dialog = Make(0, nullptr, main);
     const Window dialogOfDialog = Make(0, nullptr, dialog);
@@ -84,7 +85,7 @@ TEST_F(FocusQueryTest, TheWindowItsTransientsAndItsProcessHaveItElseItIsElsewher
         {"a window inside it", child, main, FocusState::WithWindow},
         {"its dialog", dialog, dialog, FocusState::WithWindow},
         {"its dialog's dialog", dialogOfDialog, dialogOfDialog, FocusState::WithWindow},
-        {"the same process", sibling, sibling, FocusState::WithWindow},
+        {"the same process", sibling, sibling, FocusState::Elsewhere},
         {"another process", otherProcess, otherProcess, FocusState::Elsewhere},
         {"the same pid elsewhere", otherMachine, otherMachine, FocusState::Elsewhere},
         {"the same pid, no machine", noMachine, noMachine, FocusState::Elsewhere},
@@ -98,9 +99,11 @@ TEST_F(FocusQueryTest, TheWindowItsTransientsAndItsProcessHaveItElseItIsElsewher
         EXPECT_EQ(desktop->FocusIsWith(main), c.expected) << c.name;
         EXPECT_EQ(desktop->GetForegroundWindow(), c.foreground) << c.name;
     }
-    // Seen from the dialog, the main window it belongs to has it too.
+    // Seen from the dialog, the main window it belongs to is another window.
     Focus(main);
-    EXPECT_EQ(desktop->FocusIsWith(dialogOfDialog), FocusState::WithWindow);
+    EXPECT_EQ(desktop->FocusIsWith(dialogOfDialog), FocusState::Elsewhere);
+    Focus(dialogOfDialog);
+    EXPECT_EQ(desktop->FocusIsWith(dialog), FocusState::WithWindow);
     EXPECT_EQ(desktop->FocusIsWith(kNoWindow), FocusState::Elsewhere);
 }
 

@@ -1,19 +1,19 @@
 // grabkeyboard: holds a grab of the whole keyboard, as screen lockers and
 // open menus do, until a signal ends it.
 //
-//   grabkeyboard READYFILE
+//   grabkeyboard READYFILE [KEYSFILE]
 //
-// Writes "grabbed\n" to READYFILE once it holds the grab.
+// Writes "grabbed\n" to READYFILE once it holds the grab, and one byte to
+// KEYSFILE for every key press that the grab takes.
 #include <X11/Xlib.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: grabkeyboard READYFILE\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: grabkeyboard READYFILE [KEYSFILE]\n");
         return 2;
     }
     Display* dpy = XOpenDisplay(nullptr);
@@ -32,7 +32,15 @@ int main(int argc, char** argv) {
         ready << "grabbed\n";
     }
     std::rename((std::string(argv[1]) + ".tmp").c_str(), argv[1]);
+    std::ofstream keys;
+    if (argc == 3) {
+        keys.open(argv[2], std::ios::binary | std::ios::app);
+    }
     for (;;) {
-        pause();
+        XEvent event;
+        XNextEvent(dpy, &event);
+        if (event.type == KeyPress && keys.is_open()) {
+            keys << 'k' << std::flush;
+        }
     }
 }

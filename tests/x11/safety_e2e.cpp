@@ -2,8 +2,10 @@
 // gives each run its own Xvfb, and each test its own openbox), typing through
 // the X11 backend into targetwin. Nothing may be typed while another program
 // holds the keyboard, into a window that did not take the focus, into a
-// window that took the focus away during the run, or after the stop key;
-// and no key may be left down.
+// window that took the focus away during the run (another program's, or
+// another window of the task's own program), after another program grabbed
+// the keyboard during the run, or after the stop key; and no key may be left
+// down.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,7 +14,9 @@
 #include <sys/stat.h>
 #include <thread>
 
-#include "desktop/x11/lockedhint.h"
+#include "desktop/posix/lockedhint.h"
+#include "history/runline.h"
+#include "schedule/task.h"
 #include "scheduler/runner.h"
 #include "x11testing.h"
 
@@ -34,7 +38,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        x11::LockedHintQuery noLogind;
+        posix::LockedHintQuery noLogind;
         noLogind.logindMark = "/nonexistent";
         desktop->SetSessionLockQuery(noLogind);
         wm = WindowManager::Start(*desktop);
@@ -50,8 +54,8 @@ protected:
         }
     }
 
-    RunResult Run(const std::string& line, const std::string& delay = "0") {
-        return RunTask(*keys, line, delay, kNoWindow);
+    TaskRun Run(const std::string& line, const std::string& delay = "0") {
+        return RunTask(*keys, ParseTaskLine(line), delay, kNoWindow);
     }
 
     std::unique_ptr<WindowManager> wm;
@@ -64,7 +68,7 @@ TEST_F(SafetyE2eTest, AHeldKeyboardSkipsAScriptButStillStartsAProgramWithoutOne)
     ASSERT_TRUE(Activate(target->Window()));
     auto grab = KeyboardGrab::Start();
     ASSERT_TRUE(grab);
-    const RunResult typed = Run("|Orvanel safety held|0|0|abc");
+    const TaskRun typed = Run("|Orvanel safety held|0|0|abc");
     EXPECT_EQ(typed.skipped, SkipReason::KeyboardHeld);
     EXPECT_EQ(typed.keyEvents, 0U);
 
@@ -72,8 +76,8 @@ TEST_F(SafetyE2eTest, AHeldKeyboardSkipsAScriptButStillStartsAProgramWithoutOne)
     const auto program = dir / "start.sh";
     test::WriteBytes(program, "#!/bin/sh\ntouch \"" + (dir / "started").string() + "\"\n");
     chmod(program.c_str(), 0755);
-    const RunResult started = Run(program.string() + "|Orvanel no such window|0|0|");
-    EXPECT_EQ(SkipText(started.skipped, started.steps), "");
+    const TaskRun started = Run(program.string() + "|Orvanel no such window|0|0|");
+    EXPECT_EQ(SkipText(started), "");
     EXPECT_TRUE(started.programStarted);
     EXPECT_TRUE(
         WaitUntil([&] { return std::filesystem::exists(dir / "started"); }, milliseconds(3000)));
@@ -86,7 +90,7 @@ TEST_F(SafetyE2eTest, AWindowThatDoesNotTakeTheFocusGetsNoKeys) {
     auto refusing = TargetWindow::Start("Orvanel safety refusing", {.noFocus = true});
     ASSERT_TRUE(other && refusing);
     ASSERT_TRUE(Activate(other->Window()));
-    const RunResult result = Run("|Orvanel safety refusing|0|0|abc");
+    const TaskRun result = Run("|Orvanel safety refusing|0|0|abc");
     EXPECT_EQ(result.skipped, SkipReason::WindowNotFocused);
     EXPECT_EQ(result.keyEvents, 0U);
     TypeText(*desktop, "z"); // a key typed now arrives after any stray ones
@@ -108,11 +112,72 @@ TEST_F(SafetyE2eTest, AWindowThatTakesTheFocusDuringTheRunGetsNoLaterStep) {
             WaitUntil([&] { return other->FocusWindow() == thief->Window(); }, milliseconds(2000));
         }
     });
-    const RunResult result = Run("|Orvanel safety target|0|0|a;b;c", "1500");
+    const TaskRun result = Run("|Orvanel safety target|0|0|a;b;c", "1500");
     steal.join();
-    EXPECT_EQ(SkipText(result.skipped, result.steps), "focus moved to another window after step 1");
+    EXPECT_EQ(SkipText(result), "focus moved to another window after step 1");
     EXPECT_EQ(target->Output(), "a");
     EXPECT_EQ(thief->Output(), "");
+}
+
+// During a {SLEEP} of a step, about 0.5 s in, the focus goes to another
+// program's window or to another window of the task's own program, or a
+// locker stand-in grabs the keyboard: the next key finds out, and the window
+// that took the keys over gets none.
+TEST_F(SafetyE2eTest, WhatTakesTheKeyboardDuringASleepGetsNoKey) {
+    enum class Thief { OtherProgram, Sibling, Locker };
+    struct Case {
+        const char* name;
+        Thief thief;
+        const char* script;
+        const char* skipped;
+    };
+    const Case cases[] = {
+        {"another program", Thief::OtherProgram, "a{SLEEP 1}bc",
+         "focus moved to another window during step 1"},
+        {"a sibling window", Thief::Sibling, "a{SLEEP 1}bc",
+         "focus moved to another window during step 1"},
+        {"a locker", Thief::Locker, "a;{SLEEP 1}pw~",
+         "keyboard held by another program during step 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto target = TargetWindow::Start("Orvanel safety task",
+                                          {.sibling = "Orvanel safety other document"});
+        auto bank = TargetWindow::Start("Bank - Browser");
+        ASSERT_TRUE(target && bank);
+        ASSERT_TRUE(Activate(target->Window()));
+        std::unique_ptr<KeyboardGrab> locker;
+        std::thread thief([&] {
+            if (!WaitUntil([&] { return target->Output() == "a"; }, milliseconds(5000))) {
+                return;
+            }
+            std::this_thread::sleep_for(milliseconds(400));
+            if (c.thief == Thief::Locker) {
+                locker = KeyboardGrab::Start();
+                return;
+            }
+            std::string error;
+            auto other = X11Desktop::Open(nullptr, error);
+            const WindowHandle to =
+                c.thief == Thief::Sibling ? target->SiblingWindow() : bank->Window();
+            if (other) {
+                other->SetForegroundWindow(to);
+                WaitUntil([&] { return other->FocusWindow() == to; }, milliseconds(2000));
+            }
+        });
+        const TaskRun result = Run(std::string("|Orvanel safety task|0|0|") + c.script);
+        thief.join();
+        EXPECT_EQ(SkipText(result), c.skipped);
+        EXPECT_EQ(history::RunHistoryLine(result).outcome, history::Outcome::Skipped);
+        EXPECT_EQ(target->Output(), "a");
+        EXPECT_EQ(target->SiblingOutput(), "");
+        EXPECT_EQ(bank->Output(), "");
+        if (locker) {
+            EXPECT_EQ(locker->KeysReceived(), 0U);
+        } else {
+            EXPECT_NE(c.thief, Thief::Locker) << "the locker stand-in did not grab in time";
+        }
+    }
 }
 
 TEST_F(SafetyE2eTest, TheStopKeyEndsASleepAtOnceAndLeavesNoKeyDown) {
@@ -139,7 +204,7 @@ TEST_F(SafetyE2eTest, TheStopKeyEndsASleepAtOnceAndLeavesNoKeyDown) {
         XCloseDisplay(dpy);
     });
     // SHIFT is held through the sleep: the stop must let go of it.
-    const RunResult result = Run("|Orvanel safety stop|0|0|+(a{SLEEP 30}b);c");
+    const TaskRun result = Run("|Orvanel safety stop|0|0|+(a{SLEEP 30}b);c");
     const Clock::time_point ended = Clock::now();
     press.join();
     ASSERT_NE(pressed, Clock::time_point{});

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "desktop/x11/lockedhint.h"
+#include "desktop/posix/lockedhint.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -92,7 +92,7 @@ TEST_F(StopKeyTest, OnlyTheCombinationStopsWhateverTheLockKeys) {
 }
 
 TEST_F(StopKeyTest, TheStopKeyHeldDownIsNoKeyboardHeldByAnotherProgram) {
-    x11::LockedHintQuery noLogind;
+    posix::LockedHintQuery noLogind;
     noLogind.logindMark = "/nonexistent";
     desktop->SetSessionLockQuery(noLogind);
     ASSERT_TRUE(desktop->StartStopKeyWatch());

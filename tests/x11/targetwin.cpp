@@ -2,6 +2,7 @@
 //
 //   targetwin --title TITLE --out FILE [--ready FILE] [--minimized]
 //             [--maximized] [--wm-name-only] [--keymap-on-read] [--no-focus]
+//             [--sibling TITLE2]
 //
 // The window's title is TITLE (UTF-8) in _NET_WM_NAME and in WM_NAME
 // (--wm-name-only: WM_NAME alone, as Latin-1 STRING). Each key press is
@@ -21,6 +22,10 @@
 // them: a key is then read with the keymap of the moment it is read.
 // --no-focus: a window that never takes the keyboard focus (WM_HINTS input
 // False, no WM_TAKE_FOCUS), which window managers do not focus.
+// --sibling: a second top-level window of the same client and process
+// (both carry its _NET_WM_PID and WM_CLIENT_MACHINE), titled TITLE2, whose
+// keys go to FILE.sibling; its window id follows the first one in the ready
+// file, which is written once both are mapped.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -88,13 +93,13 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
-void WriteReady(const std::string& path, Window window) {
+void WriteReady(const std::string& path, const std::string& ids) {
     const std::string temporary = path + ".tmp";
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         return;
     }
-    WriteAll(fd, std::to_string(window) + "\n");
+    WriteAll(fd, ids + "\n");
     close(fd);
     rename(temporary.c_str(), path.c_str());
 }
@@ -138,14 +143,47 @@ std::string Token(KeySym keysym, unsigned state) {
 
 int Usage() {
     std::fprintf(stderr, "usage: targetwin --title TITLE --out FILE [--ready FILE] [--minimized] "
-                         "[--maximized] [--wm-name-only] [--keymap-on-read] [--no-focus]\n");
+                         "[--maximized] [--wm-name-only] [--keymap-on-read] [--no-focus] "
+                         "[--sibling TITLE2]\n");
     return 2;
+}
+
+// Names the window's process and machine, as toolkits do.
+void SetProcess(Display* dpy, Window window) {
+    long pid = getpid();
+    XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    XChangeProperty(dpy, window, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(host), static_cast<int>(std::strlen(host)));
+}
+
+// The second window of --sibling: a plain window with a title.
+Window MakeSibling(Display* dpy, const std::string& title) {
+    const int screen = DefaultScreen(dpy);
+    const Window window = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 80, 80, 300, 150, 1,
+                                              BlackPixel(dpy, screen), WhitePixel(dpy, screen));
+    XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_WM_NAME", False),
+                    XInternAtom(dpy, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XStoreName(dpy, window, title.c_str());
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(dpy, window, &hints);
+    SetProcess(dpy, window);
+    XSelectInput(dpy, window, KeyPressMask | FocusChangeMask | StructureNotifyMask);
+    XMapWindow(dpy, window);
+    return window;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string title, outPath, readyPath;
+    std::string title, outPath, readyPath, siblingTitle;
     bool minimized = false, maximized = false, wmNameOnly = false, keymapOnRead = false,
          noFocus = false;
     for (int i = 1; i < argc; ++i) {
@@ -166,6 +204,8 @@ int main(int argc, char** argv) {
             keymapOnRead = true;
         } else if (arg == "--no-focus") {
             noFocus = true;
+        } else if (arg == "--sibling" && i + 1 < argc) {
+            siblingTitle = argv[++i];
         } else {
             return Usage();
         }
@@ -228,6 +268,21 @@ int main(int argc, char** argv) {
     XSelectInput(dpy, window,
                  KeyPressMask | FocusChangeMask | StructureNotifyMask | PropertyChangeMask |
                      ExposureMask);
+    Window sibling = None;
+    int siblingOut = -1;
+    if (!siblingTitle.empty()) {
+        SetProcess(dpy, window);
+        siblingOut = open((outPath + ".sibling").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        sibling = MakeSibling(dpy, siblingTitle);
+    }
+    bool siblingMapped = sibling == None;
+    bool windowUp = false; // mapped (or iconified, for --minimized)
+    const auto readyWhenUp = [&] {
+        if (windowUp && siblingMapped) {
+            WriteReady(readyPath, std::to_string(window) +
+                                      (sibling == None ? "" : " " + std::to_string(sibling)));
+        }
+    };
 
     // Is a window manager there to iconify us?
     bool wm = false;
@@ -247,7 +302,8 @@ int main(int argc, char** argv) {
     }
     if (minimized && !wm) {
         XSync(dpy, False);
-        WriteReady(readyPath, window);
+        windowUp = true;
+        readyWhenUp();
     } else {
         XMapWindow(dpy, window);
     }
@@ -259,9 +315,13 @@ int main(int argc, char** argv) {
         XNextEvent(dpy, &event);
         switch (event.type) {
         case MapNotify:
-            if (!ready && !minimized) {
+            if (event.xmap.window == sibling) {
+                siblingMapped = true;
+                readyWhenUp();
+            } else if (!ready && !minimized) {
                 ready = true;
-                WriteReady(readyPath, window);
+                windowUp = true;
+                readyWhenUp();
             }
             break;
         case PropertyNotify:
@@ -275,7 +335,8 @@ int main(int argc, char** argv) {
                     data != nullptr && count >= 1 &&
                     reinterpret_cast<long*>(data)[0] == IconicState) {
                     ready = true;
-                    WriteReady(readyPath, window);
+                    windowUp = true;
+                    readyWhenUp();
                 }
                 if (data != nullptr) {
                     XFree(data);
@@ -291,7 +352,8 @@ int main(int argc, char** argv) {
             }
             XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
             if (keysym != NoSymbol && !IsModifier(keysym)) {
-                WriteAll(out, Token(keysym, event.xkey.state));
+                WriteAll(event.xkey.window == sibling ? siblingOut : out,
+                         Token(keysym, event.xkey.state));
             }
             break;
         }

@@ -163,7 +163,7 @@ int Child::Wait(milliseconds timeout) {
 std::unique_ptr<KeyboardGrab> KeyboardGrab::Start() {
     std::unique_ptr<KeyboardGrab> grab(new KeyboardGrab());
     const std::string ready = (grab->dir_ / "grabbed").string();
-    grab->process_ = Child::Spawn({ORVANEL_GRABKEYBOARD, ready});
+    grab->process_ = Child::Spawn({ORVANEL_GRABKEYBOARD, ready, (grab->dir_ / "keys").string()});
     if (!grab->process_ ||
         !WaitUntil([&] { return ReadFile(ready) == "grabbed\n"; }, milliseconds(5000))) {
         ADD_FAILURE() << "grabkeyboard did not take the keyboard";
@@ -172,10 +172,15 @@ std::unique_ptr<KeyboardGrab> KeyboardGrab::Start() {
     return grab;
 }
 
+std::size_t KeyboardGrab::KeysReceived() const {
+    return ReadFile((dir_ / "keys").string()).size();
+}
+
 // ---- TargetWindow ----
 
 std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
-                                                  TargetOptions options, milliseconds timeout) {
+                                                  const TargetOptions& options,
+                                                  milliseconds timeout) {
     std::unique_ptr<TargetWindow> target(new TargetWindow());
     target->outPath_ = (target->dir_ / "keys.txt").string();
     const std::string ready = target->outPath_ + ".ready";
@@ -196,6 +201,9 @@ std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
     if (options.noFocus) {
         argv.emplace_back("--no-focus");
     }
+    if (!options.sibling.empty()) {
+        argv.insert(argv.end(), {"--sibling", options.sibling});
+    }
     target->process_ = Child::Spawn(argv);
     if (!target->process_) {
         ADD_FAILURE() << "cannot start " << TargetWinPath();
@@ -211,8 +219,16 @@ std::unique_ptr<TargetWindow> TargetWindow::Start(const std::string& utf8Title,
         ADD_FAILURE() << "targetwin \"" << utf8Title << "\" did not come up";
         return nullptr;
     }
-    target->window_ = std::stoull(id);
+    std::size_t end = 0;
+    target->window_ = std::stoull(id, &end);
+    if (!options.sibling.empty()) {
+        target->sibling_ = std::stoull(id.substr(end));
+    }
     return target;
+}
+
+std::string TargetWindow::SiblingOutput() const {
+    return ReadFile(outPath_ + ".sibling");
 }
 
 std::string TargetWindow::Output() const {

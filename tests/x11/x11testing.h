@@ -66,12 +66,14 @@ private:
     bool reaped_ = false;
 };
 
-// Another program holding a grab of the whole keyboard; the grab ends with
-// the object.
+// Another program holding a grab of the whole keyboard, as a screen locker
+// does; the grab ends with the object.
 class KeyboardGrab {
 public:
     // Null (with a gtest failure) when the grab is not held within 5 s.
     static std::unique_ptr<KeyboardGrab> Start();
+    // How many key presses the grab has received.
+    std::size_t KeysReceived() const;
 
 private:
     KeyboardGrab() = default;
@@ -85,6 +87,7 @@ struct TargetOptions {
     bool wmNameOnly = false;   // title in WM_NAME only
     bool keymapOnRead = false; // reads keys with the keymap of the moment it reads them
     bool noFocus = false;      // never takes the keyboard focus (WM_HINTS input False)
+    std::string sibling = {};  // the title of a second window of the same client
 };
 
 // One targetwin process: a window with a given title that writes every key
@@ -94,10 +97,13 @@ public:
     // Starts it and waits until it is up; null (with a gtest failure) if it
     // does not come up within `timeout`.
     static std::unique_ptr<TargetWindow> Start(const std::string& utf8Title,
-                                               TargetOptions options = {},
+                                               const TargetOptions& options = {},
                                                milliseconds timeout = milliseconds(5000));
 
     WindowHandle Window() const { return window_; }
+    // The second window of TargetOptions::sibling, and what it has received.
+    WindowHandle SiblingWindow() const { return sibling_; }
+    std::string SiblingOutput() const;
     const std::string& OutPath() const { return outPath_; }
     // What it has received so far.
     std::string Output() const;
@@ -116,6 +122,7 @@ private:
     std::string outPath_;
     std::unique_ptr<Child> process_;
     WindowHandle window_ = kNoWindow;
+    WindowHandle sibling_ = kNoWindow;
 };
 
 // openbox, started for the test and stopped after it. Null (with a gtest

@@ -9,6 +9,9 @@
 #if defined(ORVANEL_HAVE_KDE)
 #include "desktop/kde/kdedesktop.h"
 #endif
+#if defined(ORVANEL_HAVE_GNOME)
+#include "desktop/gnome/gnomesession.h"
+#endif
 
 namespace orvanel {
 
@@ -54,6 +57,24 @@ bool OpenKde(OpenedDesktop& opened, std::string& why) {
 }
 #endif
 
+#if defined(ORVANEL_HAVE_GNOME)
+// GNOME (GNOME Shell, known by its name on the session bus): true when the
+// backend opened. On GNOME without Orvanel's extension running, `why` says
+// what the user must do.
+bool OpenGnome(OpenedDesktop& opened, std::string& why) {
+    gnome::GnomeOpening gnome = gnome::OpenOnGnome();
+    if (gnome.desktop) {
+        opened.desktop = std::move(gnome.desktop);
+        opened.backend = "gnome";
+        return true;
+    }
+    if (gnome.gnome) {
+        why = gnome.why;
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 std::string X11OnlyNotice(const std::string& why) {
@@ -78,11 +99,17 @@ OpenedDesktop OpenDesktop() {
     if (OpenWlroots(opened, wlrootsWhy)) {
         return opened;
     }
+#if defined(ORVANEL_HAVE_GNOME)
+    // Only a Wayland session whose compositor is neither KWin nor a wlroots
+    // one is asked: GNOME on Xorg is an X11 desktop.
+    if (why.empty() && !wlrootsWhy.empty() && OpenGnome(opened, why)) {
+        return opened;
+    }
+#endif
     if (why.empty()) {
         why = wlrootsWhy;
     }
 #endif
-    // GNOME (mutter): its backend comes here, between KDE and X11.
     if (!why.empty()) {
         opened.notice = X11OnlyNotice(why);
     }

@@ -18,10 +18,11 @@
 #include "desktop/kde/plasmawindows.h"
 #include "desktop/localtime.h"
 #include "desktop/posix/localeinfo.h"
+#include "desktop/posix/lockedhint.h"
 #include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
+#include "desktop/posix/tickcount.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/lockedhint.h"
 #include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel {
@@ -290,6 +291,10 @@ void KdeDesktop::Sleep(std::uint32_t milliseconds) {
     posix::SleepFor(std::chrono::milliseconds(milliseconds));
 }
 
+std::uint32_t KdeDesktop::GetTickCount() {
+    return posix::TickCount();
+}
+
 SystemTime KdeDesktop::GetLocalTime() {
     struct timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -304,7 +309,7 @@ LocaleInfo KdeDesktop::GetLocaleInfoA() {
 // ---- unattended safety ----
 
 InputBlock KdeDesktop::InputBlocked() {
-    if (impl_->session->ScreenLocked() || x11::SessionLocked(x11::LockedHintQuery{})) {
+    if (impl_->session->ScreenLocked() || posix::SessionLocked(posix::LockedHintQuery{})) {
         return InputBlock::ScreenLocked;
     }
     return InputBlock::Clear;

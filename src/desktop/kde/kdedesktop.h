@@ -72,6 +72,7 @@ public:
         return posix::SetAutostart(on, dataDirectory);
     }
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
     InputBlock InputBlocked() override;

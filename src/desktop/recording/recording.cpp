@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 #include "desktop/localtime.h"
 #include "desktop/uslayout.h"
@@ -49,6 +50,9 @@ void RecordingDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCod
     const int held = held_[virtualKey] += change;
     if (held == 0) {
         held_.erase(virtualKey);
+    }
+    if (keyEventTime_ != 0 || !events_.empty()) {
+        Advance(keyEventTime_);
     }
 }
 
@@ -142,17 +146,16 @@ bool RecordingDesktop::SetForegroundWindow(WindowHandle window) {
 }
 
 FocusState RecordingDesktop::FocusIsWith(WindowHandle window) {
-    if (foreground_ == kNoWindow) {
-        return FocusState::Elsewhere;
+    // Bounded: an owner chain that loops must not hang a test.
+    WindowHandle current = foreground_;
+    for (int depth = 0; current != kNoWindow && depth < 16; ++depth) {
+        if (current == window) {
+            return FocusState::WithWindow;
+        }
+        const auto it = windows_.find(current);
+        current = it != windows_.end() ? it->second.owner : kNoWindow;
     }
-    if (foreground_ == window) {
-        return FocusState::WithWindow;
-    }
-    const auto a = windows_.find(window);
-    const auto b = windows_.find(foreground_);
-    const bool sameProgram = a != windows_.end() && b != windows_.end() && a->second.program != 0 &&
-                             a->second.program == b->second.program;
-    return sameProgram ? FocusState::WithWindow : FocusState::Elsewhere;
+    return FocusState::Elsewhere;
 }
 
 bool RecordingDesktop::StartStopKeyWatch() {
@@ -218,7 +221,7 @@ std::intptr_t RecordingDesktop::ShellExecuteA(WindowHandle owner, const char* op
 
 void RecordingDesktop::Sleep(std::uint32_t milliseconds) {
     Add("sleep " + std::to_string(milliseconds));
-    now_ += milliseconds;
+    Advance(milliseconds);
     if (onSleep) {
         onSleep(milliseconds);
     }
@@ -254,6 +257,19 @@ std::int64_t RecordingDesktop::LocalToEpoch(int year, int month, int day, int ho
     local.tm_sec = second;
     local.tm_isdst = -1;
     return static_cast<std::int64_t>(std::mktime(&local)) * 1000;
+}
+
+void RecordingDesktop::Advance(std::int64_t milliseconds) {
+    now_ += milliseconds;
+    while (!events_.empty() && events_.begin()->first <= now_) {
+        const std::function<void()> event = std::move(events_.begin()->second);
+        events_.erase(events_.begin());
+        event();
+    }
+}
+
+void RecordingDesktop::At(std::int64_t epochMilliseconds, std::function<void()> event) {
+    events_.emplace(epochMilliseconds, std::move(event));
 }
 
 // ---- The record ----

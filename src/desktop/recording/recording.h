@@ -19,8 +19,14 @@
 //
 // The foreground window is the last one SetForegroundWindow made so (a window
 // can refuse it) or the test set; the focus is with a window when the
-// foreground window is that window or one of the same program. InputBlocked
+// foreground window is that window or owned by it (a dialog, following the
+// owner chain); other windows of its program do not count. InputBlocked
 // answers what the test set.
+//
+// The fake clock moves on in Sleep, and by a set time per key event
+// (SetKeyEventTime, 0 unless set). Events a test scripts for a moment of the
+// fake clock (At: the focus moves, the screen locks) happen once the clock
+// reaches that moment.
 //
 // Queries (VkKeyScanA, CharToOemA, OemKeyScan, MapVirtualKeyA, GetLocalTime,
 // GetLocaleInfoA) are answered without a line unless RecordQueries(true):
@@ -69,6 +75,7 @@ public:
                                 const char* parameters, const char* directory,
                                 int showCommand) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(now_); }
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
     InputBlock InputBlocked() override { return inputBlock_; }
@@ -80,6 +87,7 @@ public:
     bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
     std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
     UntypedCharacters TakeUntypedCharacters() override { return std::exchange(untyped, {}); }
+    bool KeysRefused() override { return keysRefused; }
 
     // ---- The record ----
     // Every recorded line, each ended by "\n".
@@ -100,14 +108,19 @@ public:
     void SetForeground(WindowHandle window) { foreground_ = window; }
     // SetForegroundWindow leaves the focus where it is for this window.
     void RefuseFocus(WindowHandle window) { windows_[window].refusesFocus = true; }
-    // Windows with the same non-zero program number belong to one program.
+    // Windows with the same non-zero program number belong to one program
+    // (which gives them no say over each other's focus).
     void SetProgram(WindowHandle window, int program) { windows_[window].program = program; }
+    // `window` is owned by `owner`: a dialog of it.
+    void SetOwner(WindowHandle window, WindowHandle owner) { windows_[window].owner = owner; }
     // What ShellExecuteA answers from now on (32 or less: the start failed).
     void SetShellAnswer(std::intptr_t answer) { shellAnswer_ = answer; }
 
     // What TakeUntypedCharacters answers next (then none), as a layout that
     // lacks characters would.
     UntypedCharacters untyped;
+    // What KeysRefused answers, as a desktop that checks keys on arrival.
+    bool keysRefused = false;
 
     // ---- Input, stop key, session start ----
     void SetInputBlock(InputBlock block) { inputBlock_ = block; }
@@ -132,7 +145,14 @@ public:
     // 2026-01-05 07:00:00 UTC (a Monday).
     std::int64_t Now() const { return now_; }
     void SetNow(std::int64_t epochMilliseconds) { now_ = epochMilliseconds; }
-    void Advance(std::int64_t milliseconds) { now_ += milliseconds; }
+    // Moves the clock on, running the scripted events it reaches.
+    void Advance(std::int64_t milliseconds);
+    // Runs `event` once the clock reaches `epochMilliseconds` (at once in the
+    // next Sleep or key event when it has already). Events of one moment run
+    // in the order given.
+    void At(std::int64_t epochMilliseconds, std::function<void()> event);
+    // How far each key event moves the clock on (0 at first).
+    void SetKeyEventTime(std::int64_t milliseconds) { keyEventTime_ = milliseconds; }
     // The epoch milliseconds of a local date and time (mktime, TZ of the process).
     static std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute,
                                      int second = 0);
@@ -153,11 +173,14 @@ private:
         bool minimised = false;
         bool refusesFocus = false;
         int program = 0;
+        WindowHandle owner = kNoWindow;
     };
     std::map<WindowHandle, FakeWindow> windows_;
     WindowHandle nextWindow_ = 1;
     WindowHandle foreground_ = kNoWindow;
     std::int64_t now_ = 0;
+    std::int64_t keyEventTime_ = 0;
+    std::multimap<std::int64_t, std::function<void()>> events_;
     LocaleInfo locale_;
     InputBlock inputBlock_ = InputBlock::Clear;
     std::intptr_t shellAnswer_ = kShellResult;

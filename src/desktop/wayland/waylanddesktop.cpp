@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "desktop/localtime.h"
 #include "desktop/posix/localeinfo.h"
 #include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
+#include "desktop/posix/tickcount.h"
 #include "desktop/uslayout.h"
 #include "desktop/wayland/wlconnection.h"
 #include "desktop/wayland/wlkeyboard.h"
@@ -30,6 +32,7 @@ struct WaylandDesktop::Impl {
     posix::GuardLink guard;
     std::unique_ptr<wl::VirtualKeyboard> sink;
     std::unique_ptr<wl::WlKeyboard> keyboard;
+    posix::LockedHintQuery lockQuery;
 
     bool Dead() const { return connection->Dead(); }
     wl::Toplevel* Window(WindowHandle window) { return toplevels->Get(window); }
@@ -148,6 +151,10 @@ WindowHandle WaylandDesktop::FindWindowA(const char* /*className*/, const char* 
     return impl_->toplevels->Find(utf8);
 }
 
+InputBlock WaylandDesktop::InputBlocked() {
+    return posix::SessionLocked(impl_->lockQuery) ? InputBlock::ScreenLocked : InputBlock::Clear;
+}
+
 WindowHandle WaylandDesktop::GetForegroundWindow() {
     if (impl_->Dead() || !impl_->connection->Roundtrip()) {
         return kNoWindow;
@@ -162,8 +169,8 @@ FocusState WaylandDesktop::FocusIsWith(WindowHandle window) {
     if (active == kNoWindow) {
         return FocusState::Unknown;
     }
-    return impl_->toplevels->SameProgram(active, window) ? FocusState::WithWindow
-                                                         : FocusState::Elsewhere;
+    return impl_->toplevels->IsOrBelongsTo(active, window) ? FocusState::WithWindow
+                                                           : FocusState::Elsewhere;
 }
 
 bool WaylandDesktop::ShowWindow(WindowHandle window, int /*showCommand*/) {
@@ -228,6 +235,10 @@ void WaylandDesktop::Sleep(std::uint32_t milliseconds) {
     posix::SleepFor(std::chrono::milliseconds(milliseconds));
 }
 
+std::uint32_t WaylandDesktop::GetTickCount() {
+    return posix::TickCount();
+}
+
 SystemTime WaylandDesktop::GetLocalTime() {
     struct timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -251,6 +262,10 @@ bool WaylandDesktop::IsActive(WindowHandle window) {
     impl_->connection->Roundtrip();
     wl::Toplevel* w = impl_->Window(window);
     return w != nullptr && w->activated;
+}
+
+void WaylandDesktop::SetSessionLockQuery(posix::LockedHintQuery query) {
+    impl_->lockQuery = std::move(query);
 }
 
 int WaylandDesktop::ReleaseGuardProcess() const {

@@ -24,6 +24,7 @@
 
 #include "desktop/desktop.h"
 #include "desktop/posix/autostart.h"
+#include "desktop/posix/lockedhint.h"
 
 namespace orvanel {
 
@@ -67,10 +68,13 @@ public:
         return posix::SetAutostart(on, dataDirectory);
     }
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
-    // The compositor tells which window is activated, not whether the screen
-    // is locked or the keyboard held; nor can a client watch a global key.
+    // ScreenLocked while logind says the session is locked. The compositor
+    // tells which window is activated, not whether a lock screen is up or
+    // the keyboard held; nor can a client watch a global key.
+    InputBlock InputBlocked() override;
     WindowHandle GetForegroundWindow() override;
     FocusState FocusIsWith(WindowHandle window) override;
 
@@ -82,6 +86,8 @@ public:
     bool IsActive(WindowHandle window);
     // The process id of the release guard (-1 when none could start).
     int ReleaseGuardProcess() const;
+    // How InputBlocked asks logind (tests point it at a stand-in).
+    void SetSessionLockQuery(posix::LockedHintQuery query);
 
     struct Impl;
 

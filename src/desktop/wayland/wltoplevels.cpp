@@ -8,6 +8,9 @@ namespace orvanel::wl {
 
 namespace {
 
+// How many parent links IsOrBelongsTo follows.
+constexpr int kParentDepth = 4;
+
 void OnTitle(void* data, zwlr_foreign_toplevel_handle_v1* /*handle*/, const char* title) {
     static_cast<Toplevel*>(data)->pendingTitle = title != nullptr ? title : "";
 }
@@ -128,16 +131,37 @@ std::uint64_t Toplevels::Active() const {
     return 0;
 }
 
-bool Toplevels::SameProgram(std::uint64_t a, std::uint64_t b) const {
+bool Toplevels::IsOrBelongsTo(std::uint64_t a, std::uint64_t b) const {
     const auto first = windows_.find(a);
     const auto second = windows_.find(b);
     if (first == windows_.end() || second == windows_.end()) {
         return false;
     }
-    const Toplevel& x = *first->second;
-    const Toplevel& y = *second->second;
-    return a == b || x.parent == y.handle || y.parent == x.handle ||
-           (!x.appId.empty() && x.appId == y.appId);
+    if (a == b) {
+        return true;
+    }
+    const zwlr_foreign_toplevel_handle_v1* owner = second->second->handle;
+    const Toplevel* current = first->second.get();
+    // Bounded: a dialog of a dialog of a main window is as deep as programs go.
+    for (int depth = 0; depth < kParentDepth && current->parent != nullptr; ++depth) {
+        if (current->parent == owner) {
+            return true;
+        }
+        current = ByHandle(current->parent);
+        if (current == nullptr) {
+            return false;
+        }
+    }
+    return false;
+}
+
+const Toplevel* Toplevels::ByHandle(const zwlr_foreign_toplevel_handle_v1* handle) const {
+    for (const auto& [id, window] : windows_) {
+        if (window->handle == handle) {
+            return window.get();
+        }
+    }
+    return nullptr;
 }
 
 } // namespace orvanel::wl

@@ -45,9 +45,10 @@ public:
     // The id of the activated window, 0 when none is.
     std::uint64_t Active() const;
 
-    // Whether two windows are of one program: the same one, one the parent
-    // of the other (a dialog), or both with the same application id.
-    bool SameProgram(std::uint64_t a, std::uint64_t b) const;
+    // Whether window `a` is window `b` or one of its dialogs: its parent, or
+    // the parent's parent (a few levels), is `b`. Other windows of the same
+    // application id do not count.
+    bool IsOrBelongsTo(std::uint64_t a, std::uint64_t b) const;
 
     // The manager's events (public for its listener table).
     static void OnToplevelThunk(void* data, zwlr_foreign_toplevel_manager_v1* manager,
@@ -55,6 +56,8 @@ public:
     static void OnFinishedThunk(void* data, zwlr_foreign_toplevel_manager_v1* manager);
 
 private:
+    const Toplevel* ByHandle(const zwlr_foreign_toplevel_handle_v1* handle) const;
+
     zwlr_foreign_toplevel_manager_v1* manager_;
     std::map<std::uint64_t, std::unique_ptr<Toplevel>> windows_;
     std::uint64_t nextId_ = 1;

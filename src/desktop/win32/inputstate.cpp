@@ -112,17 +112,6 @@ bool IsOwnedBy(HWND window, HWND owner) {
     return false;
 }
 
-HWND RootOwner(HWND window) {
-    HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-    return root != nullptr ? root : window;
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    return process;
-}
-
 } // namespace
 
 SessionLock SessionLockFromFlags(std::int32_t sessionFlags, bool windows7) {
@@ -205,15 +194,7 @@ FocusState FocusRelation(WindowHandle foreground, WindowHandle window) {
     if (front == nullptr || own == nullptr || ::IsWindow(own) == FALSE) {
         return FocusState::Elsewhere;
     }
-    if (front == own || IsOwnedBy(front, own) || IsOwnedBy(own, front) ||
-        RootOwner(front) == RootOwner(own)) {
-        return FocusState::WithWindow;
-    }
-    const DWORD frontProcess = ProcessOf(front);
-    if (frontProcess != 0 && frontProcess == ProcessOf(own)) {
-        return FocusState::WithWindow;
-    }
-    return FocusState::Elsewhere;
+    return front == own || IsOwnedBy(front, own) ? FocusState::WithWindow : FocusState::Elsewhere;
 }
 
 } // namespace orvanel::win32

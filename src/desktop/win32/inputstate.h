@@ -45,10 +45,10 @@ InputBlock CurrentInputBlock();
 // The system's foreground window, kNoWindow when there is none.
 WindowHandle ForegroundWindow();
 
-// WithWindow when `foreground` is `window`, one owns the other (directly or
-// further up the owner chain), both have the same root owner, or both belong
-// to the same process; Elsewhere otherwise, and when either is kNoWindow or
-// `window` no longer exists.
+// WithWindow when `foreground` is `window` or owned by it (a dialog: `window`
+// is up the foreground window's owner chain); Elsewhere otherwise, also for
+// other windows of the same process and for `window`'s own owner, and when
+// either is kNoWindow or `window` no longer exists.
 FocusState FocusRelation(WindowHandle foreground, WindowHandle window);
 
 } // namespace orvanel::win32

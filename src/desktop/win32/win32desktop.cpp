@@ -106,6 +106,10 @@ void Win32Desktop::Sleep(std::uint32_t milliseconds) {
     ::Sleep(milliseconds);
 }
 
+std::uint32_t Win32Desktop::GetTickCount() {
+    return ::GetTickCount();
+}
+
 SystemTime Win32Desktop::GetLocalTime() {
     SYSTEMTIME now = {};
     ::GetLocalTime(&now);

@@ -35,6 +35,7 @@ public:
                                 int showCommand) override;
 
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override;
     SystemTime GetLocalTime() override;
     // The formats of the system default locale; a value the locale does not
     // give keeps the default of LocaleInfo.

@@ -3,8 +3,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include <string>
-
 namespace orvanel::x11 {
 
 namespace {
@@ -16,7 +14,7 @@ constexpr int kTransientDepth = 4;
 } // namespace
 
 FocusQuery::FocusQuery(Display* display, EwmhWindows& windows)
-    : display_(display), windows_(windows), netWmPid_(XInternAtom(display, "_NET_WM_PID", False)) {}
+    : display_(display), windows_(windows) {}
 
 Window FocusQuery::Foreground() {
     Window focus = None;
@@ -54,11 +52,8 @@ FocusState FocusQuery::IsWith(Window window) {
     if (focused == 0 || window == 0) {
         return FocusState::Elsewhere;
     }
-    if (focused == window || TransientLeads(focused, window) || TransientLeads(window, focused) ||
-        SameProcess(focused, window)) {
-        return FocusState::WithWindow;
-    }
-    return FocusState::Elsewhere;
+    return focused == window || TransientLeads(focused, window) ? FocusState::WithWindow
+                                                                : FocusState::Elsewhere;
 }
 
 bool FocusQuery::TransientLeads(Window from, Window to) {
@@ -75,34 +70,6 @@ bool FocusQuery::TransientLeads(Window from, Window to) {
         current = owner;
     }
     return false;
-}
-
-long FocusQuery::Pid(Window w) {
-    const auto pid = windows_.LongProperty(w, netWmPid_, XA_CARDINAL);
-    return pid.empty() ? 0 : pid[0];
-}
-
-// False when `w` names no machine.
-bool FocusQuery::ClientMachine(Window w, std::string& machine) {
-    const auto bytes = windows_.Property(w, XA_WM_CLIENT_MACHINE, AnyPropertyType);
-    if (!bytes) {
-        return false;
-    }
-    machine.assign(bytes->begin(), bytes->end());
-    return true;
-}
-
-// Process ids only mean the same process on the same machine: where either
-// window names its machine, both must name the same one.
-bool FocusQuery::SameProcess(Window a, Window b) {
-    const long pid = Pid(a);
-    if (pid <= 0 || pid != Pid(b)) {
-        return false;
-    }
-    std::string machineA, machineB;
-    const bool namedA = ClientMachine(a, machineA);
-    const bool namedB = ClientMachine(b, machineB);
-    return namedA == namedB && machineA == machineB;
 }
 
 } // namespace orvanel::x11

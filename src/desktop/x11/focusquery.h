@@ -1,5 +1,5 @@
 // Where the keyboard focus is: the top-level client window that has it, and
-// whether that is a given window or one of the same program.
+// whether that is a given window or one of its dialogs.
 //
 // The input focus decides, since keys go where it is. The focus window is
 // walked up to the client window that carries WM_STATE; when it sits in a
@@ -13,8 +13,6 @@
 
 #include <X11/Xlib.h>
 
-#include <string>
-
 #include "desktop/desktop.h"
 #include "desktop/x11/ewmhwindows.h"
 
@@ -27,21 +25,17 @@ public:
     // The top-level client window with the keyboard focus; 0 when none.
     Window Foreground();
 
-    // WithWindow when the focused window is `window`, when one is transient
-    // for the other (followed a few levels), or when both carry the same
-    // _NET_WM_PID (and the same WM_CLIENT_MACHINE where either names one);
-    // Elsewhere otherwise, also when the focus is nowhere.
+    // WithWindow when the focused window is `window` or transient for it
+    // (a dialog, followed a few levels); Elsewhere otherwise, also when the
+    // focus is nowhere. Other windows of the same client or process do not
+    // count.
     FocusState IsWith(Window window);
 
 private:
     bool TransientLeads(Window from, Window to);
-    bool SameProcess(Window a, Window b);
-    long Pid(Window w);
-    bool ClientMachine(Window w, std::string& machine);
 
     Display* display_;
     EwmhWindows& windows_;
-    Atom netWmPid_;
 };
 
 } // namespace orvanel::x11

@@ -12,13 +12,14 @@
 
 #include "desktop/localtime.h"
 #include "desktop/posix/localeinfo.h"
+#include "desktop/posix/lockedhint.h"
 #include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
+#include "desktop/posix/tickcount.h"
 #include "desktop/uslayout.h"
 #include "desktop/x11/ewmhwindows.h"
 #include "desktop/x11/focusquery.h"
 #include "desktop/x11/inputprobe.h"
-#include "desktop/x11/lockedhint.h"
 #include "desktop/x11/stopkeywatch.h"
 #include "desktop/x11/vkkeysyms.h"
 #include "desktop/x11/x11keyboard.h"
@@ -45,7 +46,7 @@ struct X11Desktop::Impl {
     std::unique_ptr<x11::EwmhWindows> windows;
     std::unique_ptr<x11::FocusQuery> focus;
     std::unique_ptr<x11::StopKeyWatch> stopKey;
-    x11::LockedHintQuery lockQuery;
+    posix::LockedHintQuery lockQuery;
 
     Impl() = default;
     Impl(const Impl&) = delete;
@@ -242,6 +243,10 @@ void X11Desktop::Sleep(std::uint32_t milliseconds) {
     posix::SleepFor(std::chrono::milliseconds(milliseconds));
 }
 
+std::uint32_t X11Desktop::GetTickCount() {
+    return posix::TickCount();
+}
+
 SystemTime X11Desktop::GetLocalTime() {
     struct timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -264,7 +269,7 @@ InputBlock X11Desktop::InputBlocked() {
     if (x11::KeyboardHeldElsewhere(dpy, impl_->registration)) {
         return InputBlock::KeyboardHeld;
     }
-    if (x11::SessionLocked(impl_->lockQuery)) {
+    if (posix::SessionLocked(impl_->lockQuery)) {
         return InputBlock::ScreenLocked;
     }
     return InputBlock::Clear;
@@ -294,7 +299,7 @@ void X11Desktop::EndStopKeyWatch() {
 
 // ---- beyond the interface ----
 
-void X11Desktop::SetSessionLockQuery(x11::LockedHintQuery query) {
+void X11Desktop::SetSessionLockQuery(posix::LockedHintQuery query) {
     impl_->lockQuery = std::move(query);
 }
 

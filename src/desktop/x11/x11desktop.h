@@ -30,7 +30,7 @@
 
 #include "desktop/desktop.h"
 #include "desktop/posix/autostart.h"
-#include "desktop/x11/lockedhint.h"
+#include "desktop/posix/lockedhint.h"
 
 namespace orvanel {
 
@@ -66,6 +66,7 @@ public:
         return posix::SetAutostart(on, dataDirectory);
     }
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override;
     SystemTime GetLocalTime() override;
     LocaleInfo GetLocaleInfoA() override;
 
@@ -93,7 +94,7 @@ public:
     // The process id of the release guard (-1 when none could start).
     int ReleaseGuardProcess() const;
     // How InputBlocked asks logind (tests point it at a stand-in).
-    void SetSessionLockQuery(x11::LockedHintQuery query);
+    void SetSessionLockQuery(posix::LockedHintQuery query);
 
 private:
     struct Impl;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 struct LockedHintQuery {
     std::string program = "loginctl"; // a bare name is looked for along PATH
@@ -27,4 +27,4 @@ std::vector<std::string> LockedHintCommand(const LockedHintQuery& query);
 // within the timeout.
 bool SessionLocked(const LockedHintQuery& query);
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix

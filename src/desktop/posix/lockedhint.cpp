@@ -1,4 +1,4 @@
-#include "desktop/x11/lockedhint.h"
+#include "desktop/posix/lockedhint.h"
 
 #include <cerrno>
 #include <csignal>
@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace orvanel::x11 {
+namespace orvanel::posix {
 
 namespace {
 
@@ -152,4 +152,4 @@ bool SessionLocked(const LockedHintQuery& query) {
     return complete && status == 0 && answer == "yes";
 }
 
-} // namespace orvanel::x11
+} // namespace orvanel::posix
