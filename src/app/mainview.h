@@ -68,18 +68,23 @@ public:
     // ---- The run history (texts in UTF-8); a view without a History page
     // may leave these as they are ----
 
-    // Shows the text in the status line in place of its reminder, until the
-    // next call: that the history cannot be written, or why "Run now" ran
-    // nothing.
+    // Shows the text in the status line until the next call: a message, or
+    // the reminder once the message is no longer true. A text longer than the
+    // line ends in "..." and shows whole as the line's tool tip.
     virtual void SetStatusText(const std::string& utf8Text) { (void)utf8Text; }
 
-    // The form's HistoryRecords() gained `added` records at the front and
-    // lost `dropped` at the back (both 0: only NextTaskText() changed); its
-    // NextTaskText() and LastRunText() are to be shown again.
+    // The rows of the form's History() gained `added` at the front and lost
+    // `dropped` at the back; both 0: the rows stay, but their texts (the
+    // times, after midnight) may have changed. Its NextTaskText() and
+    // LastRunText() are to be shown again.
     virtual void HistoryChanged(std::size_t added, std::size_t dropped) {
         (void)added;
         (void)dropped;
     }
+
+    // A text of the locale (weekday names, the date-time text, in the
+    // locale's character set) in UTF-8, for the History page.
+    virtual std::string LocaleTextToUtf8(const std::string& text) const { return text; }
 
     // The check box "Start Orvanel when I log in" shows `checked`; a view
     // without it may leave this as it is.

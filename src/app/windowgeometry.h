@@ -45,6 +45,7 @@ struct WindowGeometry {
     int historyTop = 6;
     int historyLineHeight = 16;
     int historyLineGap = 2;
+    int historyBottom = 4; // under the detail line
 };
 
 inline constexpr WindowGeometry kWindowGeometry{};

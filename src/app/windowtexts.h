@@ -24,9 +24,11 @@ inline constexpr const char* kDateCaption = "Current Date:";
 inline constexpr const char* kDelayCaption = "Script Delay (mSec)";
 inline constexpr const char* kSaveCaption = "Save Data";
 inline constexpr const char* kTestCaption = "Test";
-// The General page's check box, `CheckBox1` (its place: windowgeometry.h).
+// The General page's check box, `CheckBox1` (its place: windowgeometry.h). In
+// a caption, "&" marks the letter that Alt goes with to reach the control
+// (Alt+S here).
 inline constexpr const char* kAutostartName = "CheckBox1";
-inline constexpr const char* kAutostartCaption = "Start Orvanel when I log in";
+inline constexpr const char* kAutostartCaption = "&Start Orvanel when I log in";
 inline constexpr std::uint32_t kTimerInterval = 60000;
 
 // The pages of the tab control in their order, and the day grids' names.
@@ -44,6 +46,9 @@ inline constexpr const char* kHistoryPageName = "TabSheet9";
 inline constexpr const char* kHistoryCaption = "History";
 inline constexpr std::array<const char*, 8> kHistoryColumns = {
     "Due", "Started", "Day", "Row", "Outcome", "EXE name", "Window Title", "Detail"};
+// Its filter: all runs, or only the problems (skipped, missed, error).
+inline constexpr const char* kHistoryFilterName = "ProblemsOnly";
+inline constexpr const char* kHistoryFilterCaption = "&Problems only";
 // The day grid rows' context menu command, and its key.
 inline constexpr const char* kRunNowCaption = "Run now";
 inline constexpr const char* kRunNowKey = "Ctrl+R";

@@ -1,6 +1,7 @@
 #include "ui/daygrid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include "app/windowtexts.h"
 #include "schedule/celltext.h"
 #include "schedule/store.h"
+#include "ui/celltips.h"
 #include "ui/qcp1252.h"
 
 namespace orvanel {
@@ -182,7 +184,12 @@ void DayGrid::keyPressEvent(QKeyEvent* event) {
             return;
         }
         if (plain && event->key() == Qt::Key_Delete) {
-            model()->setData(current, QString());
+            ClearSelectedCells();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+            OpenRowMenu(visualRect(current).center()); // as the Menu key does
             event->accept();
             return;
         }
@@ -193,6 +200,30 @@ void DayGrid::keyPressEvent(QKeyEvent* event) {
         }
     }
     QTableWidget::keyPressEvent(event);
+}
+
+void DayGrid::ClearSelectedCells() {
+    QModelIndexList cells = selectionModel()->selectedIndexes();
+    if (cells.isEmpty()) {
+        cells.append(currentIndex());
+    }
+    for (const QModelIndex& cell : cells) {
+        model()->setData(cell, QString());
+    }
+    emit CellsEdited();
+}
+
+void DayGrid::commitData(QWidget* editor) {
+    QTableWidget::commitData(editor);
+    emit CellsEdited();
+}
+
+bool DayGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        ShowCellTip(*this, *static_cast<QHelpEvent*>(event));
+        return true;
+    }
+    return QTableWidget::viewportEvent(event);
 }
 
 void DayGrid::GoToColumn(int column) {

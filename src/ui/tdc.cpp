@@ -18,6 +18,7 @@
 #include "ui/artwork.h"
 #include "ui/daygrid.h"
 #include "ui/delayspinbox.h"
+#include "ui/elidinglabel.h"
 #include "ui/historypage.h"
 #include "ui/labels.h"
 #include "ui/monthcalendar.h"
@@ -87,13 +88,18 @@ void Tdc::CreateComponents(DesktopServices& desktop) {
         grids_[day]->setGeometry(Place(kDesign.dayGrid));
         connect(grids_[day], &DayGrid::RunNowRequested, this,
                 [this, day](int row) { RunNow(static_cast<int>(day), row); });
+        connect(grids_[day], &DayGrid::CellsEdited, this,
+                [this, day] { form_->GridEdited(static_cast<int>(day)); });
     }
     CreateHistoryPage();
     pageControl_->setCurrentIndex(0);
 
-    // The Tab key goes round the tab control, the spin box and the save button.
+    // The Tab key goes round the tab control, the spin box, the save button
+    // and the check box.
+    auto* save = findChild<QPushButton*>(QStringLiteral("BitBtn2"));
     setTabOrder(pageControl_, delayBox_);
-    setTabOrder(delayBox_, findChild<QPushButton*>(QStringLiteral("BitBtn2")));
+    setTabOrder(delayBox_, save);
+    setTabOrder(save, autostartBox_);
 
     CreateTimer();
     resize(kDesign.clientWidth, kDesign.clientHeight);
@@ -109,10 +115,10 @@ void Tdc::CreateStatusLine() {
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
     statusBar_->setSizeGripEnabled(true);
     statusBar_->setFixedHeight(kDesign.statusHeight);
-    statusPanel_ = new QLabel(Latin1(kStatusText), statusBar_);
+    // A text longer than the line ends in "…" and shows whole as its tool tip.
+    statusPanel_ = new ElidingLabel(statusBar_);
+    statusPanel_->setText(Latin1(kStatusText));
     statusPanel_->setObjectName(QStringLiteral("StatusBar1Panel"));
-    statusPanel_->setTextFormat(Qt::PlainText);
-    statusPanel_->setMinimumWidth(1); // a narrow window cuts the text
     statusBar_->addWidget(statusPanel_, 1);
     setStatusBar(statusBar_);
 }
@@ -184,13 +190,12 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     connect(test, &QPushButton::clicked, this, &Tdc::BitBtn1Click);
 }
 
-// "Start Orvanel when I log in", under the script delay. The Tab key passes
-// it by, as it passes the calendar: the page's stops stay the spin box and
-// the save button.
+// "Start Orvanel when I log in", under the script delay: a stop of the Tab
+// key after the save button, and reached with Alt+S.
 void Tdc::CreateAutostartBox(QWidget* page) {
     autostartBox_ = new QCheckBox(Latin1(kAutostartCaption), page);
     autostartBox_->setObjectName(Latin1(kAutostartName));
-    autostartBox_->setFocusPolicy(Qt::ClickFocus);
+    autostartBox_->setFocusPolicy(Qt::StrongFocus);
     autostartBox_->move(kDesign.checkBox1.left, kDesign.checkBox1.top);
     autostartBox_->resize(autostartBox_->sizeHint().width(), kDesign.checkBox1.height);
     connect(autostartBox_, &QCheckBox::clicked, this, &Tdc::AutostartClick);

@@ -15,7 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
-                     ICC_DATE_CLASSES;
+                     ICC_LISTVIEW_CLASSES;
     ::InitCommonControlsEx(&controls);
 
     orvanel::Win32Desktop desktop;

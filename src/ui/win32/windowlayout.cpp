@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/windowgeometry.h"
+#include "calendar.h"
 #include "controls.h"
 #include "stringgrid.h"
 #include "wintext.h"
@@ -16,6 +17,9 @@ namespace orvanel::win32ui {
 namespace {
 
 constexpr const WindowGeometry& kDesign = kWindowGeometry;
+// The room beside and above a tab's caption, as the tab control has it at 96 dpi.
+constexpr int kTabPaddingX = 6;
+constexpr int kTabPaddingY = 3;
 // The system's dialog font, the successor of "MS Sans Serif".
 constexpr const wchar_t* kDialogFace = L"MS Shell Dlg 2";
 constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
@@ -24,6 +28,20 @@ HFONT MakeFont(const wchar_t* face, int points, Dpi dpi, bool bold, bool underli
     return ::CreateFontW(-MulDiv(points, dpi.dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                          underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+}
+
+// The system's menu font, at the window's DPI.
+HFONT MakeMenuFont(Dpi dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) == FALSE) {
+        return MakeFont(kDialogFace, 9, dpi, false, false);
+    }
+    HDC screen = ::GetDC(nullptr);
+    const int systemDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    metrics.lfMenuFont.lfHeight = MulDiv(metrics.lfMenuFont.lfHeight, dpi.dpi, systemDpi);
+    return ::CreateFontIndirectW(&metrics.lfMenuFont);
 }
 
 HICON LoadIconSized(HINSTANCE instance, int resource, int size) {
@@ -42,7 +60,9 @@ void Win32MainView::CreateComponents() {
     status_ = CreateChild(window_, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, kStatusBar1);
     int whole = -1; // one undivided panel
     ::SendMessageW(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole));
-    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(kStatusText).c_str()));
+    statusText_ = Widen(kStatusText);
+    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(statusText_.c_str()));
+    statusTip_.Create(status_);
 
     tabs_ = CreateChild(window_, WC_TABCONTROLW, L"",
                         WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, kPagectrl1);
@@ -70,7 +90,7 @@ void Win32MainView::CreateComponents() {
         StringGrid::From(grid)->SetRowHeight(dpi_(kDesign.gridRowHeight));
         grids_[static_cast<std::size_t>(day)] = grid;
     }
-    history_.Create(pages_[kHistoryPage], kNextTaskLine, dpi_);
+    history_.Create(pages_[kHistoryPage], kNextTaskLine, *form_);
     CreateFonts();
     LoadPictures();
     ShowPage(0);
@@ -79,8 +99,17 @@ void Win32MainView::CreateComponents() {
 void Win32MainView::CreateGeneralPage(HWND page) {
     label1_ = CreateChild(page, L"STATIC", Widen(kDateCaption), kLabelStyle, kLabel1);
     label2_ = CreateChild(page, L"STATIC", L"", kLabelStyle, kLabel2);
-    calendar_ = CreateChild(page, MONTHCAL_CLASSW, L"", WS_VISIBLE | MCS_NOTODAY, kCalendar1);
-    SetUpReadOnlyCalendar(calendar_);
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    std::array<std::wstring, 7> dayNames;
+    for (std::size_t day = 0; day < dayNames.size(); ++day) {
+        dayNames[day] = FromAnsi(form_->Locale().abbreviatedDayNames.at(day));
+    }
+    SystemTime date;
+    date.year = now.wYear;
+    date.month = now.wMonth;
+    date.day = now.wDay;
+    calendar_ = CreateCalendar(page, kCalendar1, date, dayNames);
     image_ = CreateChild(page, L"STATIC", L"",
                          WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, kImage1);
     label4_ = CreateChild(page, L"STATIC", Widen(kApplicationTitle), kLabelStyle, kLabel4);
@@ -88,22 +117,22 @@ void Win32MainView::CreateGeneralPage(HWND page) {
     WatchPointer(label5_, IDC_ARROW);
     label9_ = CreateChild(page, L"STATIC", Widen(kVendorSiteName), kLabelStyle, kLabel9);
     label10_ = CreateChild(page, L"STATIC", L"", kLabelStyle, kLabel10);
-    WatchPointer(label9_, IDC_HAND);
-    WatchPointer(label10_, IDC_HAND);
+    WatchPointer(label9_, IDC_ARROW); // the links keep the ordinary arrow
+    WatchPointer(label10_, IDC_ARROW);
     label3_ = CreateChild(page, L"STATIC", Widen(kDelayCaption), kLabelStyle, kLabel3);
     spin_.Create(page, kSpin1, dpi_.Rect(kDesign.spin1));
     bitBtn2_ = CreateChild(page, L"BUTTON", Widen(kSaveCaption),
                            WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kBitBtn2);
-    // Checked and cleared by the window logic after each click; the Tab key
-    // passes it by, as it passes the calendar.
+    // Checked and cleared by the window logic after each click; a stop of
+    // the Tab key after the save button, and reached with Alt+S.
     checkBox1_ = CreateChild(page, L"BUTTON", Widen(kAutostartCaption),
-                             WS_VISIBLE | BS_AUTOCHECKBOX, kCheckBox1);
+                             WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1);
     // "Test" is hidden and never takes the focus.
     bitBtn1_ = CreateChild(page, L"BUTTON", Widen(kTestCaption), BS_PUSHBUTTON, kBitBtn1);
 }
 
 void Win32MainView::DeleteFonts() {
-    for (HFONT* font : {&font_, &linkFont_, &titleFont_}) {
+    for (HFONT* font : {&font_, &linkFont_, &titleFont_, &menuFont_}) {
         if (*font != nullptr) {
             ::DeleteObject(*font);
             *font = nullptr;
@@ -112,10 +141,14 @@ void Win32MainView::DeleteFonts() {
 }
 
 void Win32MainView::CreateFonts() {
-    const HFONT oldFonts[] = {font_, linkFont_, titleFont_};
+    const HFONT oldFonts[] = {font_, linkFont_, titleFont_, menuFont_};
     font_ = MakeFont(kDialogFace, 8, dpi_, false, false);
     linkFont_ = MakeFont(kDialogFace, 8, dpi_, true, true);
-    titleFont_ = MakeFont(L"Times New Roman", 16, dpi_, true, false);
+    titleFont_ = MakeFont(SerifFace().c_str(), 16, dpi_, true, false);
+    menuFont_ = MakeMenuFont(dpi_);
+    // The tabs' captions keep their margins at every DPI (the control's own
+    // are fixed pixels); set before the font, which lays the tabs out anew.
+    ::SendMessageW(tabs_, TCM_SETPADDING, 0, MAKELPARAM(dpi_(kTabPaddingX), dpi_(kTabPaddingY)));
     ::EnumChildWindows(window_, &SetFontProc, reinterpret_cast<LPARAM>(font_));
     ::SendMessageW(label4_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), TRUE);
     ::SendMessageW(label9_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
@@ -200,6 +233,7 @@ void Win32MainView::Layout() {
     }
     PlaceGeneralPage();
     history_.Place(dpi_);
+    ShowStatus();
     for (HWND grid : grids_) {
         const RECT rect = dpi_.Rect(kDesign.dayGrid);
         ::MoveWindow(grid, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -231,6 +265,21 @@ void Win32MainView::PlaceGeneralPage() {
         SizeLabelToText(label);
     }
     KeepDateBesideCaption();
+    KeepVersionBelowTitle();
+}
+
+void Win32MainView::KeepVersionBelowTitle() {
+    // A serif face that stands in for "Times New Roman" may be taller: the
+    // version then moves down to leave the title whole, and no further.
+    RECT title;
+    RECT version;
+    ::GetWindowRect(label4_, &title);
+    ::GetWindowRect(label5_, &version);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&title), 2);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&version), 2);
+    const int top = std::max<int>(dpi_(40), title.bottom);
+    ::SetWindowPos(label5_, nullptr, version.left, top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MainView::KeepDateBesideCaption() {
