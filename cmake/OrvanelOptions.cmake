@@ -29,6 +29,12 @@ target_compile_definitions(orvanel_options INTERFACE
     QT_NO_FOREACH
 )
 
+# The Windows headers without their rarely used parts, and without the min
+# and max macros that would hide std::min and std::max.
+if(WIN32)
+    target_compile_definitions(orvanel_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
+
 # AddressSanitizer with UndefinedBehaviorSanitizer for every target of the
 # project (gcc or clang); any finding ends the program.
 option(ORVANEL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

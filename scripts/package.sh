@@ -39,8 +39,10 @@ if [ "$lintian_status" -ne 0 ]; then
 fi
 
 echo "== Windows programs and installer"
+# The installer holds the 64-bit program (scripts/build-windows.sh x86 makes
+# the 32-bit one).
 if [ -f scripts/build-windows.sh ]; then
-    bash scripts/build-windows.sh
+    bash scripts/build-windows.sh x64
 fi
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target orvanel-script

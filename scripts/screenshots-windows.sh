@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the Windows program for the README under Wine, on
 # a virtual X display of its own: docs/screenshot-windows-general.png,
-# docs/screenshot-windows-day.png (a filled Monday) and
-# docs/screenshot-windows-144dpi.png (the General page at 150 %).
+# docs/screenshot-windows-day.png (a filled Monday),
+# docs/screenshot-windows-history.png (the History page with a selected row)
+# and docs/screenshot-windows-144dpi.png (the General page at 150 %).
 #
 # Needs: wine, xvfb, openbox, xdotool, imagemagick (import), fonts-wine. Uses
 # dist/windows-x64/orvanel.exe (scripts/build-windows.sh builds it).
@@ -48,27 +49,14 @@ printf '%s\r\n' \
     >"$data/monlist.ini"
 printf 'Script Delay (mSecs):\r\n250\r\n' >"$data/schedule.ini"
 cp docs/schedule.html "$data/"
-# A history of a few days, oldest first as the file keeps it.
-printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\r\n' \
-    '2026-12-04T17:00+01:00' '-' 'Fri' '2' 'missed' 'notepad.exe' 'notes.txt - Notepad' \
-    'the minute was not examined (computer asleep, clock jumped or tick too late)' \
-    '2026-12-07T07:30+01:00' '2026-12-07T07:30:00+01:00' 'Mon' '1' 'typed' 'notepad.exe' \
-    'Untitled - Notepad' 'window found; 3 steps, 16 key events; 0.6 s' \
-    '2026-12-07T09:15+01:00' '2026-12-07T09:15:00+01:00' 'Mon' '3' 'started' \
-    'C:\Program Files\Mail\mail.exe' 'Inbox - Mail' 'program started, window found; 2 steps, 2 key events; 5.1 s' \
-    '2026-12-07T12:00+01:00' '-' 'Mon' '2' 'error' 'C:\Windows\System32\cmd.exe' '' \
-    "'12a' is not a valid integer value" \
-    '2026-12-07T12:00+01:00' '-' 'Mon' '3' 'skipped' 'calc.exe' 'Calculator' \
-    "not run: row 2 above it has a malformed Hour or Min. ('12a' is not a valid integer value)" \
-    'now' '2026-12-07T14:02:11+01:00' 'Mon' '4' 'typed' 'calc.exe' 'Calculator' \
-    'window found; 1 step, 10 key events; 0.2 s' \
-    >"$data/history.log"
+# A history of today and the days before, oldest first as the file keeps it.
+bash scripts/screenshot-history.sh windows >"$data/history.log"
 
-shoot() { # output-file [keys...]
-    local output=$1 window
-    shift
+# Starts the program and works through the steps: a key, click:X,Y in the
+# window, or shot:FILE to take the window into docs/FILE.
+shoot() {
     (cd "$data" && exec wine "$program") >/dev/null 2>&1 &
-    window=
+    local window=
     for _ in $(seq 600); do
         window=$(xdotool search --onlyvisible --name '^Orvanel$' 2>/dev/null | head -n 1) || true
         [ -n "$window" ] && break
@@ -76,20 +64,27 @@ shoot() { # output-file [keys...]
     done
     [ -n "$window" ] || { echo "screenshots-windows: no window" >&2; exit 1; }
     sleep 2
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
     xdotool mousemove 1 1
-    for key in "$@"; do
-        xdotool key "$key"
+    for step in "$@"; do
+        case "$step" in
+        click:*)
+            IFS=, read -r x y <<<"${step#click:}"
+            xdotool mousemove --window "$window" "$x" "$y" click 1 mousemove 1 1
+            ;;
+        shot:*)
+            import -window "$window" -frame "$root/docs/${step#shot:}"
+            echo "screenshots-windows: docs/${step#shot:}"
+            ;;
+        *) xdotool key "$step" ;;
+        esac
         sleep 0.7
     done
-    import -window "$window" -frame "$root/docs/$output"
-    echo "screenshots-windows: docs/$output"
-    xdotool key --window "$window" alt+F4 || true
     timeout 30 wineserver -k || true
 }
 
-shoot screenshot-windows-general.png
-shoot screenshot-windows-day.png ctrl+Tab
-shoot screenshot-windows-history.png ctrl+shift+Tab
+shoot shot:screenshot-windows-general.png ctrl+Tab shot:screenshot-windows-day.png \
+    ctrl+shift+Tab ctrl+shift+Tab click:100,118 shot:screenshot-windows-history.png
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
-timeout 30 wineserver -k || true
-shoot screenshot-windows-144dpi.png
+timeout 30 wineserver -w || true
+shoot shot:screenshot-windows-144dpi.png

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the README (docs/screenshot-general.png and
-# docs/screenshot-day.png) of the real program on a virtual X display, with a
+# Takes the screenshots of the README (docs/screenshot-general.png,
+# docs/screenshot-day.png and docs/screenshot-history.png, the History page
+# with a selected row) of the real program on a virtual X display, with a
 # window manager so that the window has its frame.
 #
 # Needs: xvfb, openbox, xdotool, imagemagick (import). Uses the program built
@@ -35,6 +36,8 @@ printf '%s\r\n' \
     > "$data/monlist.ini"
 printf 'Script Delay (mSecs):\r\n250\r\n' > "$data/schedule.ini"
 cp docs/schedule.html "$data/"
+# A history of today and the days before, oldest first as the file keeps it.
+bash scripts/screenshot-history.sh linux > "$data/history.log"
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
@@ -56,4 +59,12 @@ xdotool key --window "$window" ctrl+Tab
 sleep 0.7
 import -window "$window" -frame "$root/docs/screenshot-day.png"
 
-echo "screenshots: docs/screenshot-general.png docs/screenshot-day.png"
+# The History page, the last one, with its third row selected.
+xdotool key --window "$window" ctrl+shift+Tab ctrl+shift+Tab
+sleep 0.7
+xdotool mousemove --window "$window" 60 120 click 1
+xdotool mousemove 5 5
+sleep 0.7
+import -window "$window" -frame "$root/docs/screenshot-history.png"
+
+echo "screenshots: docs/screenshot-general.png docs/screenshot-day.png docs/screenshot-history.png"

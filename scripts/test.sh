@@ -1,29 +1,98 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Orvanel with every test, and runs them all:
 # the tests of every layer (those that need X start their own Xvfb), the
-# sanitizer build, the fuzz targets, the static checks, then the Windows build
-# and its tests under Wine, and last the packages: the Debian package is
+# sanitizer build with the fuzz targets, the static checks, then the Windows
+# build and its tests under Wine, and last the packages: the Debian package is
 # installed on this machine and removed again (run as root), the Windows
-# installer is tried under Wine.
+# installer is tried under Wine. Ends with a table of the time each stage
+# took (also when a stage fails), so that growth is seen when it happens.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-orvanel_install_missing "${ORVANEL_TEST_PACKAGES[@]}"
 
+# ---- the stage table ----
+stage_rows=()
+stage_running=
+# The CPU time (user + system) of the finished child processes so far, in s,
+# into cpu_now. `times` runs in this shell: in a subshell it would count the
+# subshell's children only.
+stage_times_file=$(mktemp)
+cpu_now=0
+cpu_seconds() {
+    times >"$stage_times_file"
+    cpu_now=$(tail -n 1 "$stage_times_file" |
+        awk '{ for (i = 1; i <= 2; i++) { split($i, p, "m"); s += p[1] * 60 + p[2] } }
+             END { printf "%d", s }')
+}
+clock() { printf '%d:%02d' $(($1 / 60)) $(($1 % 60)); }
+# Runs one stage: stage NAME COMMAND...
+stage() {
+    local name=$1 start=$SECONDS cpu
+    shift
+    stage_running=$name
+    echo "== $name"
+    cpu_seconds
+    cpu=$cpu_now
+    "$@"
+    cpu_seconds
+    stage_rows+=("$name|$((SECONDS - start))|$((cpu_now - cpu))")
+    stage_running=
+}
+stage_table() {
+    local row name wall cpu total=0 total_cpu=0
+    echo
+    echo "== Stage times (wall clock; CPU: user + system time of all its processes)"
+    printf '%-34s %8s %8s\n' stage wall CPU
+    for row in "${stage_rows[@]}"; do
+        IFS='|' read -r name wall cpu <<<"$row"
+        printf '%-34s %8s %8s\n' "$name" "$(clock "$wall")" "$(clock "$cpu")"
+        total=$((total + wall))
+        total_cpu=$((total_cpu + cpu))
+    done
+    [ -n "$stage_running" ] && printf '%-34s %8s\n' "$stage_running" "FAILED"
+    printf '%-34s %8s %8s\n' total "$(clock "$SECONDS")" "$(clock "$total_cpu")"
+}
+
+# ---- the stages ----
 build=build/test
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_WERROR=ON
-cmake --build "$build"
-ctest --test-dir "$build" --output-on-failure -j2
+build_and_test() {
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_WERROR=ON
+    cmake --build "$build"
+}
 
-echo "== Sanitizers (AddressSanitizer, UndefinedBehaviorSanitizer)"
-bash scripts/checks/sanitizers.sh
-echo "== Fuzz targets"
-FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash scripts/checks/fuzz.sh
-echo "== Static checks (clang-tidy)"
-bash scripts/checks/tidy.sh
+# The tests that wait for the program's own minute timer (one to two minutes
+# of real time, little CPU: label "minute") run in the background beside the
+# other tests and the sanitizer build, in a process group of their own; their
+# result is taken in after those.
+minute_pid=
+start_minute_tests() {
+    setsid ctest --test-dir "$build" --output-on-failure -j2 -L minute \
+        >"$build/minute-tests.log" 2>&1 &
+    minute_pid=$!
+}
+wait_minute_tests() {
+    local status=0
+    wait "$minute_pid" || status=$?
+    minute_pid=
+    cat "$build/minute-tests.log"
+    return "$status"
+}
+stop_minute_tests() {
+    if [ -n "$minute_pid" ]; then
+        kill -- "-$minute_pid" 2>/dev/null || true
+        wait "$minute_pid" 2>/dev/null || true
+    fi
+}
+trap 'stop_minute_tests; stage_table; rm -f "$stage_times_file"' EXIT
 
-echo "== Windows build and tests under Wine"
-bash tests/win32/run-wine-tests.sh
-
-echo "== Packages: build, install and remove the .deb, the installer under Wine"
-bash tests/package/run-package-tests.sh
+stage "Install what is missing" orvanel_install_missing "${ORVANEL_TEST_PACKAGES[@]}"
+stage "Build" build_and_test
+start_minute_tests
+stage "Tests" ctest --test-dir "$build" --output-on-failure -j2 -LE minute
+stage "Sanitizers and fuzz targets" env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" \
+    bash scripts/checks/sanitizers.sh
+stage "Minute-timer tests (from the tests on)" wait_minute_tests
+stage "Static checks (clang-tidy)" bash scripts/checks/tidy.sh
+stage "Windows builds" bash tests/win32/run-wine-tests.sh --build-only
+stage "Windows tests under Wine" bash tests/win32/run-wine-tests.sh --no-build
+stage "Packages" bash tests/package/run-package-tests.sh

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Static checks: clang-tidy (the checks of .clang-tidy) over every C++ source
-# of src/, tests/, bench/ and fuzz/ that the Linux build compiles (generated
-# files left out), with the compile commands of a clang build in build/tidy.
-# Any finding fails the script.
+# Static checks: clang-tidy (the checks of .clang-tidy, and of the
+# .clang-tidy files of tests/, bench/ and fuzz/, which leave out the static
+# analyzer) over every C++ source of src/, tests/, bench/ and fuzz/ that the
+# Linux build compiles (generated files left out), with the compile commands
+# of a clang build in build/tidy. The sources are checked JOBS at a time (2),
+# the slowest (those that include Qt or GoogleTest) first, so that no core
+# waits at the end. Any finding fails the script.
 #
 #   scripts/checks/tidy.sh                  # everything
 #   scripts/checks/tidy.sh src/keys         # only sources under these paths
@@ -12,7 +15,6 @@ cd "$(dirname "$0")/../.."
 build=${BUILD:-build/tidy}
 jobs=${JOBS:-2}
 tidy=$(command -v clang-tidy-14 || command -v clang-tidy)
-runner=$(command -v run-clang-tidy-14 || command -v run-clang-tidy)
 
 # Configure only (plus Qt's generated moc sources and the Wayland protocol
 # headers, which the sources need); nothing else is compiled.
@@ -27,33 +29,40 @@ if [ -n "$autogen" ]; then
 fi
 
 root=$(pwd)
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-status=0
-# One pass over a set of directories; extra arguments go to run-clang-tidy.
-tidy_pass() { # directories-regex [extra arguments...]
-    local regex="^$root/($1)/"
-    shift
-    "$runner" -clang-tidy-binary "$tidy" -p "$build" -j "$jobs" -quiet "$@" "$regex" \
-        >>"$log" 2>&1 || status=$?
-}
-if [ $# -gt 0 ]; then
-    paths=$(printf '%s|' "$@")
-    tidy_pass "${paths%|}"
-else
-    # The program's and the fuzz targets' sources get every check. The tests
-    # and benchmarks get all but the static analyzer, which takes most of a
-    # minute per GoogleTest file and reads `for (auto _ : state)` as a dead
-    # store.
-    tidy_pass "src|fuzz"
-    tidy_pass "tests|bench" "-checks=-clang-analyzer-*"
+paths=("$@")
+[ ${#paths[@]} -eq 0 ] && paths=(src tests bench fuzz)
+regex="^$root/($(IFS='|'; echo "${paths[*]%/}"))/"
+# The sources of the compile commands, slowest first: a source that includes
+# Qt or GoogleTest takes several times as long as one that does not.
+sources=$(python3 - "$build/compile_commands.json" "$regex" <<'EOF'
+import json, os, re, sys
+commands, pattern = json.load(open(sys.argv[1])), re.compile(sys.argv[2])
+files = sorted({c["file"] for c in commands if pattern.match(c["file"])})
+def weight(path):
+    text = open(path, errors="replace").read()
+    heavy = re.search(r'#include [<"](Q|gtest/|gmock/|benchmark/)', text) is not None
+    return (heavy, os.path.getsize(path))
+print("\n".join(sorted(files, key=weight, reverse=True)))
+EOF
+)
+if [ -z "$sources" ]; then
+    echo "clang-tidy: no sources under ${paths[*]}" >&2
+    exit 1
 fi
 
-# Only the findings, without the progress lines and the count of warnings
-# suppressed in system headers.
-grep -E '(warning|error):' "$log" | sort -u || true
-if [ "$status" -ne 0 ] || grep -qE '(warning|error):' "$log"; then
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+status=0
+# One clang-tidy per source; each writes its own log.
+printf '%s\n' "$sources" | xargs -P "$jobs" -I{} sh -c \
+    '"$0" -p "$1" -quiet "$3" >"$2/$(echo "$3" | tr / _).log" 2>&1' \
+    "$tidy" "$build" "$logs" {} || status=$?
+
+# Only the findings, without the count of warnings suppressed in system
+# headers.
+cat "$logs"/*.log | grep -E '(warning|error):' | sort -u || true
+if [ "$status" -ne 0 ] || cat "$logs"/*.log | grep -qE '(warning|error):'; then
     echo "clang-tidy: findings above" >&2
     exit 1
 fi
-echo "clang-tidy: no findings."
+echo "clang-tidy: no findings in $(printf '%s\n' "$sources" | wc -l) sources."

@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "app/datetimetext.h"
 #include "app/diskchangetext.h"
 #include "app/windowtexts.h"
-#include "desktop/datetimetext.h"
 #include "desktop/untypedtext.h"
 #include "history/encoding.h"
 #include "schedule/error.h"
@@ -47,6 +48,29 @@ std::string RowName(int day, int row) {
            kPageCaptions.at(static_cast<std::size_t>(day) + 1);
 }
 
+// Why a run by hand typed nothing, or not all: "the program could not be
+// started (shell answer 2)".
+std::string RunFailure(const TaskRun& result) {
+    std::string text = SkipText(result);
+    if (result.skipped == SkipReason::StartFailed && result.startFailure) {
+        text += " (shell answer " + std::to_string(*result.startFailure) + ")";
+    }
+    return text;
+}
+
+// The locale's texts as the History page shows them, in UTF-8.
+LocaleInfo Utf8Locale(const LocaleInfo& locale, const MainView& view) {
+    LocaleInfo utf8 = locale;
+    for (std::string* text : {&utf8.shortDateFormat, &utf8.dateSeparator, &utf8.longTimeFormat,
+                              &utf8.timeSeparator, &utf8.amDesignator, &utf8.pmDesignator}) {
+        *text = view.LocaleTextToUtf8(*text);
+    }
+    for (std::string& name : utf8.abbreviatedDayNames) {
+        name = view.LocaleTextToUtf8(name);
+    }
+    return utf8;
+}
+
 // The folder of the files as an absolute path, as the session-start entry
 // names it; empty when the working directory cannot be found.
 std::filesystem::path DataFolder(const std::filesystem::path& directory) {
@@ -80,37 +104,38 @@ MainForm::MainForm(MainView& view, DesktopServices& desktop, const std::filesyst
 
 void MainForm::ConnectHistory() {
     scheduler_.SetReport(this);
-    history_.onStatus = [this](const std::string& message) { SetStatus(message); };
-    history_.onRecords = [this](std::size_t added, std::size_t dropped) {
-        view_.HistoryChanged(added, dropped);
+    history_.onStatus = [this](const std::string& message) {
+        status_.Show(message, StatusLine::Cause::HistoryWrite);
     };
-}
-
-void MainForm::SetStatus(const std::string& text) {
-    status_ = text;
-    view_.SetStatusText(text);
+    history_.onRecords = [this](std::size_t added, std::size_t dropped) {
+        const auto [rowsAdded, rowsDropped] = table_.RecordsChanged(added, dropped);
+        view_.HistoryChanged(rowsAdded, rowsDropped);
+        if (!history_.WriteFailing()) {
+            status_.End(StatusLine::Cause::HistoryWrite);
+        }
+    };
 }
 
 // ---- The scheduler's report ----
 
 void MainForm::RunBegins(const TaskLine& task, bool stopKeyWatched) {
     const std::string& name = task.windowTitle.empty() ? task.exeName : task.windowTitle;
-    const std::string before = status_;
-    SetStatus("Running \"" + name + "\"" +
-              (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
-    statusBeforeRun_ = before;
+    status_.RunBegins(
+        "Running \"" + name + "\"" +
+        (stopKeyWatched ? std::string(": press ") + kStopKeyText + " to stop it" : ""));
     running_ = true;
 }
 
 void MainForm::RunEnded(const TaskRun& run) {
-    // Characters that were not typed stay in view until the next news; a run
-    // held back by a locked screen never began, and the status line stays.
-    if (run.untyped.count != 0) {
-        SetStatus(history::FieldText(UntypedText(run.untyped)));
-    } else if (running_) {
-        SetStatus(statusBeforeRun_);
+    // A run held back by a locked screen never began, and the status line
+    // stays; characters that were not typed stay in view until the next news.
+    if (running_) {
+        status_.RunEnds();
     }
     running_ = false;
+    if (run.untyped.count != 0) {
+        status_.Show(history::FieldText(UntypedText(run.untyped)));
+    }
     history_.Report().RunEnded(run);
 }
 
@@ -173,8 +198,8 @@ void MainForm::ShowWaitingBoxes() {
     showingBox_ = false;
 }
 
-void MainForm::ErrorBoxClosed(const std::string& text) {
-    const auto open = std::find(reported_.begin(), reported_.end(), text);
+void MainForm::ErrorBoxClosed(const std::string& cp1252Text) {
+    const auto open = std::find(reported_.begin(), reported_.end(), cp1252Text);
     if (open != reported_.end()) {
         reported_.erase(open);
     }
@@ -205,6 +230,8 @@ void MainForm::FormCreate() {
         store_.StartUp();
     });
     Run([this] {
+        table_.SetLocale(Utf8Locale(locale_, view_));
+        table_.SetToday(desktop_.GetLocalTime());
         history_.Load();
         UpdateNextTask();
     });
@@ -217,6 +244,12 @@ void MainForm::UpdateNextTask(bool weekChanged) {
     }
 }
 
+void MainForm::UpdateToday() {
+    if (table_.SetToday(desktop_.GetLocalTime())) {
+        view_.HistoryChanged(0, 0);
+    }
+}
+
 void MainForm::RunNow(int day, int row) {
     Run([this, day, row] {
         if (day < 0 || day >= kDayCount || row < 1 || row > kTaskRows) {
@@ -224,14 +257,38 @@ void MainForm::RunNow(int day, int row) {
         }
         // The same rule as saving: a row with an empty EXE name cell is no task.
         if (view_.Cell(day, kExeNameField, row).empty()) {
-            SetStatus(RowName(day, row) + " has no EXE name: it is not a task, and "
-                                          "nothing was run");
+            status_.Show(RowName(day, row) + " has no EXE name: it is not a task, and "
+                                             "nothing was run",
+                         StatusLine::Cause::EmptyRow, day, row);
             return;
         }
         const TaskLine task =
             ParseTaskLine(RowLine(view_, day, row), static_cast<std::size_t>(row));
-        if (!scheduler_.RunNow(day, task)) {
-            SetStatus(RowName(day, row) + " was not run: another task is running");
+        const std::optional<TaskRun> result = scheduler_.RunNow(day, task);
+        if (!result) {
+            status_.Show(RowName(day, row) + " was not run: another task is running",
+                         StatusLine::Cause::AnotherRun);
+        } else if (result->skipped != SkipReason::NotSkipped) {
+            status_.Show(RowName(day, row) + ": " + RunFailure(*result));
+        }
+    });
+}
+
+void MainForm::GridEdited(int day) {
+    Run([this, day] {
+        const StatusLine::Message& message = status_.Current();
+        if (message.cause == StatusLine::Cause::EmptyRow && message.day == day &&
+            !view_.Cell(day, kExeNameField, message.row).empty()) {
+            status_.End(StatusLine::Cause::EmptyRow, day, message.row);
+        }
+    });
+}
+
+void MainForm::HistoryFilterClick(bool problemsOnly) {
+    Run([this, problemsOnly] {
+        const std::size_t before = table_.RowCount();
+        if (table_.SetProblemsOnly(problemsOnly)) {
+            view_.HistoryChanged(table_.RowCount(), before); // every row anew
         }
     });
 }
@@ -247,7 +304,7 @@ void MainForm::ReloadChangedFiles() {
 
 void MainForm::ShowDiskChanges(const DiskChanges& changes) {
     if (changes.Any()) {
-        SetStatus(DiskChangesText(changes));
+        status_.Show(DiskChangesText(changes));
         UpdateNextTask();
     }
 }
@@ -259,6 +316,7 @@ void MainForm::FormActivate() {
             firstActivation_ = false;
             view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         }
+        UpdateToday();
     });
     ShowAutostart(); // the entry may have been changed meanwhile
 }
@@ -313,6 +371,9 @@ void MainForm::BitBtn2Click() {
                 },
                 &changes);
         });
+        if (errors.Empty()) {
+            status_.Saved(); // what the messages told of has been saved
+        }
         ShowDiskChanges(changes);
         errors.ThrowIfAny();
     });
@@ -325,7 +386,10 @@ void MainForm::Timer1Timer() {
         view_.SetDateText(DateTimeText(desktop_.GetLocalTime(), locale_));
         scheduler_.Tick();
     });
-    Run([this] { UpdateNextTask(false); }); // the tick changed no list
+    Run([this] {
+        UpdateNextTask(false); // the tick changed no list
+        UpdateToday();
+    });
 }
 
 void MainForm::Label9Click() {

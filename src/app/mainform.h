@@ -22,7 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "app/historytable.h"
 #include "app/mainview.h"
+#include "app/statusline.h"
 #include "app/windowhistory.h"
 #include "app/windowtexts.h"
 #include "desktop/desktop.h"
@@ -74,8 +76,8 @@ public:
     void TabSheet1MouseMove();
     void Label5MouseMove();
 
-    // The view's report that the error box showing `text` has been closed.
-    void ErrorBoxClosed(const std::string& text);
+    // The view's report that the error box showing this text has been closed.
+    void ErrorBoxClosed(const std::string& cp1252Text);
 
     // "Run now" (a day grid row's context menu, Ctrl+R): task row `row` (1 to
     // 24) of day `day` (0 Monday to 6 Sunday) as the grid shows it, saved or
@@ -83,6 +85,13 @@ public:
     // without an EXE name is not a task: the status line says so and nothing
     // runs; so it does while another run or tick is in progress.
     void RunNow(int day, int row);
+
+    // The user has changed cells of day grid `day` (0 Monday to 6 Sunday): a
+    // status message about one of its rows may no longer be true.
+    void GridEdited(int day);
+
+    // The History page's filter: all runs, or only the problems.
+    void HistoryFilterClick(bool problemsOnly);
 
     // "Start Orvanel when I log in" clicked to `checked`: the desktop's
     // session-start entry for this program and this data folder is written
@@ -100,12 +109,18 @@ public:
     // The texts of the error boxes open or waiting to open, oldest first.
     const std::vector<std::string>& ReportedErrors() const { return reported_; }
 
+    // What the status line shows.
+    const std::string& StatusText() const { return status_.Text(); }
+
     // ---- The History page (texts in UTF-8) ----
     // The latest records, newest first: read at start-up, growing as records
-    // are written (MainView::HistoryChanged tells the view).
+    // are written.
     const std::deque<history::HistoryLine>& HistoryRecords() const { return history_.Records(); }
+    // The rows of the page's table (MainView::HistoryChanged tells the view
+    // what changed).
+    const HistoryTable& History() const { return table_; }
     const std::string& NextTaskText() const { return history_.NextTaskText(); }
-    std::string LastRunText() const { return history_.LastRunText(); }
+    std::string LastRunText() const { return table_.LastRunText(); }
 
 private:
     // Runs the work of one handler; an error it raises is reported.
@@ -116,10 +131,10 @@ private:
     // The "Next task" line; `weekChanged` false: the saved week is unchanged
     // since the last call.
     void UpdateNextTask(bool weekChanged = true);
+    // The clock's day for the History page's times; a new day shows them again.
+    void UpdateToday();
     // Shows in the check box whether the session starts this program here.
     void ShowAutostart();
-    // The status line, remembered so that a task run can give it back.
-    void SetStatus(const std::string& text);
 
     // ---- SchedulerReport ----
     // The status line while a task runs: what runs and, when it is watched,
@@ -144,10 +159,10 @@ private:
     ScheduleStore store_;
     Scheduler scheduler_;
     WindowHistory history_;
+    HistoryTable table_{history_.Records()};
+    StatusLine status_{view_};
     std::filesystem::path directory_ = ".";
     WindowHandle owner_ = kNoWindow;
-    std::string status_ = kStatusText; // what the status line shows
-    std::string statusBeforeRun_;
     bool running_ = false; // between RunBegins and RunEnded
     bool firstActivation_ = false;
     int depth_ = 0;                     // handlers running, one inside another

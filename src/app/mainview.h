@@ -4,9 +4,11 @@
 // talks back only through this interface.
 //
 // Everything is called on the thread of the view's event loop, one call at a
-// time. Texts are 8-bit: grid cells, the spin box and error messages are code
-// page 1252 bytes as they stand in the files; the date-time text is in the
-// character set of the user's locale (on Windows the same code page).
+// time. Texts come in three encodings, all in std::string, and each parameter
+// is named for its own: cp1252 (code page 1252 bytes as they stand in the
+// files: grid cells, the spin box, captions and error messages), locale (the
+// character set of the user's locale: the date-time text; on Windows the same
+// code page) and utf8 (the status line and the run history).
 #pragma once
 
 #include <cstddef>
@@ -36,10 +38,10 @@ public:
     virtual void SetColumnWidth(int day, int column, int width) = 0;
 
     // The date label; it sizes itself to its text.
-    virtual void SetDateText(const std::string& text) = 0;
+    virtual void SetDateText(const std::string& localeText) = 0;
 
     // The caption of the documentation link; the link sizes itself to it.
-    virtual void SetManualCaption(const std::string& text) = 0;
+    virtual void SetManualCaption(const std::string& cp1252Text) = 0;
 
     virtual void SetLinkColour(Link link, LinkColour colour) = 0;
 
@@ -48,13 +50,13 @@ public:
     virtual void StartTimer(std::uint32_t milliseconds) = 0;
     virtual void StopTimer() = 0;
 
-    // Opens the error box: captioned with the application title, `text`, a
+    // Opens the error box: captioned with the application title, the text, a
     // stop icon and an OK button. It may return at once (a box that stays
     // open) or when the box is closed. Either way, when the user dismisses the
-    // box the view calls the form's ErrorBoxClosed with the same `text`. The
+    // box the view calls the form's ErrorBoxClosed with the same text. The
     // form never calls this while one of its handlers is running, nor while
     // an earlier call has not returned.
-    virtual void ShowErrorBox(const std::string& text) = 0;
+    virtual void ShowErrorBox(const std::string& cp1252Text) = 0;
 
     // Asks a question in a box: captioned with the application title,
     // `text`, a question icon, and the buttons Yes and No, No being the
@@ -66,18 +68,23 @@ public:
     // ---- The run history (texts in UTF-8); a view without a History page
     // may leave these as they are ----
 
-    // Shows `text` in the status line in place of its reminder, until the
-    // next call: that the history cannot be written, or why "Run now" ran
-    // nothing.
-    virtual void SetStatusText(const std::string& text) { (void)text; }
+    // Shows the text in the status line until the next call: a message, or
+    // the reminder once the message is no longer true. A text longer than the
+    // line ends in "..." and shows whole as the line's tool tip.
+    virtual void SetStatusText(const std::string& utf8Text) { (void)utf8Text; }
 
-    // The form's HistoryRecords() gained `added` records at the front and
-    // lost `dropped` at the back (both 0: only NextTaskText() changed); its
-    // NextTaskText() and LastRunText() are to be shown again.
+    // The rows of the form's History() gained `added` at the front and lost
+    // `dropped` at the back; both 0: the rows stay, but their texts (the
+    // times, after midnight) may have changed. Its NextTaskText() and
+    // LastRunText() are to be shown again.
     virtual void HistoryChanged(std::size_t added, std::size_t dropped) {
         (void)added;
         (void)dropped;
     }
+
+    // A text of the locale (weekday names, the date-time text, in the
+    // locale's character set) in UTF-8, for the History page.
+    virtual std::string LocaleTextToUtf8(const std::string& text) const { return text; }
 
     // The check box "Start Orvanel when I log in" shows `checked`; a view
     // without it may leave this as it is.

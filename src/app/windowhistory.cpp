@@ -58,11 +58,6 @@ bool WindowHistory::UpdateNextTask(const SystemTime& now, bool weekChanged) {
     return true;
 }
 
-std::string WindowHistory::LastRunText() const {
-    return "Last run: " +
-           (records_.empty() ? std::string("none recorded") : DescribeRecord(records_.front()));
-}
-
 void WindowHistory::Add(const history::HistoryLine& line) {
     records_.push_front(line);
     std::size_t dropped = 0;
@@ -73,25 +68,6 @@ void WindowHistory::Add(const history::HistoryLine& line) {
     if (onRecords) {
         onRecords(1, dropped);
     }
-}
-
-std::string DescribeRecord(const history::HistoryLine& line) {
-    std::string text = line.started != "-" ? line.started : "due " + line.due;
-    text += ", ";
-    text += history::OutcomeName(line.outcome);
-    if (line.day != "-") {
-        text += ", " + line.day + " row " + line.row;
-    }
-    if (!line.exeName.empty()) {
-        text += ", " + line.exeName;
-    }
-    if (!line.windowTitle.empty()) {
-        text += ", \"" + line.windowTitle + "\"";
-    }
-    if (!line.detail.empty()) {
-        text += ": " + line.detail;
-    }
-    return text;
 }
 
 } // namespace orvanel

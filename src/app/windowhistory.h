@@ -57,8 +57,8 @@ public:
     // "Next task: Tuesday 07:05, C:\app.exe, "Editor"" or "Next task: No task
     // is scheduled".
     const std::string& NextTaskText() const { return nextTask_; }
-    // "Last run: " and the latest record in words, or "Last run: none recorded".
-    std::string LastRunText() const;
+    // Whether the last record could not be written to the file.
+    bool WriteFailing() const { return writer_->Failing(); }
 
     // Called after `added` records came at the front of Records() and
     // `dropped` old ones left its back.
@@ -82,8 +82,5 @@ private:
     std::deque<history::HistoryLine> records_;
     std::string nextTask_;
 };
-
-// A history line in words, for the "Last run:" line.
-std::string DescribeRecord(const history::HistoryLine& line);
 
 } // namespace orvanel

@@ -1,4 +1,5 @@
-// The fixed texts and numbers of the main window, the same in every view.
+// The fixed texts and numbers of the main window, the same in every view
+// (its geometry: windowgeometry.h).
 #pragma once
 
 #include <array>
@@ -23,13 +24,11 @@ inline constexpr const char* kDateCaption = "Current Date:";
 inline constexpr const char* kDelayCaption = "Script Delay (mSec)";
 inline constexpr const char* kSaveCaption = "Save Data";
 inline constexpr const char* kTestCaption = "Test";
-// The General page's check box, `CheckBox1`, and its place (pixels at 96 dpi)
-// under the script delay, clear of the other controls.
+// The General page's check box, `CheckBox1` (its place: windowgeometry.h). In
+// a caption, "&" marks the letter that Alt goes with to reach the control
+// (Alt+S here).
 inline constexpr const char* kAutostartName = "CheckBox1";
-inline constexpr const char* kAutostartCaption = "Start Orvanel when I log in";
-inline constexpr int kAutostartLeft = 330;
-inline constexpr int kAutostartTop = 168;
-inline constexpr int kAutostartHeight = 17;
+inline constexpr const char* kAutostartCaption = "&Start Orvanel when I log in";
 inline constexpr std::uint32_t kTimerInterval = 60000;
 
 // The pages of the tab control in their order, and the day grids' names.
@@ -47,6 +46,9 @@ inline constexpr const char* kHistoryPageName = "TabSheet9";
 inline constexpr const char* kHistoryCaption = "History";
 inline constexpr std::array<const char*, 8> kHistoryColumns = {
     "Due", "Started", "Day", "Row", "Outcome", "EXE name", "Window Title", "Detail"};
+// Its filter: all runs, or only the problems (skipped, missed, error).
+inline constexpr const char* kHistoryFilterName = "ProblemsOnly";
+inline constexpr const char* kHistoryFilterCaption = "&Problems only";
 // The day grid rows' context menu command, and its key.
 inline constexpr const char* kRunNowCaption = "Run now";
 inline constexpr const char* kRunNowKey = "Ctrl+R";

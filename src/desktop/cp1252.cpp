@@ -34,6 +34,56 @@ char UnicodeToCp1252(char32_t character) {
     return '?';
 }
 
+unsigned char Upper1252(unsigned char byte) {
+    if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) {
+        return static_cast<unsigned char>(byte - 0x20);
+    }
+    switch (byte) {
+    case 0x9A:
+        return 0x8A;
+    case 0x9C:
+        return 0x8C;
+    case 0x9E:
+        return 0x8E;
+    case 0xFF:
+        return 0x9F;
+    default:
+        return byte;
+    }
+}
+
+bool Undefined1252(unsigned char byte) {
+    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
+void AppendUtf8(std::string& utf8, char32_t character) {
+    const char32_t c = character;
+    if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+    } else if (c < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (c >> 6));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        utf8 += static_cast<char>(0xE0 | (c >> 12));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        utf8 += static_cast<char>(0xF0 | (c >> 18));
+        utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Cp1252ToUtf8(std::string_view cp1252) {
+    std::string utf8;
+    utf8.reserve(cp1252.size() + cp1252.size() / 4);
+    for (const char byte : cp1252) {
+        AppendUtf8(utf8, Cp1252ToUnicode(static_cast<unsigned char>(byte)));
+    }
+    return utf8;
+}
+
 std::string Utf8ToCp1252(std::string_view utf8) {
     std::string text;
     text.reserve(utf8.size());
@@ -79,25 +129,6 @@ std::string Utf8ToCp1252(std::string_view utf8) {
         i += length;
     }
     return text;
-}
-
-std::string Cp1252ToUtf8(std::string_view text) {
-    std::string utf8;
-    utf8.reserve(text.size());
-    for (const char byte : text) {
-        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(byte));
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return utf8;
 }
 
 } // namespace orvanel

@@ -2,7 +2,8 @@
 // the keyboard input stream, the clock and the locale that the rest of the
 // program calls. The operations keep the Windows names and arguments that the
 // key scripts and the task runner were designed around; each backend (x11,
-// recording, win32) provides them in its own way. Callers get the interface by
+// wayland for wlroots compositors, kde, gnome, win32, and the recording fake
+// for tests) provides them in its own way. Callers get the interface by
 // reference; nothing reaches a backend through a global.
 #pragma once
 

@@ -1,26 +1,8 @@
 #include "history/encoding.h"
 
-#include "desktop/uslayout.h"
+#include "desktop/cp1252.h"
 
 namespace orvanel::history {
-
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        // Code page 1252 reaches no further than the Basic Multilingual Plane.
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-} // namespace
 
 std::string FieldText(std::string_view text) {
     std::string out;
@@ -29,7 +11,7 @@ std::string FieldText(std::string_view text) {
         if (byte == '\t' || byte == '\r' || byte == '\n' || byte == '\0') {
             out += ' ';
         } else {
-            AppendUtf8(out, uslayout::Cp1252ToUnicode(static_cast<unsigned char>(byte)));
+            AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(byte)));
         }
     }
     return out;

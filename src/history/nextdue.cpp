@@ -28,6 +28,9 @@ std::optional<NextTask> NextTaskDue(const SystemTime& now, const DayListReader& 
         for (std::size_t i = 0; i < list.size(); ++i) {
             const TaskFields fields = SplitTaskLine(list[i]);
             TaskTime time = ReadTaskTime(fields);
+            if (!time.error.empty()) {
+                break; // the tick never gets past a malformed line: nothing below it is next
+            }
             const std::optional<int> ofDay = time.MinuteOfDay();
             const std::int64_t due = civilDay * kMinutesPerDay + ofDay.value_or(0);
             if (!ofDay || due <= current || due > current + 7 * kMinutesPerDay ||

@@ -20,7 +20,8 @@ struct NextTask {
 
 // The first task due after the minute of `now`, up to the same minute a week
 // later; within one minute, the first line of the list. Lines whose Hour or
-// Min. is malformed or out of range are passed over. None when no line of
+// Min. is out of range are passed over; a line whose Hour or Min. is
+// malformed ends its day's list, as it ends the tick. None when no line of
 // the week is a task.
 std::optional<NextTask> NextTaskDue(const SystemTime& now, const DayListReader& dayLists);
 

@@ -31,7 +31,7 @@ public:
     void Send(const HistoryLine& line) noexcept;
 };
 
-// The platform's log (platformlog.cpp, platformlog_win32.cpp).
+// The platform's log (posix/platformlog.cpp, win32/platformlog.cpp).
 std::unique_ptr<SystemLog> MakePlatformSystemLog();
 
 } // namespace orvanel::history

@@ -35,9 +35,9 @@ class ScheduleView {
 public:
     virtual ~ScheduleView() = default;
     virtual std::string Cell(int day, int column, int row) const = 0;
-    virtual void SetCell(int day, int column, int row, const std::string& text) = 0;
+    virtual void SetCell(int day, int column, int row, const std::string& cp1252Text) = 0;
     virtual std::string SpinText() const = 0;
-    virtual void SetSpinText(const std::string& text) = 0;
+    virtual void SetSpinText(const std::string& cp1252Text) = 0;
     // Whether a cell of the day's grid is open for editing with text that
     // Cell does not show yet; the store counts it as an unsaved edit.
     virtual bool Editing(int day) const {

@@ -1,6 +1,7 @@
 #include "ui/daygrid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -12,16 +13,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/windowgeometry.h"
 #include "app/windowtexts.h"
 #include "schedule/celltext.h"
 #include "schedule/store.h"
+#include "ui/celltips.h"
 #include "ui/qcp1252.h"
 
 namespace orvanel {
 
 namespace {
-
-constexpr int kRowHeight = 24;
 
 void CheckCell(int column, int row) {
     if (column < 0 || column >= kGridColumns || row < 0 || row >= kGridRows) {
@@ -74,12 +75,12 @@ DayGrid::DayGrid(QWidget* parent) : QTableWidget(parent) {
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    verticalHeader()->setDefaultSectionSize(kWindowGeometry.gridRowHeight);
 
     // The header row: fixed, as high as a task row, captions to the left,
     // columns widened or narrowed by dragging their borders.
     QHeaderView* header = horizontalHeader();
-    header->setFixedHeight(kRowHeight);
+    header->setFixedHeight(kWindowGeometry.gridRowHeight);
     header->setMinimumSectionSize(1);
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);
@@ -183,7 +184,12 @@ void DayGrid::keyPressEvent(QKeyEvent* event) {
             return;
         }
         if (plain && event->key() == Qt::Key_Delete) {
-            model()->setData(current, QString());
+            ClearSelectedCells();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+            OpenRowMenu(visualRect(current).center()); // as the Menu key does
             event->accept();
             return;
         }
@@ -194,6 +200,30 @@ void DayGrid::keyPressEvent(QKeyEvent* event) {
         }
     }
     QTableWidget::keyPressEvent(event);
+}
+
+void DayGrid::ClearSelectedCells() {
+    QModelIndexList cells = selectionModel()->selectedIndexes();
+    if (cells.isEmpty()) {
+        cells.append(currentIndex());
+    }
+    for (const QModelIndex& cell : cells) {
+        model()->setData(cell, QString());
+    }
+    emit CellsEdited();
+}
+
+void DayGrid::commitData(QWidget* editor) {
+    QTableWidget::commitData(editor);
+    emit CellsEdited();
+}
+
+bool DayGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        ShowCellTip(*this, *static_cast<QHelpEvent*>(event));
+        return true;
+    }
+    return QTableWidget::viewportEvent(event);
 }
 
 void DayGrid::GoToColumn(int column) {

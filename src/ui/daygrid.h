@@ -14,11 +14,14 @@
 //   Escape drops it;
 // - Tab and Shift+Tab leave the grid for the next or previous control; in
 //   the editor they keep the text first;
-// - Delete empties the current cell; Home and End go to the first and the
-//   last column of the row;
+// - Delete empties every selected cell; Home and End go to the first and
+//   the last column of the row;
 // - the current cell is always scrolled fully into view;
 // - a cell is one line: CR, LF and NUL in an edit become blanks when it is
-//   committed.
+//   committed;
+// - a cell whose text is wider than its column shows it whole as its tool
+//   tip;
+// - Shift+F10, like the Menu key, opens the current row's context menu.
 #pragma once
 
 #include <QTableWidget>
@@ -58,12 +61,18 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void commitData(QWidget* editor) override;
+    bool viewportEvent(QEvent* event) override;
 
 signals:
     void RunNowRequested(int row);
+    // The user has changed cells (an edit kept, Delete).
+    void CellsEdited();
 
 private:
+    // The context menu of the row at `position` (viewport coordinates).
     void OpenRowMenu(const QPoint& position);
+    void ClearSelectedCells();
     // Scrolls the cell fully into view; true when the view moved.
     bool ShowWhole(const QModelIndex& index);
     void GoToColumn(int column);

@@ -1,15 +1,20 @@
 #include "ui/historypage.h"
 
 #include <QBrush>
+#include <QCheckBox>
 #include <QColor>
 #include <QHeaderView>
-#include <QLabel>
+#include <QHelpEvent>
 #include <QResizeEvent>
-#include <QTableView>
 #include <algorithm>
+#include <array>
 #include <string>
 
+#include "app/historytable.h"
+#include "app/windowgeometry.h"
 #include "app/windowtexts.h"
+#include "ui/celltips.h"
+#include "ui/elidinglabel.h"
 
 namespace orvanel {
 
@@ -29,12 +34,14 @@ QVariant Mark(history::Outcome outcome) {
     }
 }
 
-QLabel* LineLabel(const char* name, QWidget* parent) {
-    auto* label = new QLabel(parent);
+ElidingLabel* LineLabel(const char* name, QWidget* parent) {
+    auto* label = new ElidingLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText); // texts of the day files and the history
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+QString Utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -51,20 +58,21 @@ int HistoryModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
-    const auto& records = form_.HistoryRecords();
-    if (!index.isValid() || index.row() >= static_cast<int>(records.size())) {
+    const HistoryTable& table = form_.History();
+    if (!index.isValid() || index.row() >= static_cast<int>(table.RowCount())) {
         return {};
     }
-    const history::HistoryLine& entry = records[static_cast<std::size_t>(index.row())];
+    const auto row = static_cast<std::size_t>(index.row());
+    const auto column = static_cast<std::size_t>(index.column());
     switch (role) {
     case Qt::DisplayRole:
+        return Utf8(table.CellText(row, column));
     case Qt::ToolTipRole: {
-        const std::string_view text =
-            history::HistoryField(entry, static_cast<std::size_t>(index.column()));
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        const std::string tip = table.CellTip(row, column);
+        return tip.empty() ? QVariant() : QVariant(Utf8(tip));
     }
     case Qt::BackgroundRole:
-        return Mark(entry.outcome);
+        return Mark(table.Row(row).outcome);
     default:
         return {};
     }
@@ -91,45 +99,99 @@ void HistoryModel::Changed(std::size_t added, std::size_t dropped) {
         endInsertRows();
     }
     // Whatever was missed on the way (it should not be), the count follows the form.
-    const auto size = static_cast<int>(form_.HistoryRecords().size());
+    const auto size = static_cast<int>(form_.History().RowCount());
     if (rows_ != size) {
         beginResetModel();
         rows_ = size;
         endResetModel();
+    } else if (added == 0 && dropped == 0 && rows_ > 0) {
+        emit dataChanged(index(0, 0), index(rows_ - 1, columnCount({}) - 1));
     }
 }
 
-HistoryPage::HistoryPage(const MainForm& form, QWidget* parent)
+void HistoryTableView::FitColumns() {
+    std::array<int, kHistoryColumnCount> content{};
+    for (std::size_t column = 0; column < kDetailColumn; ++column) {
+        resizeColumnToContents(static_cast<int>(column));
+        content.at(column) = columnWidth(static_cast<int>(column));
+    }
+    const auto widths = HistoryColumnWidths(content, viewport()->width(), logicalDpiX());
+    for (std::size_t column = 0; column < kDetailColumn; ++column) {
+        setColumnWidth(static_cast<int>(column), widths.at(column));
+    }
+    // The Detail column, the last, stretches over the rest.
+}
+
+bool HistoryTableView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        ShowCellTip(*this, *static_cast<QHelpEvent*>(event));
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+HistoryPage::HistoryPage(MainForm& form, QWidget* parent)
     : QWidget(parent), form_(form), nextTask_(LineLabel("NextTaskLabel", this)),
+      problemsOnly_(new QCheckBox(QString::fromLatin1(kHistoryFilterCaption), this)),
       lastRun_(LineLabel("LastRunLabel", this)), model_(new HistoryModel(form, this)),
-      table_(new QTableView(this)) {
+      table_(new HistoryTableView(this)), detail_(LineLabel("HistoryDetailLabel", this)) {
+    problemsOnly_->setObjectName(QString::fromLatin1(kHistoryFilterName));
+    problemsOnly_->setFocusPolicy(Qt::StrongFocus);
+    connect(problemsOnly_, &QCheckBox::toggled, this, [this](bool only) {
+        form_.HistoryFilterClick(only);
+        problemsOnly_->setChecked(form_.History().ProblemsOnly());
+    });
+
     table_->setObjectName(QStringLiteral("HistoryTable"));
     table_->setModel(model_);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(18);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &HistoryPage::ShowSelectedDetail);
 
     Changed(0, 0);
 }
 
 void HistoryPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    constexpr int kMargin = 8;
-    constexpr int kLineHeight = 16;
-    const int width = std::max(1, this->width() - 2 * kMargin);
-    nextTask_->setGeometry(kMargin, 6, width, kLineHeight);
-    lastRun_->setGeometry(kMargin, 6 + kLineHeight + 2, width, kLineHeight);
-    const int top = 6 + 2 * (kLineHeight + 2) + 2;
-    table_->setGeometry(kMargin, top, width, std::max(1, height() - top - 6));
+    const WindowGeometry& g = kWindowGeometry;
+    const int lineStep = g.historyLineHeight + g.historyLineGap;
+    const int width = std::max(1, this->width() - 2 * g.historyMargin);
+    const int filterWidth = problemsOnly_->sizeHint().width();
+    nextTask_->setGeometry(g.historyMargin, g.historyTop,
+                           std::max(1, width - filterWidth - g.historyMargin), g.historyLineHeight);
+    problemsOnly_->setGeometry(g.historyMargin + width - filterWidth, g.historyTop - 1, filterWidth,
+                               g.historyLineHeight + 2);
+    lastRun_->setGeometry(g.historyMargin, g.historyTop + lineStep, width, g.historyLineHeight);
+    const int top = g.historyTop + 2 * lineStep + g.historyLineGap;
+    const int bottom = height() - g.historyBottom - g.historyLineHeight;
+    detail_->setGeometry(g.historyMargin, bottom, width, g.historyLineHeight);
+    table_->setGeometry(g.historyMargin, top, width, std::max(1, bottom - g.historyLineGap - top));
+    table_->FitColumns();
 }
 
 void HistoryPage::Changed(std::size_t added, std::size_t dropped) {
-    nextTask_->setText(QString::fromStdString(form_.NextTaskText()));
-    lastRun_->setText(QString::fromStdString(form_.LastRunText()));
+    nextTask_->setText(Utf8(form_.NextTaskText()));
+    lastRun_->setText(Utf8(form_.LastRunText()));
     model_->Changed(added, dropped);
+    table_->FitColumns();
+    ShowSelectedDetail();
+}
+
+void HistoryPage::ShowSelectedDetail() {
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    const HistoryTable& history = form_.History();
+    if (rows.size() != 1 || rows.front().row() >= static_cast<int>(history.RowCount())) {
+        detail_->clear();
+        return;
+    }
+    detail_->setText(Utf8(history.RowDetail(static_cast<std::size_t>(rows.front().row()))));
 }
 
 } // namespace orvanel

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvanel"));
+    QApplication::setApplicationName(QString::fromLatin1(orvanel::kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromLatin1(orvanel::kApplicationTitle));
     QApplication::setWindowIcon(orvanel::StopwatchIcon());
 

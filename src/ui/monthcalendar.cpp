@@ -2,27 +2,19 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <chrono>
+
+#include "app/monthgrid.h"
 
 namespace orvanel {
 
 MonthCalendar::MonthCalendar(const SystemTime& date, const std::array<QString, 7>& dayNames,
                              QWidget* parent)
     : QWidget(parent), year_(date.year), month_(date.month), day_(date.day), dayNames_(dayNames) {
-    namespace chrono = std::chrono;
-    const chrono::year_month ym{chrono::year{year_}, chrono::month{static_cast<unsigned>(month_)}};
-    const int firstWeekday = static_cast<int>(
-        chrono::weekday{chrono::sys_days{ym / chrono::day{1}}}.c_encoding()); // 0 Sunday
-    const int lastDay = static_cast<int>(static_cast<unsigned>((ym / chrono::last).day()));
-    for (int d = 1; d <= lastDay; ++d) {
-        const int cell = firstWeekday + d - 1;
-        const int row = 1 + cell / kColumns;
-        const int column = cell % kColumns;
-        days_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = d;
-        if (d == day_) {
-            highlighted_ = QPoint(column, row);
-        }
+    const MonthGrid grid = MakeMonthGrid(date);
+    for (std::size_t week = 0; week < grid.days.size(); ++week) {
+        days_.at(week + 1) = grid.days[week];
     }
+    highlighted_ = QPoint(grid.column, grid.week + 1);
 
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ForbiddenCursor);

@@ -141,8 +141,24 @@ void WrappingTabBar::paintEvent(QPaintEvent* /*event*/) {
             // margins are wider than a tab as tight as these leaves room for.
             painter.drawItemText(option.rect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
                                  isTabEnabled(i), option.text, QPalette::WindowText);
+            if (i == current && hasFocus()) {
+                DrawFocus(painter, option);
+            }
         }
     }
+}
+
+// The keyboard focus: a focus frame round the current tab's caption, as the
+// platform's tab control draws it.
+void WrappingTabBar::DrawFocus(QStylePainter& painter, const QStyleOptionTab& tab) const {
+    constexpr int kFrameMargin = 3;
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.state |= QStyle::State_KeyboardFocusChange;
+    const QRect caption = fontMetrics().boundingRect(tab.rect, Qt::AlignCenter, tab.text);
+    focus.rect = caption.adjusted(-kFrameMargin, -1, kFrameMargin, 1).intersected(tab.rect);
+    focus.backgroundColor = palette().color(QPalette::Window);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }
 
 void WrappingTabBar::mousePressEvent(QMouseEvent* event) {

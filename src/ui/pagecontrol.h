@@ -1,8 +1,11 @@
 // The tab control of the main window. Its tabs wrap onto further rows when
 // they do not fit on one, the row of the current tab lying next to the page;
-// as long as they fit, it looks and behaves as an ordinary tab widget.
+// as long as they fit, it looks and behaves as an ordinary tab widget. While
+// the tabs have the keyboard focus, the current one shows a focus frame.
 #pragma once
 
+#include <QStyleOptionTab>
+#include <QStylePainter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVector>
@@ -36,6 +39,7 @@ private:
     int AvailableWidth() const;
     // The rows of tab indexes at a width, the first row topmost.
     QVector<QVector<int>> Rows(int width) const;
+    void DrawFocus(QStylePainter& painter, const QStyleOptionTab& tab) const;
 };
 
 class PageControl : public QTabWidget {

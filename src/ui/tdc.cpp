@@ -14,9 +14,11 @@
 #include <QTimer>
 #include <string>
 
+#include "app/windowgeometry.h"
 #include "ui/artwork.h"
 #include "ui/daygrid.h"
 #include "ui/delayspinbox.h"
+#include "ui/elidinglabel.h"
 #include "ui/historypage.h"
 #include "ui/labels.h"
 #include "ui/monthcalendar.h"
@@ -27,17 +29,19 @@ namespace orvanel {
 
 namespace {
 
-// The outer size of the window with its frame, and its client area.
+constexpr const WindowGeometry& kDesign = kWindowGeometry;
+// The outer size of the window with its frame.
 constexpr int kOuterWidth = 588;
 constexpr int kOuterHeight = 276;
-constexpr int kClientWidth = 580;
-constexpr int kClientHeight = 249;
-constexpr int kStatusHeight = 24;
 // The space between "Current Date:" and the date.
 constexpr int kLabelGap = 5;
 
 QString Latin1(const char* text) {
     return QString::fromLatin1(text);
+}
+
+QRect Place(const DesignRect& design) {
+    return {design.left, design.top, design.width, design.height};
 }
 
 } // namespace
@@ -81,23 +85,28 @@ void Tdc::CreateComponents(DesktopServices& desktop) {
     for (std::size_t day = 0; day < grids_.size(); ++day) {
         grids_[day] = new DayGrid(pages_[day + 1]);
         grids_[day]->setObjectName(Latin1(kGridNames[day]));
-        grids_[day]->setGeometry(10, 12, 489, 171);
+        grids_[day]->setGeometry(Place(kDesign.dayGrid));
         connect(grids_[day], &DayGrid::RunNowRequested, this,
                 [this, day](int row) { RunNow(static_cast<int>(day), row); });
+        connect(grids_[day], &DayGrid::CellsEdited, this,
+                [this, day] { form_->GridEdited(static_cast<int>(day)); });
     }
     CreateHistoryPage();
     pageControl_->setCurrentIndex(0);
 
-    // The Tab key goes round the tab control, the spin box and the save button.
+    // The Tab key goes round the tab control, the spin box, the save button
+    // and the check box.
+    auto* save = findChild<QPushButton*>(QStringLiteral("BitBtn2"));
     setTabOrder(pageControl_, delayBox_);
-    setTabOrder(delayBox_, findChild<QPushButton*>(QStringLiteral("BitBtn2")));
+    setTabOrder(delayBox_, save);
+    setTabOrder(save, autostartBox_);
 
     CreateTimer();
-    resize(kClientWidth, kClientHeight);
+    resize(kDesign.clientWidth, kDesign.clientHeight);
     // The tab control gets its width now, not only when the window is first
     // laid out: until then it would count its tabs in rows for a control of
     // the default width, one tab a row, and ask for a taller window.
-    pageControl_->resize(kClientWidth, kClientHeight - kStatusHeight);
+    pageControl_->resize(kDesign.clientWidth, kDesign.clientHeight - kDesign.statusHeight);
     PlaceAtScreenCentre();
 }
 
@@ -105,11 +114,11 @@ void Tdc::CreateStatusLine() {
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
     statusBar_->setSizeGripEnabled(true);
-    statusBar_->setFixedHeight(kStatusHeight);
-    statusPanel_ = new QLabel(Latin1(kStatusText), statusBar_);
+    statusBar_->setFixedHeight(kDesign.statusHeight);
+    // A text longer than the line ends in "…" and shows whole as its tool tip.
+    statusPanel_ = new ElidingLabel(statusBar_);
+    statusPanel_->setText(Latin1(kStatusText));
     statusPanel_->setObjectName(QStringLiteral("StatusBar1Panel"));
-    statusPanel_->setTextFormat(Qt::PlainText);
-    statusPanel_->setMinimumWidth(1); // a narrow window cuts the text
     statusBar_->addWidget(statusPanel_, 1);
     setStatusBar(statusBar_);
 }
@@ -119,9 +128,9 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     page->setMouseTracking(true);
     page->installEventFilter(this);
 
-    QLabel* dateCaption = MakeLabel(page, "Label1", Latin1(kDateCaption), {54, 10, 63, 13});
-    dateLabel_ = MakeLabel(page, "Label2", QString(), {122, 10, 123, 15});
-    dateLabel_->resize(123, 15);
+    QLabel* dateCaption = MakeLabel(page, "Label1", Latin1(kDateCaption), Place(kDesign.label1));
+    dateLabel_ = MakeLabel(page, "Label2", QString(), Place(kDesign.label2));
+    dateLabel_->resize(kDesign.label2.width, kDesign.label2.height);
     KeepRightOf(dateLabel_, dateCaption, kLabelGap);
 
     std::array<QString, 7> dayNames;
@@ -130,22 +139,22 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
     }
     auto* calendar = new MonthCalendar(desktop.GetLocalTime(), dayNames, page);
     calendar->setObjectName(QStringLiteral("Calendar1"));
-    calendar->setGeometry(42, 36, 241, 151);
+    calendar->setGeometry(Place(kDesign.calendar1));
 
     auto* image = new QLabel(page);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(324, 4, 32, 32);
+    image->setGeometry(Place(kDesign.image1));
     image->setPixmap(StopwatchPixmap(32));
 
-    QLabel* title = MakeLabel(page, "Label4", Latin1(kApplicationTitle), {362, 16, 136, 24});
+    QLabel* title = MakeLabel(page, "Label4", Latin1(kApplicationTitle), Place(kDesign.label4));
     title->setFont(TimesBold16());
     SetTextColour(title, kRed);
     AutoSize(title);
 
-    versionLabel_ = MakeLabel(page, "Label5", Latin1(kVersionText), {366, 40, 150, 13});
+    versionLabel_ = MakeLabel(page, "Label5", Latin1(kVersionText), Place(kDesign.label5));
     KeepBelow(versionLabel_, title);
-    siteLink_ = MakeLabel(page, "Label9", Latin1(kVendorSiteName), {368, 60, 90, 13});
-    manualLink_ = MakeLabel(page, "Label10", QString(), {368, 82, 129, 13});
+    siteLink_ = MakeLabel(page, "Label9", Latin1(kVendorSiteName), Place(kDesign.label9));
+    manualLink_ = MakeLabel(page, "Label10", QString(), Place(kDesign.label10));
     QFont linkFont = SansSerif8();
     linkFont.setBold(true);
     linkFont.setUnderline(true);
@@ -159,37 +168,36 @@ void Tdc::CreateGeneralPage(DesktopServices& desktop) {
         watched->installEventFilter(this);
     }
 
-    MakeLabel(page, "Label3", Latin1(kDelayCaption), {330, 114, 93, 13});
+    MakeLabel(page, "Label3", Latin1(kDelayCaption), Place(kDesign.label3));
 
     delayBox_ = new DelaySpinBox(page);
     delayBox_->setObjectName(QStringLiteral("spin1"));
-    delayBox_->setGeometry(332, 132, 57, 22);
+    delayBox_->setGeometry(Place(kDesign.spin1));
 
     auto* save = new QPushButton(SaveIcon(), Latin1(kSaveCaption), page);
     save->setObjectName(QStringLiteral("BitBtn2"));
     save->setIconSize(QSize(16, 16));
-    save->setGeometry(446, 128, 107, 29);
+    save->setGeometry(Place(kDesign.bitBtn2));
     connect(save, &QPushButton::clicked, this, &Tdc::BitBtn2Click);
 
     CreateAutostartBox(page);
 
     auto* test = new QPushButton(Latin1(kTestCaption), page);
     test->setObjectName(QStringLiteral("BitBtn1"));
-    test->setGeometry(482, 0, 89, 23);
+    test->setGeometry(Place(kDesign.bitBtn1));
     test->setFocusPolicy(Qt::NoFocus);
     test->hide();
     connect(test, &QPushButton::clicked, this, &Tdc::BitBtn1Click);
 }
 
-// "Start Orvanel when I log in", under the script delay. The Tab key passes
-// it by, as it passes the calendar: the page's stops stay the spin box and
-// the save button.
+// "Start Orvanel when I log in", under the script delay: a stop of the Tab
+// key after the save button, and reached with Alt+S.
 void Tdc::CreateAutostartBox(QWidget* page) {
     autostartBox_ = new QCheckBox(Latin1(kAutostartCaption), page);
     autostartBox_->setObjectName(Latin1(kAutostartName));
-    autostartBox_->setFocusPolicy(Qt::ClickFocus);
-    autostartBox_->move(kAutostartLeft, kAutostartTop);
-    autostartBox_->resize(autostartBox_->sizeHint().width(), kAutostartHeight);
+    autostartBox_->setFocusPolicy(Qt::StrongFocus);
+    autostartBox_->move(kDesign.checkBox1.left, kDesign.checkBox1.top);
+    autostartBox_->resize(autostartBox_->sizeHint().width(), kDesign.checkBox1.height);
     connect(autostartBox_, &QCheckBox::clicked, this, &Tdc::AutostartClick);
 }
 

@@ -28,6 +28,7 @@ class QTimer;
 namespace orvanel {
 
 class DayGrid;
+class ElidingLabel;
 class HistoryPage;
 class DelaySpinBox;
 class MonthCalendar;
@@ -96,13 +97,14 @@ private:
     void SetStatusText(const std::string& text) override;
     void HistoryChanged(std::size_t added, std::size_t dropped) override;
     void SetAutostartChecked(bool checked) override;
+    std::string LocaleTextToUtf8(const std::string& text) const override;
     Q_INVOKABLE void OpenErrorBoxes();
     void OpenErrorBox(const std::string& text);
 
     std::unique_ptr<MainForm> form_;
 
     QStatusBar* statusBar_ = nullptr;
-    QLabel* statusPanel_ = nullptr;
+    ElidingLabel* statusPanel_ = nullptr;
     HistoryPage* historyPage_ = nullptr;
     PageControl* pageControl_ = nullptr;
     std::array<QWidget*, kPageCount> pages_{};

@@ -11,6 +11,7 @@
 
 #include "ui/daygrid.h"
 #include "ui/delayspinbox.h"
+#include "ui/elidinglabel.h"
 #include "ui/historypage.h"
 #include "ui/labels.h"
 #include "ui/pagecontrol.h"
@@ -228,6 +229,10 @@ void Tdc::HistoryChanged(std::size_t added, std::size_t dropped) {
 
 void Tdc::SetAutostartChecked(bool checked) {
     autostartBox_->setChecked(checked);
+}
+
+std::string Tdc::LocaleTextToUtf8(const std::string& text) const {
+    return LocaleText(text).toStdString();
 }
 
 void Tdc::ShowErrorBox(const std::string& text) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/datetimetext.h"
 #include "app/mainform.h"
-#include "desktop/datetimetext.h"
 #include "desktop/recording/recording.h"
 #include "fakeview.h"
 #include "schedule/faultyfiles.h"

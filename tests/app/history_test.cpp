@@ -44,8 +44,8 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
               "step, 4 key events; 0.0 s\r\n");
     EXPECT_EQ(view_->historyChanges, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 0}}));
     ASSERT_EQ(form.HistoryRecords().size(), 1u);
-    EXPECT_EQ(form.LastRunText(), "Last run: 2026-01-05T07:00:30+00:00, typed, Tue row 2, "
-                                  "app.exe, \"Editor\": window found; 1 step, 4 key events; 0.0 s");
+    EXPECT_EQ(form.LastRunText(), "Last run: 7:00:30 AM, typed, Tue row 2, app.exe, "
+                                  "\"Editor\": window found; 1 step, 4 key events; 0.0 s");
     EXPECT_EQ(systemLog_.messages.size(), 1u);
     EXPECT_TRUE(view_->boxes.empty());
     // While it ran, the status line named it (and no stop key: this desktop
@@ -75,11 +75,13 @@ TEST_F(FormTest, RunNowRunsTheRowAsShownAndRecordsItDueNow) {
     EXPECT_EQ(view_->statusTexts.back(), untyped);
     EXPECT_EQ(Bytes("history.log").substr(Bytes("history.log").size() - untyped.size() - 2),
               untyped + "\r\n");
-    // A run held back by a locked screen never began: the status line stays.
+    // A run held back by a locked screen never began: no "Running" flashes
+    // by, and the status line says why nothing ran.
     const std::size_t shown = view_->statusTexts.size();
     desktop_.SetInputBlock(InputBlock::ScreenLocked);
     form.RunNow(1, 2);
-    EXPECT_EQ(view_->statusTexts.size(), shown);
+    EXPECT_EQ(view_->statusTexts.size(), shown + 1);
+    EXPECT_EQ(view_->statusTexts.back(), "Row 2 of Tuesday: screen locked");
 }
 
 TEST_F(FormTest, ThePageReadsTheFileAtStartAndGrowsWithEveryRecord) {

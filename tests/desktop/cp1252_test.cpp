@@ -1,4 +1,4 @@
-// Code page 1252: single characters, and UTF-8 command-line text.
+// Code page 1252: single characters, and UTF-8 texts both ways.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +57,29 @@ TEST(Cp1252, EveryByteSurvivesARoundTrip) {
     }
     EXPECT_EQ(UnicodeToCp1252(U'\u0080'), '?');
     EXPECT_EQ(UnicodeToCp1252(U'\u0100'), '?');
+    EXPECT_EQ(Upper1252(0xE9), 0xC9);
+    EXPECT_EQ(Upper1252(0xF7), 0xF7); // the division sign has no capital
+    EXPECT_EQ(Upper1252(0xFF), 0x9F);
+    EXPECT_TRUE(Undefined1252(0x81) && !Undefined1252(0x80));
+}
+
+TEST(Cp1252, Cp1252ToUtf8) {
+    const struct {
+        std::string cp1252;
+        std::string utf8;
+    } cases[] = {
+        {"", ""},
+        {"Untitled - Editor", "Untitled - Editor"},
+        {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"}, // é, €
+        {"\x81\xFF", "\xC2\x81\xC3\xBF"},             // unassigned, ÿ
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8) << c.cp1252;
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.cp1252;
+    }
+    std::string wide;
+    AppendUtf8(wide, U'\U0001F600');
+    EXPECT_EQ(wide, "\xF0\x9F\x98\x80");
 }
 
 } // namespace

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "desktop/gnome/lentkeymap.h"
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 #include "support/tempdir.h"
 
 namespace orvanel::gnome {
@@ -39,12 +39,12 @@ TEST(LentKeymapTest, EveryKeysymOfAScriptTypesItselfInTheLockedGroup) {
     std::vector<std::uint32_t> keysyms;
     for (int b = 0x20; b <= 0xFF; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        if (b != 0x7F && !x11::Undefined1252(c)) {
-            keysyms.push_back(x11::KeysymsForCharacter(uslayout::Cp1252ToUnicode(c)).keysym[0]);
+        if (b != 0x7F && !Undefined1252(c)) {
+            keysyms.push_back(keysyms::KeysymsForCharacter(uslayout::Cp1252ToUnicode(c)).keysym[0]);
         }
     }
     for (int vk = 0; vk < 256; ++vk) {
-        if (const auto named = x11::NamedKeysym(static_cast<std::uint8_t>(vk)); named != 0) {
+        if (const auto named = keysyms::NamedKeysym(static_cast<std::uint8_t>(vk)); named != 0) {
             keysyms.push_back(static_cast<std::uint32_t>(named));
         }
     }
@@ -59,7 +59,7 @@ TEST(LentKeymapTest, EveryKeysymOfAScriptTypesItselfInTheLockedGroup) {
         ASSERT_NE(pick.keycode, 0u);
         EXPECT_LT(pick.keycode, 256u);
         ASSERT_LE(pick.level, 1u);
-        if (x11::CharacterForKeysym(keysym) != 0) {
+        if (keysyms::CharacterForKeysym(keysym) != 0) {
             EXPECT_EQ(lent.Level(keysym), static_cast<int>(pick.level));
         }
         // What a window reads: the group locked, Shift down for level 1.

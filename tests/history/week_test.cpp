@@ -78,7 +78,7 @@ TEST(MissedRecords, ATenDayGapLooksBackSevenDaysAndIsCapped) {
 TEST(NextTaskDue, AcrossMidnightAndTheWeekEndSkippingInvalidLines) {
     Week week;
     week[6] = {"late.exe|Late|23|59|x"}; // Sunday
-    week[0] = {"bad|X|7|$|x", "|Empty|24|0|x", "mon.exe|Mon|6|30|x", "first.exe|First|6|30|y"};
+    week[0] = {"bad|X|7|60|x", "|Empty|24|0|x", "mon.exe|Mon|6|30|x", "first.exe|First|6|30|y"};
     const struct {
         SystemTime now;
         const char* expected;

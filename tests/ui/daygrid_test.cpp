@@ -1,12 +1,16 @@
 // Editing a day grid as a user types: keys at the speed of a keyboard tool,
 // sent straight after a click with no pause of the event loop, to whatever
 // widget has the focus.
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QToolTip>
 #include <chrono>
 #include <filesystem>
 #include <vector>
 
 #include "fixture.h"
+#include "ui/celltips.h"
 
 namespace orvanel::test {
 namespace {
@@ -20,6 +24,7 @@ struct Step {
     int column = 0;
     QString text;
     Qt::Key key = Qt::Key_unknown;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
 };
 Step ClickAt(int row, int column) {
     return {Step::Click, row, column, {}, {}};
@@ -27,8 +32,8 @@ Step ClickAt(int row, int column) {
 Step Typed(const char* text) {
     return {Step::Type, 0, 0, QString::fromUtf8(text), {}};
 }
-Step Press(Qt::Key key) {
-    return {Step::Key, 0, 0, {}, key};
+Step Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    return {Step::Key, 0, 0, {}, key, modifiers};
 }
 // Text put into the open cell editor as a paste puts it.
 Step Pasted(const char* text) {
@@ -81,7 +86,7 @@ protected:
             QTest::keyClicks(kFocusWidget, step.text);
             break;
         case Step::Key:
-            QTest::keyClick(kFocusWidget, step.key);
+            QTest::keyClick(kFocusWidget, step.key, step.modifiers);
             break;
         case Step::Paste:
             if (auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
@@ -116,6 +121,11 @@ TEST_F(DayGridTest, KeysGoWhereTheUserTypes) {
          {ClickAt(2, 2), Press(Qt::Key_Delete)},
          {{2, 2, ""}, {2, 0, "xterm"}, {2, 3, "0"}},
          2},
+        {"Delete clears every cell of a range",
+         {ClickAt(1, 2), Press(Qt::Key_Down, Qt::ShiftModifier),
+          Press(Qt::Key_Right, Qt::ShiftModifier), Press(Qt::Key_Delete)},
+         {{1, 2, ""}, {1, 3, ""}, {2, 2, ""}, {2, 3, ""}, {1, 1, "Untitled"}, {2, 4, "y"}},
+         3},
         {"Enter opens the editor",
          {ClickAt(1, 3), Press(Qt::Key_Return), Typed("45"), Press(Qt::Key_Return)},
          {{1, 3, "45"}},
@@ -152,6 +162,30 @@ TEST_F(DayGridTest, KeysGoWhereTheUserTypes) {
         EXPECT_EQ(editors, 0);
         EXPECT_EQ(QApplication::focusWidget() == grid_, c.focusInGrid);
     }
+}
+
+// A Script wider than its column shows whole as the cell's tool tip, and
+// Shift+F10 opens the current row's menu as the Menu key does.
+TEST_F(DayGridTest, LongCellsHaveTheirTipAndShiftF10OpensTheRowMenu) {
+    Start();
+    Open();
+    const QString script = QStringLiteral("Good morning!~;^s;").repeated(14).left(255);
+    grid_->item(0, 4)->setText(script);
+    const QModelIndex longCell = grid_->model()->index(0, 4);
+    EXPECT_EQ(CellTip(*grid_, longCell), script);
+    EXPECT_EQ(CellTip(*grid_, grid_->model()->index(0, 2)), QString()) << "\"9\" fits";
+    grid_->scrollTo(longCell);
+    const QPoint at = grid_->visualRect(longCell).center();
+    QHelpEvent help(QEvent::ToolTip, at, grid_->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid_->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), script);
+
+    ClickCell(2, 1);
+    QTest::keyClick(kFocusWidget, Qt::Key_F10, Qt::ShiftModifier);
+    auto* menu = grid_->findChild<QMenu*>(QStringLiteral("RowMenu"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
 }
 
 // The day file rewritten on disk while a cell editor is open: what is being

@@ -38,7 +38,7 @@ TEST_F(UiTest, GeneralPageControlsDoNotOverlap) {
 TEST_F(UiTest, AutostartBoxWritesTheEntryOrSaysWhyNot) {
     Start();
     auto* box = Find<QCheckBox>("CheckBox1");
-    EXPECT_EQ(box->text(), QStringLiteral("Start Orvanel when I log in"));
+    EXPECT_EQ(box->text(), QStringLiteral("&Start Orvanel when I log in")); // Alt+S
     EXPECT_FALSE(box->isChecked());
     QTest::mouseClick(box, Qt::LeftButton);
     EXPECT_TRUE(box->isChecked());

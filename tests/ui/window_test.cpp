@@ -6,7 +6,7 @@
 #include <QTabBar>
 #include <QTimer>
 
-#include "desktop/datetimetext.h"
+#include "app/datetimetext.h"
 #include "fixture.h"
 
 namespace orvanel::test {
@@ -141,21 +141,27 @@ TEST_F(UiTest, GeneralPageControlsAtTheirPlaces) {
     EXPECT_EQ(Find<QPushButton>("BitBtn1")->focusPolicy(), Qt::NoFocus);
 }
 
-TEST_F(UiTest, TabKeyGoesRoundTabControlSpinBoxAndSaveButton) {
+TEST_F(UiTest, TabKeyGoesRoundTabControlSpinBoxSaveButtonAndCheckBox) {
     Tdc& w = Start();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    WrappingTabBar* bar = Pages()->Bar();
     Pages()->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
+    const QImage focused = bar->grab().toImage();
     std::vector<QWidget*> seen;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         seen.push_back(QApplication::focusWidget());
+        if (i == 0) {
+            EXPECT_NE(bar->grab().toImage(), focused) << "the tabs show the keyboard focus";
+        }
     }
-    ASSERT_EQ(seen.size(), 3u);
+    ASSERT_EQ(seen.size(), 4u);
     EXPECT_TRUE(seen[0] == Spin() || Spin()->isAncestorOf(seen[0]));
     EXPECT_EQ(seen[1], Find<QPushButton>("BitBtn2"));
-    EXPECT_TRUE(seen[2] == Pages() || Pages()->isAncestorOf(seen[2]));
+    EXPECT_EQ(seen[2], Find("CheckBox1"));
+    EXPECT_EQ(seen[3], bar);
     EXPECT_EQ(Find<MonthCalendar>("Calendar1")->focusPolicy(), Qt::NoFocus);
 }
 

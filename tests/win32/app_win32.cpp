@@ -4,12 +4,13 @@
 // its minute timer once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <string>
 #include <vector>
 
-#include "desktop/win32/autostart_win32.h"
+#include "desktop/win32/autostart.h"
 #include "desktop/win32/win32desktop.h"
 #include "keys/keyoutput.h"
 #include "keys/keyscript.h"
@@ -204,10 +205,10 @@ TEST_F(WindowTest, StartsInAnEmptyFolderWithEveryControlInItsPlace) {
         {kStatusBar1, "msctls_statusbar32", 0, 225, 580, 24, true},
         {kPagectrl1, "SysTabControl32", 0, 0, 580, 225, true},
         {kLabel1, "Static", 54, 10, -1, -1, true},
-        {kCalendar1, "SysMonthCal32", 42, 36, 241, 151, true},
+        {kCalendar1, "OrvanelCalendar", 42, 36, 241, 151, true},
         {kImage1, "Static", 324, 4, 32, 32, true},
         {kLabel4, "Static", 362, 16, -1, -1, true},
-        {kLabel5, "Static", 366, 40, -1, -1, true},
+        {kLabel5, "Static", 366, -1, -1, -1, true}, // top: see below
         {kLabel9, "Static", 368, 60, -1, -1, true},
         {kLabel10, "Static", 368, 82, -1, -1, true},
         {kLabel3, "Static", 330, 114, -1, -1, true},
@@ -232,6 +233,10 @@ TEST_F(WindowTest, StartsInAnEmptyFolderWithEveryControlInItsPlace) {
         }
         EXPECT_EQ(::IsWindowVisible(control) != FALSE, c.visible);
     }
+    // The version stays at 40 unless the serif face standing in for "Times
+    // New Roman" is taller; then it lies just below the title.
+    const RECT title = PlaceOf(program.Control(kLabel4));
+    EXPECT_EQ(PlaceOf(program.Control(kLabel5)).top, std::max<LONG>(40, title.bottom));
     // The ninth tab: the History page, its two lines and an empty list of
     // eight columns.
     EXPECT_EQ(::SendMessageA(program.Control(kPagectrl1), TCM_GETITEMCOUNT, 0, 0), 9);
@@ -260,14 +265,19 @@ TEST_F(WindowTest, StartsInAnEmptyFolderWithEveryControlInItsPlace) {
         EXPECT_EQ(::GetDlgCtrlID(::GetParent(grid)), kFirstPage + 1 + day);
     }
     // The spin box refuses letters, clamps when Tab leaves it for "Save
-    // Data", and steps by 10 when Shift+Tab has brought the focus back.
+    // Data", and steps by 10 when Shift+Tab has brought the focus back. The
+    // check box is the next stop, and the tab control the one after.
     Front(program);
     HWND spin = program.Control(kSpin1);
     ClickCentre(spin);
     Type("{END}{BACKSPACE}x3001{TAB}");
     EXPECT_TRUE(WaitUntil([&] { return TextOf(spin) == "3000"; }, 5000)) << TextOf(spin);
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(program) == program.Control(kBitBtn2); }, 5000));
-    Type("+{TAB}");
+    Type("{TAB}");
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(program) == program.Control(kCheckBox1); }, 5000));
+    Type("{TAB}");
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(program) == program.Control(kPagectrl1); }, 5000));
+    Type("+{TAB}+{TAB}+{TAB}");
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(program) == spin; }, 5000));
     Type("{DOWN}");
     EXPECT_TRUE(WaitUntil([&] { return TextOf(spin) == "2990"; }, 5000)) << TextOf(spin);
@@ -292,19 +302,19 @@ TEST_F(WindowTest, TypedCellsAreSavedAsTheDayFile) {
 
     // Row 3 is empty: a click and fast typing, a Tab that leaves the grid,
     // then Enter and the arrow keys from cell to cell, out to the Script
-    // column and back with Home; Delete clears a cell of row 2.
+    // column and back with Home; Delete clears two cells of row 2.
     ClickCell(grid, 0, 3);
     Type(LiteralScript("notepad.exe") + "{TAB}");
     ClickCell(grid, 128, 3);
     Type(LiteralScript("Untitled - Notepad") + "{ENTER}{RIGHT}7{ENTER}{RIGHT}30{ENTER}{RIGHT}" +
-         LiteralScript("Hi~") + "{ENTER}{HOME}{UP}{RIGHT}{DELETE}");
+         LiteralScript("Hi~") + "{ENTER}{HOME}{UP}{RIGHT}+{RIGHT}{DELETE}");
 
     Click(program.Control(kPagectrl1), 30, 10); // the General page's tab
     HWND save = program.Control(kBitBtn2);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(save) != FALSE; }, 5000));
     ClickCentre(save);
     const std::string expected = "x|Caf\xE9 \x80|1|2|\xE9\r\n"
-                                 "del.exe||1|2|\r\n"
+                                 "del.exe|||2|\r\n"
                                  "notepad.exe|Untitled - Notepad|7|30|Hi~\r\n";
     EXPECT_TRUE(
         WaitUntil([&] { return ReadFileBytes(folder_.Path() / "monlist.ini") == expected; }, 10000))
@@ -351,6 +361,40 @@ TEST_F(WindowTest, AnUnwritableDayFileGivesTheErrorBoxAndKeepsItsBytes) {
     EXPECT_TRUE(WaitUntil([&] { return program.ErrorBox() == nullptr; }, 5000));
     EXPECT_EQ(ReadFileBytes(day), old);
     ::SetFileAttributesW(day.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The calendar is the plain 7 x 7 grid of the month: weekday names in the top
+// row, the first of the month under its weekday below, no month header above
+// and no day of the month before or after.
+TEST_F(WindowTest, TheCalendarIsThePlainGridOfItsMonth) {
+    Program program(folder_.Path());
+    ASSERT_NE(program.Window(), nullptr);
+    HWND calendar = program.Control(kCalendar1);
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(::GetWindow(calendar, GW_CHILD), nullptr);
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::tm first{};
+    first.tm_year = now.wYear - 1900;
+    first.tm_mon = now.wMonth - 1;
+    first.tm_mday = 1;
+    first.tm_hour = 12;
+    std::mktime(&first);
+    std::tm next = first;
+    next.tm_mon += 1;
+    const std::time_t days = (std::mktime(&next) - std::mktime(&first) + 43200) / 86400;
+    RECT area;
+    ::GetClientRect(calendar, &area);
+    for (int row = 0; row < 7; ++row) {
+        for (int column = 0; column < 7; ++column) {
+            const int x = (2 * column + 1) * area.right / 14;
+            const int y = (2 * row + 1) * area.bottom / 14;
+            const int cell = (row - 1) * 7 + column - first.tm_wday + 1; // the day it holds
+            const LRESULT expected = row == 0 ? -1 : (cell >= 1 && cell <= days ? cell : 0);
+            EXPECT_EQ(::SendMessageA(calendar, WM_APP + 2, 0, MAKELPARAM(x, y)), expected)
+                << "row " << row << " column " << column;
+        }
+    }
 }
 
 // One run in real time: the first tick of the program's own timer comes 60
@@ -415,6 +459,15 @@ TEST_F(WindowTest, TheMinuteTimerRunsTheTasksOfTheNextMinute) {
         },
         5000))
         << TextOf(program.Control(kStatusBar1));
+    // Shift+F10 opens the row's menu, as the Menu key does.
+    const auto menuShown = [] {
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        return menu != nullptr && ::IsWindowVisible(menu);
+    };
+    Type("+{F10}");
+    EXPECT_TRUE(WaitUntil(menuShown, 5000));
+    Type("{ESC}");
+    EXPECT_TRUE(WaitUntil([&] { return !menuShown(); }, 5000));
     ClickCell(grid, 0, 1);
     Type("^r");
     EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(chars) == "Tick ~ok!"; }, 15000))
@@ -448,7 +501,7 @@ TEST_F(WindowTest, TheStartupBoxFitsAndWritesTheShortcut) {
     ASSERT_NE(program.Window(), nullptr);
     HWND box = program.Control(kCheckBox1);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(TextOf(box), "Start Orvanel when I log in");
+    EXPECT_EQ(TextOf(box), "&Start Orvanel when I log in"); // Alt+S
     HWND page = ::GetParent(box);
     EXPECT_EQ(::GetDlgCtrlID(page), kFirstPage);
     RECT area;

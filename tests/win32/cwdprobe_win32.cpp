@@ -1,12 +1,6 @@
 // A program for the shell tests: writes its working directory, followed by a
 // line end, to the file named by the environment variable
 // ORVANEL_CWD_PROBE_OUT, and ends.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>

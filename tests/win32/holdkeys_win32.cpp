@@ -4,12 +4,6 @@
 
 #include "desktop/win32/win32desktop.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 int main(int argc, char** argv) {

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # The Windows tests: cross-builds Orvanel for 64-bit Windows (presets
-# windows-x64) and 32-bit Windows (windows-x86, a build check only) with
-# MinGW-w64, and runs the 64-bit tests under Wine in a virtual X display of
-# their own, with a fresh Wine prefix that is thrown away at the end.
+# windows-x64) and 32-bit Windows (windows-x86, a build check of the program
+# only) with MinGW-w64, and runs the 64-bit tests under Wine in a virtual X
+# display of their own, with a fresh Wine prefix that is thrown away at the
+# end.
 #
 # Needs: cmake, ninja, MinGW-w64 (g++-mingw-w64-x86-64-posix,
 # g++-mingw-w64-i686-posix), googletest (the sources), wine64 and wine, Xvfb,
 # xkbcomp (x11-xkb-utils).
 #
 # Extra arguments go to ctest, e.g. -R win32_e2e --repeat until-fail:5.
+# --build-only builds and stops; --no-build runs the tests of the last build.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+
+build=1 run=1
+case "${1:-}" in
+--build-only) run=0; shift ;;
+--no-build) build=0; shift ;;
+esac
 
 for tool in cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix wine wineboot \
     wineserver Xvfb xkbcomp; do
@@ -20,14 +28,17 @@ for tool in cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix 
     fi
 done
 
-start=$SECONDS
-echo "== Windows build: 64-bit"
-cmake --preset windows-x64 >/dev/null
-cmake --build --preset windows-x64
-echo "== Windows build: 32-bit (a build check of the program only, without its tests)"
-cmake --preset windows-x86 -DORVANEL_BUILD_TESTS=OFF >/dev/null
-cmake --build --preset windows-x86
-echo "== Windows builds took $((SECONDS - start)) s"
+if [ "$build" -eq 1 ]; then
+    start=$SECONDS
+    echo "== Windows build: 64-bit"
+    cmake --preset windows-x64 >/dev/null
+    cmake --build --preset windows-x64
+    echo "== Windows build: 32-bit (a build check of the program only, without its tests)"
+    cmake --preset windows-x86 -DORVANEL_BUILD_TESTS=OFF >/dev/null
+    cmake --build --preset windows-x86 --target orvanel
+    echo "== Windows builds took $((SECONDS - start)) s"
+fi
+[ "$run" -eq 1 ] || exit 0
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/orvanel-wine.XXXXXX")
 xvfb_pid=

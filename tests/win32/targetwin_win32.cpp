@@ -9,12 +9,6 @@
 // foreground on to that window. The arguments --sibling TITLE2 instead open
 // a second top-level window of the same process, titled TITLE2, whose
 // characters go to the character file's name with ".sibling" appended.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>

@@ -37,7 +37,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "desktop/x11/keysyms.h"
+#include "desktop/keysyms/keysyms.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ bool IsModifier(KeySym ks) {
 
 std::string Token(KeySym keysym, unsigned state) {
     const bool keypad = keysym >= XK_KP_Space && keysym <= XK_KP_Equal;
-    const char32_t character = keypad ? 0 : orvanel::x11::CharacterForKeysym(keysym);
+    const char32_t character = keypad ? 0 : orvanel::keysyms::CharacterForKeysym(keysym);
     std::string mods;
     if ((state & ControlMask) != 0) {
         mods += "Ctrl+";

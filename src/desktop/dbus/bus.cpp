@@ -70,7 +70,7 @@ Message Bus::NewCall(const char* destination, const char* path, const char* inte
 }
 
 Message Bus::Call(const Message& call, std::chrono::milliseconds timeout, std::string& error) {
-    sd_bus_error failure = SD_BUS_ERROR_NULL;
+    sd_bus_error failure{}; // SD_BUS_ERROR_NULL, without its C compound literal
     sd_bus_message* reply = nullptr;
     const int r = sd_bus_call(bus_, call.get(), Microseconds(timeout), &failure, &reply);
     if (r < 0) {

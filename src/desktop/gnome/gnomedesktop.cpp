@@ -2,20 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
-#include <ctime>
 #include <utility>
 
 #include "desktop/cp1252.h"
 #include "desktop/gnome/lentkeymap.h"
 #include "desktop/gnome/shellclient.h"
-#include "desktop/localtime.h"
-#include "desktop/posix/localeinfo.h"
-#include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
-#include "desktop/posix/tickcount.h"
-#include "desktop/uslayout.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel {
 
@@ -23,33 +15,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long SendMessageA waits for the focus, how often it asks again, and
-// how often it looks meanwhile.
-constexpr std::chrono::milliseconds kFocusWait{2000};
-constexpr std::chrono::milliseconds kFocusRetry{300};
+// How often SendMessageA looks for the focus while it waits
+// (posix::FocusWait says how long and how often it asks again).
 constexpr std::chrono::milliseconds kFocusPoll{10};
 // A batch of keys goes out at the latest this long after its first key, or
 // when it is this long.
 constexpr std::chrono::milliseconds kBatchTime{20};
 constexpr std::size_t kBatchKeys = 512;
-
-std::string Utf8Of(const char* cp1252) {
-    std::string utf8;
-    for (const char* p = cp1252; *p != '\0'; ++p) {
-        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(*p));
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return utf8;
-}
 
 } // namespace
 
@@ -164,30 +136,9 @@ void GnomeDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*
     keyboard_.KeyEvent(virtualKey, up);
 }
 
-std::int16_t GnomeDesktop::VkKeyScanA(char character) {
-    const auto c = static_cast<unsigned char>(character);
-    const std::int16_t us = uslayout::VkKeyScanA(c);
-    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
-        return us;
-    }
+std::int16_t GnomeDesktop::LendVk(unsigned char character) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return keyboard_.LendVk(c);
-}
-
-bool GnomeDesktop::CharToOemA(const char* source, char* destination) {
-    return uslayout::CharToOem(source, destination);
-}
-
-std::uint32_t GnomeDesktop::OemKeyScan(std::uint16_t oemCharacter) {
-    return uslayout::OemKeyScan(oemCharacter);
-}
-
-std::uint32_t GnomeDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
-    if ((mapType == kMapVkToVsc || mapType == 2) &&
-        x11::IsLentVk(static_cast<std::uint8_t>(code))) {
-        return 0; // lent codes sit on no key
-    }
-    return uslayout::MapVirtualKey(code, mapType);
+    return keyboard_.LendVk(character);
 }
 
 // ---- windows ----
@@ -198,7 +149,7 @@ WindowHandle GnomeDesktop::FindWindowA(const char* /*className*/, const char* ti
     if (title == nullptr || title[0] == '\0' || !link_->Windows(windows)) {
         return kNoWindow;
     }
-    const std::string wanted = Utf8Of(title);
+    const std::string wanted = Cp1252ToUtf8(title);
     for (const gnome::ShellWindow& w : windows) {
         if (w.title == wanted) {
             return w.id;
@@ -220,19 +171,18 @@ bool GnomeDesktop::SetForegroundWindow(WindowHandle window) {
 }
 
 // Returns as soon as the shell says the window has the focus; activates it
-// again every 300 ms and gives up after 2 s, so a dead window cannot hang a
-// task.
+// again every 300 ms and gives up after 2 s (posix::FocusWait), so a dead
+// window cannot hang a task.
 std::intptr_t GnomeDesktop::SendMessageA(WindowHandle window, std::uint32_t message,
                                          std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
     if (message != kWmSetFocus) {
         return 0;
     }
-    const Clock::time_point deadline = Clock::now() + kFocusWait;
-    Clock::time_point retry = Clock::now() + kFocusRetry;
+    posix::FocusWait wait;
     for (;;) {
         {
             const auto lock = Sent();
-            if (!link_->Connected() || Clock::now() >= deadline) {
+            if (!link_->Connected() || wait.Over(Clock::now())) {
                 break;
             }
             const gnome::ShellState state = AskState();
@@ -240,11 +190,8 @@ std::intptr_t GnomeDesktop::SendMessageA(WindowHandle window, std::uint32_t mess
                 state.focus.front() == window) {
                 break;
             }
-            if (Clock::now() >= retry) {
-                if (!link_->Activate(window)) {
-                    break; // the window has gone
-                }
-                retry = Clock::now() + kFocusRetry;
+            if (wait.RetryDue(Clock::now()) && !link_->Activate(window)) {
+                break; // the window has gone
             }
         }
         posix::SleepFor(kFocusPoll);
@@ -252,31 +199,11 @@ std::intptr_t GnomeDesktop::SendMessageA(WindowHandle window, std::uint32_t mess
     return 0;
 }
 
-std::intptr_t GnomeDesktop::ShellExecuteA(WindowHandle /*owner*/, const char* operation,
-                                          const char* file, const char* /*parameters*/,
-                                          const char* directory, int /*showCommand*/) {
-    if (operation != nullptr && std::strcmp(operation, kShellVerb) != 0) {
-        return posix::kShellNoAssociation;
-    }
-    return posix::RunShellPlan(posix::PlanShellOpen(file, directory));
-}
-
-// ---- waiting, time and locale ----
+// ---- waiting ----
 
 void GnomeDesktop::Sleep(std::uint32_t milliseconds) {
     Sent().unlock();
     posix::SleepFor(std::chrono::milliseconds(milliseconds));
-}
-
-SystemTime GnomeDesktop::GetLocalTime() {
-    struct timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return LocalTimeFromEpoch(static_cast<std::int64_t>(now.tv_sec) * 1000 +
-                              now.tv_nsec / 1'000'000);
-}
-
-LocaleInfo GnomeDesktop::GetLocaleInfoA() {
-    return posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
 }
 
 // ---- unattended safety ----
@@ -302,10 +229,6 @@ WindowHandle GnomeDesktop::GetForegroundWindow() {
     refused_ = false;
     keyTarget_ = state.focus.empty() ? kNoWindow : state.focus.front();
     return keyTarget_;
-}
-
-std::uint32_t GnomeDesktop::GetTickCount() {
-    return posix::TickCount();
 }
 
 // When the focus is with `window`, keys typed after this go to it (or its

@@ -34,7 +34,8 @@
 // the bus tells the extension, which removes the keyboard; the shell then
 // releases every key it held and gives the keymap back.
 //
-// Programs, clock and locale are the POSIX ones shared with X11.
+// Programs, clock, locale and the keyboard queries are the ones shared with
+// the other Linux backends (desktop/posix/posixdesktop.h).
 #pragma once
 
 #include <chrono>
@@ -47,12 +48,12 @@
 #include "desktop/desktop.h"
 #include "desktop/gnome/gnomekeyboard.h"
 #include "desktop/gnome/shelllink.h"
-#include "desktop/posix/autostart.h"
 #include "desktop/posix/lockedhint.h"
+#include "desktop/posix/posixdesktop.h"
 
 namespace orvanel {
 
-class GnomeDesktop : public DesktopServices {
+class GnomeDesktop : public posix::PosixDesktop {
 public:
     // Why Open failed.
     enum class Failure {
@@ -75,25 +76,16 @@ public:
     GnomeDesktop(const GnomeDesktop&) = delete;
     GnomeDesktop& operator=(const GnomeDesktop&) = delete;
 
-    // ---- DesktopServices ----
+    // ---- DesktopServices (the rest is PosixDesktop's) ----
     void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                      std::uintptr_t extraInfo) override;
-    std::int16_t VkKeyScanA(char character) override;
-    bool CharToOemA(const char* source, char* destination) override;
-    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
-    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
     WindowHandle FindWindowA(const char* className, const char* title) override;
     bool ShowWindow(WindowHandle window, int showCommand) override;
     bool SetForegroundWindow(WindowHandle window) override;
     std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) override;
-    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
-                                const char* parameters, const char* directory,
-                                int showCommand) override;
+    // Sends the keys waiting, then sleeps.
     void Sleep(std::uint32_t milliseconds) override;
-    std::uint32_t GetTickCount() override;
-    SystemTime GetLocalTime() override;
-    LocaleInfo GetLocaleInfoA() override;
     InputBlock InputBlocked() override;
     WindowHandle GetForegroundWindow() override;
     // The focus counts as the window's when it is in the window or in a
@@ -104,12 +96,6 @@ public:
     bool StartStopKeyWatch() override;
     bool StopKeyPressed() override;
     void EndStopKeyWatch() override;
-    bool AutostartEnabled(const std::filesystem::path& dataDirectory) override {
-        return posix::AutostartEnabled(dataDirectory);
-    }
-    std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override {
-        return posix::SetAutostart(on, dataDirectory);
-    }
 
     // ---- Beyond the interface, for tests and tools ----
 
@@ -117,6 +103,9 @@ public:
     void ReleaseAll();
     // How logind's LockedHint is asked (tests give a stand-in loginctl).
     void SetSessionLockQuery(posix::LockedHintQuery query);
+
+protected:
+    std::int16_t LendVk(unsigned char character) override;
 
 private:
     explicit GnomeDesktop(std::unique_ptr<gnome::ShellLink> link);

@@ -1,28 +1,28 @@
 #include "desktop/gnome/gnomekeyboard.h"
 
+#include "desktop/keysyms/keysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
 
 namespace orvanel::gnome {
 
 std::uint32_t GnomeKeyboard::KeysymFor(std::uint8_t vk) const {
-    if (x11::IsModifierVk(vk)) {
-        return static_cast<std::uint32_t>(x11::ModifierKeysyms(vk).front());
+    if (keysyms::IsModifierVk(vk)) {
+        return static_cast<std::uint32_t>(keysyms::ModifierKeysyms(vk).front());
     }
     bool shift = false;
     for (const auto& [heldVk, keysym] : held_) {
-        shift = shift || x11::IsShiftVk(heldVk);
+        shift = shift || keysyms::IsShiftVk(heldVk);
     }
     char32_t character = 0;
     if (const unsigned char c = lent_.CharacterOf(vk); c != 0) {
-        character = uslayout::Cp1252ToUnicode(shift ? x11::Upper1252(c) : c);
+        character = uslayout::Cp1252ToUnicode(shift ? Upper1252(c) : c);
     } else {
-        character = static_cast<unsigned char>(x11::UsCharForVk(vk, shift));
+        character = static_cast<unsigned char>(keysyms::UsCharForVk(vk, shift));
     }
     if (character != 0) {
-        return x11::KeysymsForCharacter(character).keysym[0];
+        return keysyms::KeysymsForCharacter(character).keysym[0];
     }
-    return static_cast<std::uint32_t>(x11::NamedKeysym(vk));
+    return static_cast<std::uint32_t>(keysyms::NamedKeysym(vk));
 }
 
 void GnomeKeyboard::Send(std::uint32_t keysym, bool press, std::vector<ShellKey>& keys) {

@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "desktop/gnome/shelllink.h"
-#include "desktop/x11/vkkeysyms.h"
+#include "desktop/keysyms/lentvks.h"
+#include "desktop/keysyms/vkkeysyms.h"
 
 namespace orvanel::gnome {
 
@@ -30,7 +31,7 @@ public:
     void KeyEvent(std::uint8_t vk, bool up);
 
     // The lent virtual-key code of a code page 1252 character that the US
-    // layout lacks (see x11::LentVks); -1 when every lent code is held down.
+    // layout lacks (see keysyms::LentVks); -1 when every lent code is held down.
     std::int16_t LendVk(unsigned char c) { return lent_.Lend(c, held_); }
 
     // Releases every key held.
@@ -45,7 +46,7 @@ private:
     Sink sink_;
     std::map<std::uint8_t, std::uint32_t> held_; // virtual key -> keysym pressed
     std::map<std::uint32_t, int> down_;          // keysym -> virtual keys holding it
-    x11::LentVks lent_;
+    keysyms::LentVks lent_;
 };
 
 } // namespace orvanel::gnome

@@ -12,9 +12,9 @@
 #include <set>
 #include <system_error>
 
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::gnome {
 
@@ -37,7 +37,7 @@ KeymapPtr CompileUs() {
 }
 
 std::uint32_t KeysymOf(char32_t c) {
-    return x11::KeysymsForCharacter(c).keysym[0];
+    return keysyms::KeysymsForCharacter(c).keysym[0];
 }
 
 // Every keysym a script can type: the characters, the named keys, the
@@ -48,16 +48,16 @@ std::set<std::uint32_t> NeededKeysyms() {
         needed.insert(KeysymOf(c));
     }
     for (int b = 0x80; b <= 0xFF; ++b) {
-        if (!x11::Undefined1252(static_cast<unsigned char>(b))) {
+        if (!Undefined1252(static_cast<unsigned char>(b))) {
             needed.insert(KeysymOf(uslayout::Cp1252ToUnicode(static_cast<unsigned char>(b))));
         }
     }
     for (int vk = 0; vk < 256; ++vk) {
         const auto v = static_cast<std::uint8_t>(vk);
-        if (const auto named = static_cast<std::uint32_t>(x11::NamedKeysym(v)); named != 0) {
+        if (const auto named = static_cast<std::uint32_t>(keysyms::NamedKeysym(v)); named != 0) {
             needed.insert(named);
         }
-        for (const auto keysym : x11::ModifierKeysyms(v)) {
+        for (const auto keysym : keysyms::ModifierKeysyms(v)) {
             needed.insert(static_cast<std::uint32_t>(keysym));
         }
     }
@@ -88,8 +88,8 @@ std::vector<std::uint32_t> SymsAt(xkb_keymap* keymap, xkb_keycode_t kc, xkb_leve
 bool IsCapital(std::uint32_t keysym) {
     for (int b = 0x80; b <= 0xFF; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        if (!x11::Undefined1252(c) && x11::Upper1252(c) != c &&
-            KeysymOf(uslayout::Cp1252ToUnicode(x11::Upper1252(c))) == keysym) {
+        if (!Undefined1252(c) && Upper1252(c) != c &&
+            KeysymOf(uslayout::Cp1252ToUnicode(Upper1252(c))) == keysym) {
             return true;
         }
     }
@@ -100,9 +100,9 @@ bool IsCapital(std::uint32_t keysym) {
 std::uint32_t CapitalOf(std::uint32_t keysym) {
     for (int b = 0x80; b <= 0xFF; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        if (!x11::Undefined1252(c) && x11::Upper1252(c) != c &&
+        if (!Undefined1252(c) && Upper1252(c) != c &&
             KeysymOf(uslayout::Cp1252ToUnicode(c)) == keysym) {
-            return KeysymOf(uslayout::Cp1252ToUnicode(x11::Upper1252(c)));
+            return KeysymOf(uslayout::Cp1252ToUnicode(Upper1252(c)));
         }
     }
     return 0;

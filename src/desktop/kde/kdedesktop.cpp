@@ -3,8 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 
 #include "desktop/cp1252.h"
 #include "desktop/dbus/bus.h"
@@ -16,14 +14,7 @@
 #include "desktop/kde/kxkbrc.h"
 #include "desktop/kde/layoutkeys.h"
 #include "desktop/kde/plasmawindows.h"
-#include "desktop/localtime.h"
-#include "desktop/posix/localeinfo.h"
 #include "desktop/posix/lockedhint.h"
-#include "desktop/posix/shell.h"
-#include "desktop/posix/sleepfor.h"
-#include "desktop/posix/tickcount.h"
-#include "desktop/uslayout.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel {
 
@@ -176,29 +167,8 @@ void KdeDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
     impl_->keyboard->KeyEvent(virtualKey, up);
 }
 
-std::int16_t KdeDesktop::VkKeyScanA(char character) {
-    const auto c = static_cast<unsigned char>(character);
-    const std::int16_t us = uslayout::VkKeyScanA(c);
-    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
-        return us;
-    }
-    return impl_->keyboard->LendVk(c);
-}
-
-bool KdeDesktop::CharToOemA(const char* source, char* destination) {
-    return uslayout::CharToOem(source, destination);
-}
-
-std::uint32_t KdeDesktop::OemKeyScan(std::uint16_t oemCharacter) {
-    return uslayout::OemKeyScan(oemCharacter);
-}
-
-std::uint32_t KdeDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
-    if ((mapType == kMapVkToVsc || mapType == 2) &&
-        x11::IsLentVk(static_cast<std::uint8_t>(code))) {
-        return 0; // lent codes sit on no key
-    }
-    return uslayout::MapVirtualKey(code, mapType);
+std::int16_t KdeDesktop::LendVk(unsigned char character) {
+    return impl_->keyboard->LendVk(character);
 }
 
 UntypedCharacters KdeDesktop::TakeUntypedCharacters() {
@@ -250,60 +220,34 @@ bool KdeDesktop::SetForegroundWindow(WindowHandle window) {
 }
 
 // Returns as soon as KWin says the window is active; asks again every
-// 300 ms and gives up after 2 s, so a dead window cannot hang a task.
+// 300 ms and gives up after 2 s (posix::FocusWait), so a dead window cannot
+// hang a task.
 std::intptr_t KdeDesktop::SendMessageA(WindowHandle window, std::uint32_t message,
                                        std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
     if (message != kWmSetFocus) {
         return 0;
     }
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(2);
-    Clock::time_point retry = Clock::now() + std::chrono::milliseconds(300);
+    posix::FocusWait wait;
     for (;;) {
         const kde::PlasmaWindow* w = impl_->windows->Get(window);
-        const Clock::time_point now = Clock::now();
-        if (impl_->Dead() || w == nullptr || impl_->windows->Active() == window ||
-            now >= deadline) {
+        const posix::FocusWait::Clock::time_point now = posix::FocusWait::Clock::now();
+        if (impl_->Dead() || w == nullptr || impl_->windows->Active() == window || wait.Over(now)) {
             return 0;
         }
-        if (now >= retry) {
+        if (wait.RetryDue(now)) {
             impl_->windows->Show(window, false, true);
-            retry = now + std::chrono::milliseconds(300);
         }
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::min(deadline, retry) - now);
+            std::chrono::duration_cast<std::chrono::milliseconds>(wait.UntilNext(now));
         impl_->connection->Pump(static_cast<int>(left.count()) + 1);
     }
 }
 
-std::intptr_t KdeDesktop::ShellExecuteA(WindowHandle /*owner*/, const char* operation,
-                                        const char* file, const char* /*parameters*/,
-                                        const char* directory, int /*showCommand*/) {
-    if (operation != nullptr && std::strcmp(operation, kShellVerb) != 0) {
-        return posix::kShellNoAssociation;
-    }
-    return posix::RunShellPlan(posix::PlanShellOpen(file, directory));
-}
-
-// ---- waiting, time and locale ----
+// ---- waiting ----
 
 void KdeDesktop::Sleep(std::uint32_t milliseconds) {
     impl_->connection->Flush();
-    posix::SleepFor(std::chrono::milliseconds(milliseconds));
-}
-
-std::uint32_t KdeDesktop::GetTickCount() {
-    return posix::TickCount();
-}
-
-SystemTime KdeDesktop::GetLocalTime() {
-    struct timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return LocalTimeFromEpoch(static_cast<std::int64_t>(now.tv_sec) * 1000 +
-                              now.tv_nsec / 1'000'000);
-}
-
-LocaleInfo KdeDesktop::GetLocaleInfoA() {
-    return posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
+    PosixDesktop::Sleep(milliseconds);
 }
 
 // ---- unattended safety ----

@@ -18,18 +18,19 @@
 // No stuck keys: every key held is released when the object is destroyed;
 // whatever else ends the program, the release guard releases them.
 //
-// Programs, clock and locale are the POSIX ones shared with X11.
+// Programs, clock, locale and the keyboard queries are the ones shared with
+// X11 and wlroots (desktop/posix/posixdesktop.h).
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "desktop/desktop.h"
-#include "desktop/posix/autostart.h"
+#include "desktop/posix/posixdesktop.h"
 
 namespace orvanel {
 
-class KdeDesktop : public DesktopServices {
+class KdeDesktop : public posix::PosixDesktop {
 public:
     // Why Open failed.
     enum class Failure {
@@ -50,31 +51,16 @@ public:
     KdeDesktop(const KdeDesktop&) = delete;
     KdeDesktop& operator=(const KdeDesktop&) = delete;
 
-    // ---- DesktopServices ----
+    // ---- DesktopServices (the rest is PosixDesktop's) ----
     void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                      std::uintptr_t extraInfo) override;
-    std::int16_t VkKeyScanA(char character) override;
-    bool CharToOemA(const char* source, char* destination) override;
-    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
-    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
     WindowHandle FindWindowA(const char* className, const char* title) override;
     bool ShowWindow(WindowHandle window, int showCommand) override;
     bool SetForegroundWindow(WindowHandle window) override;
     std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) override;
-    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
-                                const char* parameters, const char* directory,
-                                int showCommand) override;
-    bool AutostartEnabled(const std::filesystem::path& dataDirectory) override {
-        return posix::AutostartEnabled(dataDirectory);
-    }
-    std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override {
-        return posix::SetAutostart(on, dataDirectory);
-    }
+    // Writes out the keys sent so far, then sleeps.
     void Sleep(std::uint32_t milliseconds) override;
-    std::uint32_t GetTickCount() override;
-    SystemTime GetLocalTime() override;
-    LocaleInfo GetLocaleInfoA() override;
     InputBlock InputBlocked() override;
     WindowHandle GetForegroundWindow() override;
     FocusState FocusIsWith(WindowHandle window) override;
@@ -91,6 +77,9 @@ public:
     int ReleaseGuardProcess() const;
 
     struct Impl;
+
+protected:
+    std::int16_t LendVk(unsigned char character) override;
 
 private:
     explicit KdeDesktop(std::unique_ptr<Impl> impl);

@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "desktop/cp1252.h"
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
 
 namespace orvanel::kde {
 
@@ -28,7 +29,7 @@ void KdeKeyboard::Flush() {
 }
 
 std::int16_t KdeKeyboard::LendVk(unsigned char c) {
-    return lent_.Lend(c, heldKeys_);
+    return held_.LendVk(c);
 }
 
 UntypedCharacters KdeKeyboard::TakeUntyped() {
@@ -38,20 +39,19 @@ UntypedCharacters KdeKeyboard::TakeUntyped() {
 }
 
 bool KdeKeyboard::ScriptShiftDown() const {
-    return std::any_of(scriptModifiers_.begin(), scriptModifiers_.end(),
-                       [](const auto& held) { return x11::IsShiftVk(held.first); });
+    return std::any_of(held_.modifiers.begin(), held_.modifiers.end(),
+                       [](const auto& held) { return keysyms::IsShiftVk(held.first); });
 }
 
 void KdeKeyboard::Press(std::uint32_t kc, bool press) {
-    if (kc == 0 || kc > 255) {
+    if (!held_.Count(kc, press)) {
         return;
     }
-    int& count = pressCount_[kc];
-    if (press && count++ == 0) {
+    if (press) {
         guard_.NotePress(kc);
-        sink_.Key(kc, true);
-    } else if (!press && count > 0 && --count == 0) {
-        sink_.Key(kc, false);
+    }
+    sink_.Key(kc, press);
+    if (!press) {
         released_.push_back(kc);
     }
 }
@@ -66,26 +66,26 @@ void KdeKeyboard::Settle() {
 }
 
 void KdeKeyboard::ModifierDown(std::uint8_t vk) {
-    if (scriptModifiers_.count(vk) != 0) {
+    if (held_.modifiers.count(vk) != 0) {
         return;
     }
-    for (const auto keysym : x11::ModifierKeysyms(vk)) {
+    for (const auto keysym : keysyms::ModifierKeysyms(vk)) {
         const std::uint32_t kc = layout_.ModifierKey(static_cast<std::uint32_t>(keysym));
         if (kc != 0) {
             Press(kc, true);
-            scriptModifiers_[vk] = kc;
+            held_.modifiers[vk] = kc;
             return;
         }
     }
 }
 
 void KdeKeyboard::ModifierUp(std::uint8_t vk) {
-    auto it = scriptModifiers_.find(vk);
-    if (it == scriptModifiers_.end()) {
+    auto it = held_.modifiers.find(vk);
+    if (it == held_.modifiers.end()) {
         return;
     }
     Press(it->second, false);
-    scriptModifiers_.erase(it);
+    held_.modifiers.erase(it);
 }
 
 void KdeKeyboard::NoteUntyped(char32_t character) {
@@ -101,17 +101,17 @@ void KdeKeyboard::NoteUntyped(char32_t character) {
 Stroke KdeKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) {
     const bool shiftDown = ScriptShiftDown();
     char32_t character = 0;
-    if (const unsigned char lent = lent_.CharacterOf(vk); lent != 0) {
-        character = uslayout::Cp1252ToUnicode(shiftDown ? x11::Upper1252(lent) : lent);
+    if (const unsigned char lent = held_.LentCharacter(vk); lent != 0) {
+        character = uslayout::Cp1252ToUnicode(shiftDown ? Upper1252(lent) : lent);
     } else {
-        character = static_cast<unsigned char>(x11::UsCharForVk(vk, shiftDown));
+        character = static_cast<unsigned char>(keysyms::UsCharForVk(vk, shiftDown));
     }
     isCharacter = character != 0;
     if (!isCharacter) {
-        const auto named = static_cast<std::uint32_t>(x11::NamedKeysym(vk));
+        const auto named = static_cast<std::uint32_t>(keysyms::NamedKeysym(vk));
         return named != 0 ? layout_.Find(named, false, shiftDown) : Stroke{};
     }
-    for (const std::uint32_t keysym : x11::KeysymsForCharacter(character).keysym) {
+    for (const std::uint32_t keysym : keysyms::KeysymsForCharacter(character).keysym) {
         const Stroke stroke = keysym != 0 ? layout_.Find(keysym, true, shiftDown) : Stroke{};
         if (stroke.keycode != 0) {
             return stroke;
@@ -129,8 +129,8 @@ void KdeKeyboard::AdjustModifiers(const Stroke& stroke) {
         Press(layout_.ShiftKey(), true);
         adjustments_.push_back({layout_.ShiftKey(), true});
     } else if (!stroke.shift && shiftDown) {
-        for (const auto& [modVk, kc] : scriptModifiers_) {
-            if (x11::IsShiftVk(modVk)) {
+        for (const auto& [modVk, kc] : held_.modifiers) {
+            if (keysyms::IsShiftVk(modVk)) {
                 Press(kc, false);
                 adjustments_.push_back({kc, false});
             }
@@ -143,11 +143,11 @@ void KdeKeyboard::AdjustModifiers(const Stroke& stroke) {
 }
 
 void KdeKeyboard::KeyDown(std::uint8_t vk) {
-    if (heldKeys_.count(vk) != 0) {
+    if (held_.keys.count(vk) != 0) {
         KeyUp(vk); // pressed again without a release: type it again
     }
     Settle();
-    if (x11::IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         ModifierDown(vk);
         return;
     }
@@ -161,21 +161,21 @@ void KdeKeyboard::KeyDown(std::uint8_t vk) {
         adjustedVk_ = vk;
     }
     Press(stroke.keycode, true);
-    heldKeys_[vk] = stroke.keycode;
+    held_.keys[vk] = stroke.keycode;
 }
 
 void KdeKeyboard::KeyUp(std::uint8_t vk) {
-    if (x11::IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         Settle();
         ModifierUp(vk);
         return;
     }
-    auto it = heldKeys_.find(vk);
-    if (it == heldKeys_.end()) {
+    auto it = held_.keys.find(vk);
+    if (it == held_.keys.end()) {
         return;
     }
     Press(it->second, false);
-    heldKeys_.erase(it);
+    held_.keys.erase(it);
     if (adjustedVk_ == vk) {
         Settle();
     }
@@ -183,19 +183,7 @@ void KdeKeyboard::KeyUp(std::uint8_t vk) {
 
 void KdeKeyboard::ReleaseEverything() {
     Settle();
-    for (const auto& [vk, kc] : heldKeys_) {
-        Press(kc, false);
-    }
-    heldKeys_.clear();
-    for (const auto& [vk, kc] : scriptModifiers_) {
-        Press(kc, false);
-    }
-    scriptModifiers_.clear();
-    for (std::uint32_t kc = 0; kc < 256; ++kc) {
-        while (pressCount_[kc] > 0) {
-            Press(kc, false);
-        }
-    }
+    held_.ReleaseAll([this](posix::HeldKeys::Keycode kc) { Press(kc, false); });
     Flush();
 }
 

@@ -21,8 +21,8 @@
 
 #include "desktop/desktop.h"
 #include "desktop/kde/layoutkeys.h"
+#include "desktop/posix/heldkeys.h"
 #include "desktop/posix/releaseguard.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::kde {
 
@@ -44,7 +44,7 @@ public:
     void KeyEvent(std::uint8_t vk, bool up);
 
     // The lent virtual-key code of a code page 1252 character that the US
-    // layout lacks (see x11::LentVks); -1 when every lent code is held down.
+    // layout lacks (see keysyms::LentVks); -1 when every lent code is held down.
     std::int16_t LendVk(unsigned char c);
 
     // Releases every key and modifier held.
@@ -75,16 +75,11 @@ private:
     KeySink& sink_;
     posix::GuardLink& guard_;
 
-    std::map<std::uint8_t, std::uint32_t> scriptModifiers_; // modifier VK -> keycode pressed
-    std::map<std::uint8_t, std::uint32_t> heldKeys_;        // other VK -> keycode pressed
+    posix::HeldKeys held_; // keys, modifiers, press counts, lent codes
     std::uint8_t adjustedVk_ = 0;
     std::vector<Adjustment> adjustments_;
-    std::array<int, 256> pressCount_{};
     std::vector<std::uint32_t> released_; // written, not yet out
     UntypedCharacters untyped_;
-
-    // Lent virtual-key codes and the characters bound to them.
-    x11::LentVks lent_;
 };
 
 } // namespace orvanel::kde

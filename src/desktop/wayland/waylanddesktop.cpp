@@ -4,22 +4,14 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <utility>
 
-#include "desktop/localtime.h"
-#include "desktop/posix/localeinfo.h"
-#include "desktop/posix/shell.h"
-#include "desktop/posix/sleepfor.h"
-#include "desktop/posix/tickcount.h"
-#include "desktop/uslayout.h"
+#include "desktop/cp1252.h"
 #include "desktop/wayland/wlconnection.h"
 #include "desktop/wayland/wlkeyboard.h"
 #include "desktop/wayland/wlkeymap.h"
 #include "desktop/wayland/wlreleaseguard.h"
 #include "desktop/wayland/wltoplevels.h"
-#include "desktop/x11/vkkeysyms.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 
 namespace orvanel {
@@ -103,29 +95,8 @@ void WaylandDesktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCod
     }
 }
 
-std::int16_t WaylandDesktop::VkKeyScanA(char character) {
-    const auto c = static_cast<unsigned char>(character);
-    const std::int16_t us = uslayout::VkKeyScanA(c);
-    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
-        return us;
-    }
-    return impl_->keyboard->LendVk(c);
-}
-
-bool WaylandDesktop::CharToOemA(const char* source, char* destination) {
-    return uslayout::CharToOem(source, destination);
-}
-
-std::uint32_t WaylandDesktop::OemKeyScan(std::uint16_t oemCharacter) {
-    return uslayout::OemKeyScan(oemCharacter);
-}
-
-std::uint32_t WaylandDesktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
-    if ((mapType == kMapVkToVsc || mapType == 2) &&
-        x11::IsLentVk(static_cast<std::uint8_t>(code))) {
-        return 0; // lent codes sit on no key
-    }
-    return uslayout::MapVirtualKey(code, mapType);
+std::int16_t WaylandDesktop::LendVk(unsigned char character) {
+    return impl_->keyboard->LendVk(character);
 }
 
 // ---- windows ----
@@ -134,21 +105,7 @@ WindowHandle WaylandDesktop::FindWindowA(const char* /*className*/, const char* 
     if (title == nullptr || title[0] == '\0' || !impl_->connection->Roundtrip()) {
         return kNoWindow;
     }
-    std::string utf8;
-    for (const char* p = title; *p != '\0'; ++p) {
-        const char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(*p));
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return impl_->toplevels->Find(utf8);
+    return impl_->toplevels->Find(Cp1252ToUtf8(title));
 }
 
 InputBlock WaylandDesktop::InputBlocked() {
@@ -195,59 +152,27 @@ bool WaylandDesktop::SetForegroundWindow(WindowHandle window) {
 }
 
 // Returns as soon as the compositor says the window is active; asks again
-// every 300 ms and gives up after 2 s, so a dead window cannot hang a task.
+// every 300 ms and gives up after 2 s (posix::FocusWait), so a dead window
+// cannot hang a task.
 std::intptr_t WaylandDesktop::SendMessageA(WindowHandle window, std::uint32_t message,
                                            std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
-    using Clock = std::chrono::steady_clock;
     if (message != kWmSetFocus) {
         return 0;
     }
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(2);
-    Clock::time_point retry = Clock::now() + std::chrono::milliseconds(300);
+    posix::FocusWait wait;
     for (;;) {
         wl::Toplevel* w = impl_->Window(window);
-        const Clock::time_point now = Clock::now();
-        if (impl_->Dead() || w == nullptr || w->activated || now >= deadline) {
+        const posix::FocusWait::Clock::time_point now = posix::FocusWait::Clock::now();
+        if (impl_->Dead() || w == nullptr || w->activated || wait.Over(now)) {
             return 0;
         }
-        if (now >= retry) {
+        if (wait.RetryDue(now)) {
             zwlr_foreign_toplevel_handle_v1_activate(w->handle, impl_->connection->seat);
-            retry = now + std::chrono::milliseconds(300);
         }
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::min(deadline, retry) - now);
+            std::chrono::duration_cast<std::chrono::milliseconds>(wait.UntilNext(now));
         impl_->connection->Pump(static_cast<int>(left.count()) + 1);
     }
-}
-
-std::intptr_t WaylandDesktop::ShellExecuteA(WindowHandle /*owner*/, const char* operation,
-                                            const char* file, const char* /*parameters*/,
-                                            const char* directory, int /*showCommand*/) {
-    if (operation != nullptr && std::strcmp(operation, kShellVerb) != 0) {
-        return posix::kShellNoAssociation;
-    }
-    return posix::RunShellPlan(posix::PlanShellOpen(file, directory));
-}
-
-// ---- waiting, time and locale ----
-
-void WaylandDesktop::Sleep(std::uint32_t milliseconds) {
-    posix::SleepFor(std::chrono::milliseconds(milliseconds));
-}
-
-std::uint32_t WaylandDesktop::GetTickCount() {
-    return posix::TickCount();
-}
-
-SystemTime WaylandDesktop::GetLocalTime() {
-    struct timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return LocalTimeFromEpoch(static_cast<std::int64_t>(now.tv_sec) * 1000 +
-                              now.tv_nsec / 1'000'000);
-}
-
-LocaleInfo WaylandDesktop::GetLocaleInfoA() {
-    return posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
 }
 
 // ---- beyond the interface ----

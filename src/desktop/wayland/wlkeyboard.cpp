@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
+#include "desktop/cp1252.h"
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::wl {
 
@@ -27,20 +28,22 @@ void WlKeyboard::KeyEvent(std::uint8_t vk, bool up) {
     sink_.Flush();
     // A release counts as done once it has been written out.
     for (int kc = 0; kc < 256; ++kc) {
-        if (pressCount_[kc] == 0) {
+        if (held_.Presses()[kc] == 0) {
             guard_.NoteRelease(static_cast<unsigned>(kc));
         }
     }
 }
 
 std::int16_t WlKeyboard::LendVk(unsigned char c) {
-    return lent_.Lend(c, heldKeys_);
+    return held_.LendVk(c);
 }
 
 std::uint32_t WlKeyboard::ScriptMask() const {
     std::uint32_t mask = 0;
-    for (const auto& [vk, kc] : scriptModifiers_) {
-        mask |= x11::IsShiftVk(vk) ? masks_.shift : IsControlVk(vk) ? masks_.control : masks_.alt;
+    for (const auto& [vk, kc] : held_.modifiers) {
+        mask |= keysyms::IsShiftVk(vk) ? masks_.shift
+                : IsControlVk(vk)      ? masks_.control
+                                       : masks_.alt;
     }
     return mask;
 }
@@ -50,16 +53,13 @@ bool WlKeyboard::ScriptShiftDown() const {
 }
 
 void WlKeyboard::Press(std::uint32_t kc, bool press) {
-    if (kc == 0 || kc > 255) {
+    if (!held_.Count(kc, press)) {
         return;
     }
-    int& count = pressCount_[kc];
-    if (press && count++ == 0) {
+    if (press) {
         guard_.NotePress(kc);
-        sink_.Key(kc, true);
-    } else if (!press && count > 0 && --count == 0) {
-        sink_.Key(kc, false);
     }
+    sink_.Key(kc, press);
 }
 
 void WlKeyboard::SetModifiers(std::uint32_t mask) {
@@ -80,17 +80,17 @@ void WlKeyboard::Settle() {
 KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
     const bool shiftDown = ScriptShiftDown();
     char32_t character = 0;
-    if (lent_.CharacterOf(vk) != 0) {
-        const unsigned char c = lent_.CharacterOf(vk);
-        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? x11::Upper1252(c) : c);
+    if (held_.LentCharacter(vk) != 0) {
+        const unsigned char c = held_.LentCharacter(vk);
+        character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked_ ? Upper1252(c) : c);
     } else {
         const bool letter = vk >= 'A' && vk <= 'Z';
         character = static_cast<unsigned char>(
-            x11::UsCharForVk(vk, letter ? shiftDown != capsLocked_ : shiftDown));
+            keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked_ : shiftDown));
     }
     isCharacter = character != 0;
     if (isCharacter) {
-        for (std::uint32_t keysym : x11::KeysymsForCharacter(character).keysym) {
+        for (std::uint32_t keysym : keysyms::KeysymsForCharacter(character).keysym) {
             const KeyPlace place = keysym != 0 ? plan_.Find(keysym) : KeyPlace{};
             if (place.keycode != 0) {
                 return place;
@@ -100,21 +100,21 @@ KeyPlace WlKeyboard::ChooseKey(std::uint8_t vk, bool& isCharacter) const {
                      static_cast<unsigned>(character));
         return {};
     }
-    const auto named = static_cast<std::uint32_t>(x11::NamedKeysym(vk));
+    const auto named = static_cast<std::uint32_t>(keysyms::NamedKeysym(vk));
     return named != 0 ? plan_.Find(named) : KeyPlace{};
 }
 
 void WlKeyboard::KeyDown(std::uint8_t vk) {
-    if (heldKeys_.count(vk) != 0) {
+    if (held_.keys.count(vk) != 0) {
         KeyUp(vk); // pressed again without a release: type it again
     }
     Settle();
-    if (x11::IsModifierVk(vk)) {
-        if (scriptModifiers_.count(vk) == 0) {
+    if (keysyms::IsModifierVk(vk)) {
+        if (held_.modifiers.count(vk) == 0) {
             const KeyPlace place =
-                plan_.Find(static_cast<std::uint32_t>(x11::ModifierKeysyms(vk)[0]));
+                plan_.Find(static_cast<std::uint32_t>(keysyms::ModifierKeysyms(vk)[0]));
             Press(place.keycode, true);
-            scriptModifiers_[vk] = place.keycode;
+            held_.modifiers[vk] = place.keycode;
             Settle();
         }
         return;
@@ -135,44 +135,32 @@ void WlKeyboard::KeyDown(std::uint8_t vk) {
         capsLocked_ = !capsLocked_;
     }
     Press(place.keycode, true);
-    heldKeys_[vk] = place.keycode;
+    held_.keys[vk] = place.keycode;
 }
 
 void WlKeyboard::KeyUp(std::uint8_t vk) {
-    if (x11::IsModifierVk(vk)) {
-        auto it = scriptModifiers_.find(vk);
-        if (it != scriptModifiers_.end()) {
+    if (keysyms::IsModifierVk(vk)) {
+        auto it = held_.modifiers.find(vk);
+        if (it != held_.modifiers.end()) {
             Press(it->second, false);
-            scriptModifiers_.erase(it);
+            held_.modifiers.erase(it);
         }
         Settle();
         return;
     }
-    auto it = heldKeys_.find(vk);
-    if (it == heldKeys_.end()) {
+    auto it = held_.keys.find(vk);
+    if (it == held_.keys.end()) {
         return;
     }
     Press(it->second, false);
-    heldKeys_.erase(it);
+    held_.keys.erase(it);
     if (adjustedVk_ == vk) {
         Settle();
     }
 }
 
 void WlKeyboard::ReleaseEverything() {
-    for (const auto& [vk, kc] : heldKeys_) {
-        Press(kc, false);
-    }
-    heldKeys_.clear();
-    for (const auto& [vk, kc] : scriptModifiers_) {
-        Press(kc, false);
-    }
-    scriptModifiers_.clear();
-    for (int kc = 0; kc < 256; ++kc) {
-        while (pressCount_[kc] > 0) {
-            Press(static_cast<std::uint32_t>(kc), false);
-        }
-    }
+    held_.ReleaseAll([this](posix::HeldKeys::Keycode kc) { Press(kc, false); });
     Settle();
     sink_.Flush();
     for (int kc = 0; kc < 256; ++kc) {

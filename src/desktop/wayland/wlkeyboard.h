@@ -15,9 +15,9 @@
 #include <functional>
 #include <map>
 
+#include "desktop/posix/heldkeys.h"
 #include "desktop/posix/releaseguard.h"
 #include "desktop/wayland/wlkeymap.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::wl {
 
@@ -62,15 +62,10 @@ private:
     KeySink& sink_;
     posix::GuardLink& guard_;
 
-    std::map<std::uint8_t, std::uint32_t> scriptModifiers_; // modifier VK -> keycode
-    std::map<std::uint8_t, std::uint32_t> heldKeys_;        // other VK -> keycode
-    std::array<int, 256> pressCount_{};
+    posix::HeldKeys held_; // keys, modifiers, press counts, lent codes
     std::uint32_t sentMask_ = 0;
     std::uint8_t adjustedVk_ = 0;
     bool capsLocked_ = false;
-
-    // Lent virtual-key codes and the characters bound to them.
-    x11::LentVks lent_;
 };
 
 } // namespace orvanel::wl

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "desktop/cp1252.h"
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::wl {
 
@@ -17,7 +18,7 @@ namespace {
 constexpr std::uint32_t kFirstKeycode = 9; // evdev code 1: 0 is reserved
 
 std::uint32_t KeysymOf(char32_t c) {
-    return x11::KeysymsForCharacter(c).keysym[0];
+    return keysyms::KeysymsForCharacter(c).keysym[0];
 }
 
 // The modifier keys and the lock keys, with the real modifier each sets.
@@ -47,14 +48,14 @@ KeymapPlan::KeymapPlan() {
     // other character alone.
     for (int b = 0x80; b <= 0xFF; ++b) {
         const auto byte = static_cast<unsigned char>(b);
-        if (x11::Undefined1252(byte)) {
+        if (Undefined1252(byte)) {
             continue;
         }
-        const unsigned char upper = x11::Upper1252(byte);
+        const unsigned char upper = Upper1252(byte);
         const bool isCapital = [&] {
             for (int l = 0x80; l <= 0xFF; ++l) {
                 const auto lower = static_cast<unsigned char>(l);
-                if (lower != byte && x11::Upper1252(lower) == byte) {
+                if (lower != byte && Upper1252(lower) == byte) {
                     return true;
                 }
             }
@@ -69,7 +70,7 @@ KeymapPlan::KeymapPlan() {
     // The named keys of the virtual-key table, then the modifiers.
     for (int vk = 0; vk < 256; ++vk) {
         const auto keysym =
-            static_cast<std::uint32_t>(x11::NamedKeysym(static_cast<std::uint8_t>(vk)));
+            static_cast<std::uint32_t>(keysyms::NamedKeysym(static_cast<std::uint8_t>(vk)));
         if (keysym != 0 && places_.count(keysym) == 0) {
             Add(keysym);
         }

@@ -40,7 +40,7 @@ public:
     // The formats of the system default locale; a value the locale does not
     // give keeps the default of LocaleInfo.
     LocaleInfo GetLocaleInfoA() override;
-    // The Startup folder's shortcut (autostart_win32.cpp).
+    // The Startup folder's shortcut (autostart.cpp).
     bool AutostartEnabled(const std::filesystem::path& dataDirectory) override;
     std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override;
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "desktop/uslayout.h"
+#include "desktop/cp1252.h"
 
 namespace orvanel::x11 {
 
@@ -22,38 +22,10 @@ struct XFreer {
 };
 template <typename T> using XPtr = std::unique_ptr<T, XFreer>;
 
-std::string Utf8(char32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += static_cast<char>(0xE0 | (c >> 12));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (c >> 18));
-        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return s;
-}
-
-std::string Utf8FromCp1252(const char* text) {
-    std::string out;
-    for (const char* p = text; *p != '\0'; ++p) {
-        out += Utf8(uslayout::Cp1252ToUnicode(static_cast<unsigned char>(*p)));
-    }
-    return out;
-}
-
 std::string Utf8FromLatin1(const unsigned char* text, std::size_t length) {
     std::string out;
     for (std::size_t i = 0; i < length && text[i] != 0; ++i) {
-        out += Utf8(text[i]);
+        AppendUtf8(out, text[i]);
     }
     return out;
 }
@@ -78,7 +50,7 @@ EwmhWindows::EwmhWindows(Display* display, Registration& registration)
 }
 
 Window EwmhWindows::Find(const char* cp1252Title) {
-    const std::string wanted = Utf8FromCp1252(cp1252Title);
+    const std::string wanted = Cp1252ToUtf8(cp1252Title);
     auto matches = [this, &wanted](Window w) {
         const auto name = Title(w);
         return name && *name == wanted;

@@ -7,21 +7,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 
-#include "desktop/localtime.h"
-#include "desktop/posix/localeinfo.h"
 #include "desktop/posix/lockedhint.h"
-#include "desktop/posix/shell.h"
 #include "desktop/posix/sleepfor.h"
-#include "desktop/posix/tickcount.h"
-#include "desktop/uslayout.h"
 #include "desktop/x11/ewmhwindows.h"
 #include "desktop/x11/focusquery.h"
 #include "desktop/x11/inputprobe.h"
 #include "desktop/x11/stopkeywatch.h"
-#include "desktop/x11/vkkeysyms.h"
 #include "desktop/x11/x11keyboard.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
@@ -138,31 +130,8 @@ void X11Desktop::keybd_event(std::uint8_t virtualKey, std::uint8_t /*scanCode*/,
     }
 }
 
-std::int16_t X11Desktop::VkKeyScanA(char character) {
-    const auto c = static_cast<unsigned char>(character);
-    const std::int16_t us = uslayout::VkKeyScanA(c);
-    if (us != -1 || c < 0x80 || x11::Undefined1252(c)) {
-        return us;
-    }
-    return impl_->keyboard->LendVk(c);
-}
-
-bool X11Desktop::CharToOemA(const char* source, char* destination) {
-    return uslayout::CharToOem(source, destination);
-}
-
-std::uint32_t X11Desktop::OemKeyScan(std::uint16_t oemCharacter) {
-    return uslayout::OemKeyScan(oemCharacter);
-}
-
-std::uint32_t X11Desktop::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
-    if (mapType != kMapVkToVsc && mapType != 2) {
-        return uslayout::MapVirtualKey(code, mapType);
-    }
-    if (x11::IsLentVk(static_cast<std::uint8_t>(code))) {
-        return 0; // lent codes sit on no key
-    }
-    return uslayout::MapVirtualKey(code, mapType);
+std::int16_t X11Desktop::LendVk(unsigned char character) {
+    return impl_->keyboard->LendVk(character);
 }
 
 // ---- windows ----
@@ -195,17 +164,15 @@ bool X11Desktop::SetForegroundWindow(WindowHandle window) {
 }
 
 // Returns as soon as the window, or one inside it, has the focus; asks again
-// every 300 ms and gives up after 2 s, so a dead window cannot hang a task.
+// every 300 ms and gives up after 2 s (posix::FocusWait), so a dead window
+// cannot hang a task.
 std::intptr_t X11Desktop::SendMessageA(WindowHandle window, std::uint32_t message,
                                        std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
-    using Clock = std::chrono::steady_clock;
     if (message != kWmSetFocus) {
         return 0;
     }
     const auto w = static_cast<Window>(window);
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline = start + std::chrono::seconds(2);
-    Clock::time_point retry = start + std::chrono::milliseconds(200);
+    posix::FocusWait wait;
     auto pause = std::chrono::microseconds(500);
     for (;;) {
         {
@@ -214,48 +181,17 @@ std::intptr_t X11Desktop::SendMessageA(WindowHandle window, std::uint32_t messag
             if (impl_->Dead() || !windows.Exists(w) || windows.HasFocus(w)) {
                 return 0;
             }
-            const Clock::time_point now = Clock::now();
-            if (now >= deadline) {
+            const posix::FocusWait::Clock::time_point now = posix::FocusWait::Clock::now();
+            if (wait.Over(now)) {
                 return 0;
             }
-            if (now >= retry) {
+            if (wait.RetryDue(now)) {
                 windows.Activate(w); // the first request may have come too early
-                retry = now + std::chrono::milliseconds(300);
             }
         }
         posix::SleepFor(pause);
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
     }
-}
-
-std::intptr_t X11Desktop::ShellExecuteA(WindowHandle /*owner*/, const char* operation,
-                                        const char* file, const char* /*parameters*/,
-                                        const char* directory, int /*showCommand*/) {
-    if (operation != nullptr && std::strcmp(operation, kShellVerb) != 0) {
-        return posix::kShellNoAssociation;
-    }
-    return posix::RunShellPlan(posix::PlanShellOpen(file, directory));
-}
-
-// ---- waiting, time and locale ----
-
-void X11Desktop::Sleep(std::uint32_t milliseconds) {
-    posix::SleepFor(std::chrono::milliseconds(milliseconds));
-}
-
-std::uint32_t X11Desktop::GetTickCount() {
-    return posix::TickCount();
-}
-
-SystemTime X11Desktop::GetLocalTime() {
-    struct timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return LocalTimeFromEpoch(static_cast<std::int64_t>(now.tv_sec) * 1000 +
-                              now.tv_nsec / 1'000'000);
-}
-
-LocaleInfo X11Desktop::GetLocaleInfoA() {
-    return posix::LocaleInfoFromTexts(posix::CurrentLocaleTexts(), posix::CurrentTimeLocaleIsC());
 }
 
 // ---- what stands between the keys and the window ----

@@ -29,12 +29,12 @@
 #include <string>
 
 #include "desktop/desktop.h"
-#include "desktop/posix/autostart.h"
 #include "desktop/posix/lockedhint.h"
+#include "desktop/posix/posixdesktop.h"
 
 namespace orvanel {
 
-class X11Desktop : public DesktopServices {
+class X11Desktop : public posix::PosixDesktop {
 public:
     // Connects to the X display `displayName` (null: $DISPLAY). On failure
     // returns null and sets `error` to a message for the user.
@@ -44,31 +44,14 @@ public:
     X11Desktop(const X11Desktop&) = delete;
     X11Desktop& operator=(const X11Desktop&) = delete;
 
-    // ---- DesktopServices ----
+    // ---- DesktopServices (the rest is PosixDesktop's) ----
     void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                      std::uintptr_t extraInfo) override;
-    std::int16_t VkKeyScanA(char character) override;
-    bool CharToOemA(const char* source, char* destination) override;
-    std::uint32_t OemKeyScan(std::uint16_t oemCharacter) override;
-    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
     WindowHandle FindWindowA(const char* className, const char* title) override;
     bool ShowWindow(WindowHandle window, int showCommand) override;
     bool SetForegroundWindow(WindowHandle window) override;
     std::intptr_t SendMessageA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) override;
-    std::intptr_t ShellExecuteA(WindowHandle owner, const char* operation, const char* file,
-                                const char* parameters, const char* directory,
-                                int showCommand) override;
-    bool AutostartEnabled(const std::filesystem::path& dataDirectory) override {
-        return posix::AutostartEnabled(dataDirectory);
-    }
-    std::string SetAutostart(bool on, const std::filesystem::path& dataDirectory) override {
-        return posix::SetAutostart(on, dataDirectory);
-    }
-    void Sleep(std::uint32_t milliseconds) override;
-    std::uint32_t GetTickCount() override;
-    SystemTime GetLocalTime() override;
-    LocaleInfo GetLocaleInfoA() override;
 
     // KeyboardHeld while another client holds a keyboard grab; ScreenLocked
     // while the screen saver is on or logind says the session is locked.
@@ -95,6 +78,9 @@ public:
     int ReleaseGuardProcess() const;
     // How InputBlocked asks logind (tests point it at a stand-in).
     void SetSessionLockQuery(posix::LockedHintQuery query);
+
+protected:
+    std::int16_t LendVk(unsigned char character) override;
 
 private:
     struct Impl;

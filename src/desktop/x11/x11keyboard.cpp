@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "desktop/cp1252.h"
+#include "desktop/keysyms/keysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 #include "desktop/posix/sleepfor.h"
 #include "desktop/uslayout.h"
-#include "desktop/x11/keysyms.h"
-#include "desktop/x11/vkkeysyms.h"
 
 namespace orvanel::x11 {
 
@@ -40,7 +41,7 @@ void X11Keyboard::KeyEvent(std::uint8_t vk, bool up) {
 }
 
 std::int16_t X11Keyboard::LendVk(unsigned char c) {
-    return lent_.Lend(c, heldKeys_);
+    return held_.LendVk(c);
 }
 
 void X11Keyboard::Refresh() {
@@ -59,27 +60,21 @@ std::map<KeyCode, KeySym> X11Keyboard::BoundKeysyms() const {
 }
 
 bool X11Keyboard::ScriptShiftDown() const {
-    return std::any_of(scriptModifiers_.begin(), scriptModifiers_.end(),
-                       [](const auto& held) { return IsShiftVk(held.first); });
+    return std::any_of(held_.modifiers.begin(), held_.modifiers.end(),
+                       [](const auto& held) { return keysyms::IsShiftVk(held.first); });
 }
 
 void X11Keyboard::FakeKey(KeyCode kc, bool press) {
-    if (kc == 0) {
+    if (!held_.Count(kc, press)) {
         return;
     }
-    int& count = pressCount_[kc];
     if (press) {
-        if (count++ == 0) {
-            registration_.NotePress(kc);
-            XTestFakeKeyEvent(display_, kc, True, CurrentTime);
-            lastKeyEvent_ = Clock::now();
-        }
-    } else if (count > 0) {
-        if (--count == 0) {
-            XTestFakeKeyEvent(display_, kc, False, CurrentTime);
-            lastKeyEvent_ = Clock::now();
-            registration_.NoteRelease(kc);
-        }
+        registration_.NotePress(kc);
+    }
+    XTestFakeKeyEvent(display_, kc, press ? True : False, CurrentTime);
+    lastKeyEvent_ = Clock::now();
+    if (!press) {
+        registration_.NoteRelease(kc);
     }
 }
 
@@ -88,7 +83,7 @@ KeyCode X11Keyboard::BindSpare(KeySym keysym) {
     KeyCode chosen = 0;
     Clock::time_point oldest = Clock::now() - kBindingKept;
     for (KeyCode kc : keymap_.SpareKeycodes()) {
-        if (pressCount_[kc] > 0) {
+        if (held_.Presses()[kc] > 0) {
             continue;
         }
         auto it = bindings_.find(kc);
@@ -135,7 +130,7 @@ void X11Keyboard::Unbind(KeyCode kc) {
 void X11Keyboard::RestoreBindings() {
     std::vector<KeyCode> idle;
     for (const auto& [kc, binding] : bindings_) {
-        if (pressCount_[kc] == 0) {
+        if (held_.Presses()[kc] == 0) {
             idle.push_back(kc);
         }
     }
@@ -164,26 +159,26 @@ void X11Keyboard::Settle() {
 }
 
 void X11Keyboard::ModifierDown(std::uint8_t vk) {
-    if (scriptModifiers_.count(vk) != 0) {
+    if (held_.modifiers.count(vk) != 0) {
         return;
     }
-    for (KeySym ks : ModifierKeysyms(vk)) {
+    for (KeySym ks : keysyms::ModifierKeysyms(vk)) {
         const KeyCode kc = keymap_.FindModifierKey(ks, nullptr);
         if (kc != 0) {
             FakeKey(kc, true);
-            scriptModifiers_[vk] = kc;
+            held_.modifiers[vk] = kc;
             return;
         }
     }
 }
 
 void X11Keyboard::ModifierUp(std::uint8_t vk) {
-    auto it = scriptModifiers_.find(vk);
-    if (it == scriptModifiers_.end()) {
+    auto it = held_.modifiers.find(vk);
+    if (it == held_.modifiers.end()) {
         return;
     }
-    FakeKey(it->second, false);
-    scriptModifiers_.erase(it);
+    FakeKey(static_cast<KeyCode>(it->second), false);
+    held_.modifiers.erase(it);
 }
 
 // The key that types what the US layout gives for `vk` with the SHIFT the
@@ -194,35 +189,35 @@ std::optional<KeyChoice> X11Keyboard::ChooseKey(std::uint8_t vk, char32_t& chara
     const bool shiftDown = ScriptShiftDown();
     character = 0;
     KeySym named = NoSymbol;
-    if (lent_.CharacterOf(vk) != 0) {
-        const unsigned char c = lent_.CharacterOf(vk);
+    if (held_.LentCharacter(vk) != 0) {
+        const unsigned char c = held_.LentCharacter(vk);
         character = uslayout::Cp1252ToUnicode(shiftDown != capsLocked ? Upper1252(c) : c);
     } else if (const bool letter = vk >= 'A' && vk <= 'Z';
-               UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {
+               keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown) != 0) {
         character = static_cast<unsigned char>(
-            UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown));
+            keysyms::UsCharForVk(vk, letter ? shiftDown != capsLocked : shiftDown));
     } else {
-        named = NamedKeysym(vk);
+        named = keysyms::NamedKeysym(vk);
     }
 
     std::optional<KeyChoice> choice;
     bool noSpare = false;
     if (character != 0) {
-        const KeysymChoices keysyms = KeysymsForCharacter(character);
-        for (std::uint32_t ks : keysyms.keysym) {
+        const keysyms::KeysymChoices candidates = keysyms::KeysymsForCharacter(character);
+        for (std::uint32_t ks : candidates.keysym) {
             if (ks != 0 && !choice) {
-                choice = keymap_.Find(ks, true, shiftDown, pressCount_);
+                choice = keymap_.Find(ks, true, shiftDown, held_.Presses());
             }
         }
-        if (!choice && keysyms.keysym[0] != 0) {
-            noSpare = BindSpare(keysyms.keysym[0]) == 0;
-            choice = keymap_.Find(keysyms.keysym[0], true, shiftDown, pressCount_);
+        if (!choice && candidates.keysym[0] != 0) {
+            noSpare = BindSpare(candidates.keysym[0]) == 0;
+            choice = keymap_.Find(candidates.keysym[0], true, shiftDown, held_.Presses());
         }
     } else if (named != NoSymbol) {
-        choice = keymap_.Find(named, false, shiftDown, pressCount_);
+        choice = keymap_.Find(named, false, shiftDown, held_.Presses());
         if (!choice) {
             noSpare = BindSpare(named) == 0;
-            choice = keymap_.Find(named, false, shiftDown, pressCount_);
+            choice = keymap_.Find(named, false, shiftDown, held_.Presses());
         }
     }
     if (!choice && noSpare && character != 0) {
@@ -244,10 +239,10 @@ void X11Keyboard::AdjustModifiers(const KeyChoice& choice) {
         FakeKey(keymap_.ShiftKey(), true);
         adjustments_.push_back({keymap_.ShiftKey(), true});
     } else if (!needShift && shiftDown) {
-        for (const auto& [modVk, kc] : scriptModifiers_) {
-            if (IsShiftVk(modVk)) {
-                FakeKey(kc, false);
-                adjustments_.push_back({kc, false});
+        for (const auto& [modVk, kc] : held_.modifiers) {
+            if (keysyms::IsShiftVk(modVk)) {
+                FakeKey(static_cast<KeyCode>(kc), false);
+                adjustments_.push_back({static_cast<KeyCode>(kc), false});
             }
         }
     }
@@ -258,11 +253,11 @@ void X11Keyboard::AdjustModifiers(const KeyChoice& choice) {
 }
 
 void X11Keyboard::KeyDown(std::uint8_t vk) {
-    if (heldKeys_.count(vk) != 0) {
+    if (held_.keys.count(vk) != 0) {
         KeyUp(vk); // pressed again without a release: type it again
     }
     Settle();
-    if (IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         ModifierDown(vk);
         return;
     }
@@ -279,23 +274,23 @@ void X11Keyboard::KeyDown(std::uint8_t vk) {
         namedDown_.set(vk);
     }
     FakeKey(choice->keycode, true);
-    heldKeys_[vk] = choice->keycode;
+    held_.keys[vk] = choice->keycode;
     TouchBinding(choice->keycode);
 }
 
 void X11Keyboard::KeyUp(std::uint8_t vk) {
-    if (IsModifierVk(vk)) {
+    if (keysyms::IsModifierVk(vk)) {
         Settle();
         ModifierUp(vk);
         return;
     }
-    auto it = heldKeys_.find(vk);
-    if (it == heldKeys_.end()) {
+    auto it = held_.keys.find(vk);
+    if (it == held_.keys.end()) {
         return;
     }
-    FakeKey(it->second, false);
-    TouchBinding(it->second);
-    heldKeys_.erase(it);
+    FakeKey(static_cast<KeyCode>(it->second), false);
+    TouchBinding(static_cast<KeyCode>(it->second));
+    held_.keys.erase(it);
     if (namedDown_.test(vk)) {
         // Caps Lock goes off at its release, not its press, and the server
         // tells of it only later: the state is read again before the next key.
@@ -309,20 +304,9 @@ void X11Keyboard::KeyUp(std::uint8_t vk) {
 
 void X11Keyboard::ReleaseEverything() {
     Settle();
-    for (const auto& [vk, kc] : heldKeys_) {
-        FakeKey(kc, false);
-    }
-    heldKeys_.clear();
+    held_.ReleaseAll(
+        [this](posix::HeldKeys::Keycode kc) { FakeKey(static_cast<KeyCode>(kc), false); });
     namedDown_.reset();
-    for (const auto& [vk, kc] : scriptModifiers_) {
-        FakeKey(kc, false);
-    }
-    scriptModifiers_.clear();
-    for (int kc = 0; kc < 256; ++kc) {
-        while (pressCount_[kc] > 0) {
-            FakeKey(static_cast<KeyCode>(kc), false);
-        }
-    }
     if (!bindings_.empty()) {
         Clock::time_point last{};
         for (const auto& [kc, binding] : bindings_) {

@@ -29,7 +29,7 @@
 #include <optional>
 #include <vector>
 
-#include "desktop/x11/vkkeysyms.h"
+#include "desktop/posix/heldkeys.h"
 #include "desktop/x11/x11session.h"
 #include "desktop/x11/xkbkeymap.h"
 
@@ -86,17 +86,12 @@ private:
     XkbKeymap& keymap_;
     Registration& registration_;
 
-    std::map<KeyCode, Binding> bindings_;             // borrowed keycodes
-    std::map<std::uint8_t, KeyCode> scriptModifiers_; // modifier VK -> keycode pressed
-    std::map<std::uint8_t, KeyCode> heldKeys_;        // other VK -> keycode pressed
-    std::bitset<256> namedDown_;                      // held VKs of named keys
+    posix::HeldKeys held_;                // keys, modifiers, press counts, lent codes
+    std::map<KeyCode, Binding> bindings_; // borrowed keycodes
+    std::bitset<256> namedDown_;          // held VKs of named keys
     std::uint8_t adjustedVk_ = 0;
     std::vector<Adjustment> adjustments_;
-    std::array<int, 256> pressCount_{};
     Clock::time_point lastKeyEvent_{};
-
-    // Lent virtual-key codes and the characters bound to them.
-    LentVks lent_;
 };
 
 } // namespace orvanel::x11

@@ -11,12 +11,6 @@
 #include <process.h>
 #include <sys/stat.h>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace orvanel::fileio {

@@ -9,7 +9,6 @@ namespace orvanel::win32ui {
 namespace {
 
 constexpr UINT_PTR kPointerSubclass = 7;
-constexpr UINT_PTR kCalendarSubclass = 8;
 
 LRESULT CALLBACK PointerProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                              UINT_PTR /*id*/, DWORD_PTR data) {
@@ -30,28 +29,29 @@ LRESULT CALLBACK PointerProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     return ::DefSubclassProc(control, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CalendarProc(HWND calendar, UINT message, WPARAM wParam, LPARAM lParam,
-                              UINT_PTR /*id*/, DWORD_PTR /*data*/) {
-    switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_KEYDOWN:
-    case WM_CHAR:
-    case WM_MOUSEWHEEL:
-        return 0; // nothing moves the highlight or the month
-    case WM_SETCURSOR:
-        ::SetCursor(::LoadCursorW(nullptr, IDC_NO));
-        return TRUE;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(calendar, &CalendarProc, kCalendarSubclass);
-        break;
-    default:
-        break;
+int CALLBACK FaceFound(const LOGFONTW* /*font*/, const TEXTMETRICW* /*metrics*/, DWORD /*type*/,
+                       LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+int CALLBACK SerifFound(const LOGFONTW* font, const TEXTMETRICW* /*metrics*/, DWORD type,
+                        LPARAM face) {
+    const bool scalable = (type & TRUETYPE_FONTTYPE) != 0 || (type & DEVICE_FONTTYPE) != 0;
+    if ((font->lfPitchAndFamily & 0xF0) == FF_ROMAN && scalable && font->lfFaceName[0] != L'@') {
+        *reinterpret_cast<std::wstring*>(face) = font->lfFaceName;
+        return 0;
     }
-    return ::DefSubclassProc(calendar, message, wParam, lParam);
+    return 1;
+}
+
+bool HasFace(HDC dc, const wchar_t* face) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    ::EnumFontFamiliesExW(dc, &wanted, &FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
 }
 
 } // namespace
@@ -94,14 +94,28 @@ void WatchPointer(HWND control, const wchar_t* cursor) {
                         reinterpret_cast<DWORD_PTR>(cursor));
 }
 
-void SetUpReadOnlyCalendar(HWND calendar) {
-    SYSTEMTIME date{};
-    ::GetLocalTime(&date);
-    date.wHour = date.wMinute = date.wSecond = date.wMilliseconds = 0;
-    ::SendMessageW(calendar, MCM_SETFIRSTDAYOFWEEK, 0, 6); // 6 is Sunday here
-    ::SendMessageW(calendar, MCM_SETTODAY, 0, reinterpret_cast<LPARAM>(&date));
-    ::SendMessageW(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
-    ::SetWindowSubclass(calendar, &CalendarProc, kCalendarSubclass, 0);
+std::wstring SerifFace() {
+    // "Times New Roman", or a face of the same metrics, or another serif face.
+    static constexpr const wchar_t* kFaces[] = {
+        L"Times New Roman", L"Liberation Serif",    L"Tinos",
+        L"Nimbus Roman",    L"Nimbus Roman No9 L",  L"Georgia",
+        L"Cambria",         L"DejaVu Serif",        L"Noto Serif",
+        L"FreeSerif",       L"Bitstream Vera Serif"};
+    HDC dc = ::GetDC(nullptr);
+    std::wstring face;
+    for (const wchar_t* candidate : kFaces) {
+        if (HasFace(dc, candidate)) {
+            face = candidate;
+            break;
+        }
+    }
+    if (face.empty()) {
+        LOGFONTW any{};
+        any.lfCharSet = DEFAULT_CHARSET;
+        ::EnumFontFamiliesExW(dc, &any, &SerifFound, reinterpret_cast<LPARAM>(&face), 0);
+    }
+    ::ReleaseDC(nullptr, dc);
+    return face.empty() ? std::wstring(kFaces[0]) : face;
 }
 
 std::wstring FromAnsi(const std::string& text) {

@@ -1,13 +1,7 @@
 // Small pieces of the Windows window: child controls, labels that size
-// themselves to their text, pointer shapes, the read-only month calendar.
+// themselves to their text, pointer shapes, the title's font face.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <string>
@@ -31,10 +25,10 @@ void SizeLabelToText(HWND label);
 // `cursor` (a system cursor id such as IDC_HAND) over it.
 void WatchPointer(HWND control, const wchar_t* cursor);
 
-// Makes a month calendar read-only: no clicks, no keys, no wheel, the
-// not-allowed pointer; weeks start on Sunday; today's date, read now, is
-// selected and stays so.
-void SetUpReadOnlyCalendar(HWND calendar);
+// "Times New Roman" when the system has it, else the first serif face it has
+// (Wine and minimal systems lack it; the font mapper would take a sans-serif
+// face instead).
+std::wstring SerifFace();
 
 // Text in the ANSI code page of the system (the locale's texts) as UTF-16.
 std::wstring FromAnsi(const std::string& text);

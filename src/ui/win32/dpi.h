@@ -2,13 +2,9 @@
 // the monitor that shows a window.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
+
+#include "app/windowgeometry.h"
 
 namespace orvanel::win32ui {
 
@@ -19,6 +15,9 @@ struct Dpi {
     // A length of the design, rounded to the nearest pixel.
     int operator()(int designPixels) const { return MulDiv(designPixels, dpi, kDesignDpi); }
     RECT Rect(int left, int top, int width, int height) const;
+    RECT Rect(const DesignRect& design) const {
+        return Rect(design.left, design.top, design.width, design.height);
+    }
 };
 
 // The dots per inch of the monitor of `window` (of the primary screen when

@@ -72,11 +72,43 @@ void StringGrid::OnKeyDown(WPARAM key) {
         BeginEdit(nullptr);
         break;
     case VK_DELETE:
-        SetCell(column_, row_, std::wstring());
+        ClearSelectedCells();
         break;
     default:
         break;
     }
+}
+
+bool StringGrid::OnSystemKey(bool down, WPARAM key) {
+    if (key != VK_F10) {
+        return false;
+    }
+    if (down && KeyDown(VK_SHIFT)) {
+        menuByF10_ = true; // as the Menu key: the current row's menu
+        ::SendMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_), -1);
+        return true;
+    }
+    if (!down && menuByF10_) {
+        menuByF10_ = false;
+        return true; // its release does not open the window menu as well
+    }
+    return false;
+}
+
+void StringGrid::ClearSelectedCells() {
+    for (int row = std::min(row_, anchorRow_); row <= std::max(row_, anchorRow_); ++row) {
+        for (int column = std::min(column_, anchorColumn_);
+             column <= std::max(column_, anchorColumn_); ++column) {
+            SetCell(column, row, std::wstring());
+        }
+    }
+    NotifyEdited();
+}
+
+void StringGrid::NotifyEdited() const {
+    ::SendMessageW(::GetParent(window_), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(window_), kCellsEdited),
+                   reinterpret_cast<LPARAM>(window_));
 }
 
 void StringGrid::OnChar(wchar_t character) {
@@ -124,6 +156,20 @@ void StringGrid::OnMouseMove(POINT point) {
     if (selecting_ && CellAt(point, column, row)) {
         MoveTo(column, std::max(row, 1), true);
     }
+    ShowTipAt(point);
+}
+
+void StringGrid::ShowTipAt(POINT point) {
+    int column = 0;
+    int row = 0;
+    if (!CellAt(point, column, row) || row == 0) {
+        tip_.Set(RECT{}, std::wstring());
+        return;
+    }
+    const RECT cell = CellRect(column, row);
+    const std::wstring& text = Cell(column, row);
+    const bool cut = TextWidth(window_, text) > cell.right - cell.left - 1 - 2 * kTextMargin;
+    tip_.Set(cell, cut ? text : std::wstring());
 }
 
 void StringGrid::OnRightButtonDown(POINT point) {
@@ -179,6 +225,7 @@ void StringGrid::EndEdit(bool commit) {
     ::ShowWindow(editor_, SW_HIDE); // from here on, Editing() is false
     if (commit) {
         SetCell(column_, row_, OneLineCell(text)); // a pasted line break would split the task
+        NotifyEdited();
     }
     if (hadFocus) {
         ::SetFocus(window_);

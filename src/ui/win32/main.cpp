@@ -6,21 +6,24 @@
 #include <commctrl.h>
 
 #include "app/mainform.h"
+#include "app/windowtexts.h"
 #include "desktop/win32/win32desktop.h"
+#include "wintext.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int showCommand) {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
-                     ICC_DATE_CLASSES;
+                     ICC_LISTVIEW_CLASSES;
     ::InitCommonControlsEx(&controls);
 
     orvanel::Win32Desktop desktop;
     orvanel::win32ui::Win32MainView view(instance);
     orvanel::MainForm form(view, desktop);
     if (!view.Create(form)) {
-        ::MessageBoxW(nullptr, L"The window could not be created.", L"Orvanel",
+        ::MessageBoxW(nullptr, L"The window could not be created.",
+                      orvanel::win32ui::Widen(orvanel::kApplicationTitle).c_str(),
                       MB_OK | MB_ICONSTOP);
         return 1;
     }

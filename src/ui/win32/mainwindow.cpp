@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "calendar.h"
 #include "controls.h"
 #include "stringgrid.h"
 #include "wintext.h"
@@ -44,6 +45,7 @@ bool Win32MainView::Create(MainForm& form) {
     wc.lpszClassName = kPageClassName;
     ::RegisterClassExW(&wc);
     StringGrid::Register(instance_);
+    RegisterCalendar(instance_);
 
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -147,7 +149,6 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 g->SetColumnWidth(column, MulDiv(g->ColumnWidth(column), dpi_.dpi, old));
             }
         }
-        history_.Rescale(old, dpi_);
         CreateFonts();
         LoadPictures();
         const auto* rect = reinterpret_cast<const RECT*>(lParam);
@@ -155,6 +156,22 @@ LRESULT Win32MainView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                        rect->bottom - rect->top, SWP_NOZORDER | SWP_NOACTIVATE);
         Layout();
         return 0;
+    }
+    case WM_MEASUREITEM: {
+        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_MENU && item.itemID == kRunNowCommand) {
+            MeasureMenuItem(item);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_MENU && item.itemID == kRunNowCommand) {
+            DrawMenuItem(item);
+            return TRUE;
+        }
+        break;
     }
     case kPointerMovedMessage:
         OnPointerMoved(static_cast<int>(wParam));
@@ -201,6 +218,11 @@ void Win32MainView::OnCommand(int id, int code) {
         form_->Label10Click();
     } else if (id == kCheckBox1 && code == BN_CLICKED) {
         form_->AutostartClick(::SendMessageW(checkBox1_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    } else if (id == kHistoryFilter && code == BN_CLICKED) {
+        form_->HistoryFilterClick(::SendMessageW(history_.Filter(), BM_GETCHECK, 0, 0) ==
+                                  BST_CHECKED);
+    } else if (id >= kFirstGrid && id < kFirstGrid + kDayCount && code == kCellsEdited) {
+        form_->GridEdited(id - kFirstGrid);
     }
 }
 
@@ -209,10 +231,8 @@ LRESULT Win32MainView::OnNotify(NMHDR& header) {
         ShowPage(TabCtrl_GetCurSel(tabs_));
         return 0;
     }
-    if (form_ != nullptr) {
-        if (const auto result = history_.OnNotify(*form_, header)) {
-            return *result;
-        }
+    if (const auto result = history_.OnNotify(header)) {
+        return *result;
     }
     return spin_.OnNotify(header) ? TRUE : 0;
 }
@@ -252,41 +272,6 @@ LRESULT Win32MainView::OnControlColour(HDC dc, HWND control) {
     }
     ::SetTextColor(dc, colour);
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-}
-
-bool Win32MainView::HandleTabKey(const MSG& message) {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || Pressed(VK_MENU) ||
-        (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) {
-        return false;
-    }
-    const int page = TabCtrl_GetCurSel(tabs_);
-    if (Pressed(VK_CONTROL)) { // Ctrl+Tab: the next page, Ctrl+Shift+Tab the one before
-        const int next = (page + (Pressed(VK_SHIFT) ? kTabCount - 1 : 1)) % kTabCount;
-        TabCtrl_SetCurSel(tabs_, next);
-        ShowPage(next);
-        return true;
-    }
-    // The stops: the tab control, then the spin box and the save button of
-    // the General page, the grid of a day page or the History page's list.
-    std::array<HWND, 3> stops{tabs_, spin_.Edit(), bitBtn2_};
-    std::size_t count = 3;
-    if (page > 0) {
-        stops[1] = page == kHistoryPage ? history_.List() : Grid(page - 1);
-        count = 2;
-    }
-    HWND focus = ::GetFocus();
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (focus == stops[i] || ::IsChild(stops[i], focus)) {
-            at = i;
-        }
-    }
-    const std::size_t next = (at + (Pressed(VK_SHIFT) ? count - 1 : 1)) % count;
-    ::SetFocus(stops[next]); // a cell being edited commits as it loses the focus
-    if (stops[next] == spin_.Edit()) {
-        ::SendMessageW(stops[next], EM_SETSEL, 0, -1);
-    }
-    return true;
 }
 
 // ---- The view ----
@@ -346,15 +331,28 @@ void Win32MainView::StopTimer() {
 }
 
 void Win32MainView::SetStatusText(const std::string& text) {
-    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(FromUtf8(text).c_str()));
+    statusText_ = FromUtf8(text);
+    ShowStatus();
     // A task run keeps the message loop waiting: show the text at once.
     ::UpdateWindow(status_);
 }
 
+void Win32MainView::ShowStatus() {
+    RECT part{};
+    ::SendMessageW(status_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+    // The panel's text keeps a small margin, and the size grip its corner.
+    const int room = part.right - part.left - dpi_(4) - ::GetSystemMetrics(SM_CXVSCROLL);
+    const std::wstring shown = FitText(status_, statusText_, room);
+    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    statusTip_.SetWhole(shown != statusText_ ? statusText_ : std::wstring());
+}
+
+std::string Win32MainView::LocaleTextToUtf8(const std::string& text) const {
+    return ToUtf8(FromAnsi(text));
+}
+
 void Win32MainView::HistoryChanged(std::size_t added, std::size_t dropped) {
-    if (form_ != nullptr) {
-        history_.Changed(*form_, added, dropped);
-    }
+    history_.Changed(added, dropped);
 }
 
 void Win32MainView::SetAutostartChecked(bool checked) {

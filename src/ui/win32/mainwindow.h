@@ -4,12 +4,6 @@
 // handler of the same name in MainForm, which decides what happens.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <array>
@@ -17,6 +11,7 @@
 #include "app/mainform.h"
 #include "app/mainview.h"
 #include "app/windowtexts.h"
+#include "cuttext.h"
 #include "delayspin.h"
 #include "dpi.h"
 #include "historypanel.h"
@@ -42,12 +37,14 @@ enum ControlId : int {
     kSpin1 = 123,
     kBitBtn1 = 124,
     kBitBtn2 = 125,
-    kCheckBox1 = 126, // "Start Orvanel when I log in"
-    kFirstPage = 200, // TabSheet1 ... TabSheet8: 200 to 207, TabSheet9 (History) 208
-    kFirstGrid = 300, // mongrid ... sungrid: 300 to 306
-    kNextTaskLine = 400,
+    kCheckBox1 = 126,    // "Start Orvanel when I log in"
+    kFirstPage = 200,    // TabSheet1 ... TabSheet8: 200 to 207, TabSheet9 (History) 208
+    kFirstGrid = 300,    // mongrid ... sungrid: 300 to 306
+    kNextTaskLine = 400, // the History page's controls: 400 + HistoryPanel::Offset
     kLastRunLine = 401,
     kHistoryList = 402,
+    kHistoryFilter = 403, // "Problems only"
+    kHistoryDetail = 404, // the selected record's detail
     kRunNowCommand = 500, // a day grid row's context menu
 };
 
@@ -100,6 +97,7 @@ public:
     void SetStatusText(const std::string& text) override;
     void HistoryChanged(std::size_t added, std::size_t dropped) override;
     void SetAutostartChecked(bool checked) override;
+    std::string LocaleTextToUtf8(const std::string& text) const override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -111,6 +109,11 @@ private:
     // Moves the focus between the tab control and the controls of the page
     // in front (the Tab key); true when it did.
     bool HandleTabKey(const MSG& message);
+    // Alt and the marked letter of a check box's caption: the box of the
+    // page in front is clicked; true when it was.
+    bool HandleMnemonic(const MSG& message);
+    // The status text, cut to the line with "…" and whole in its tool tip.
+    void ShowStatus();
 
     // ---- "Run now" (runnow.cpp) ----
     // Ctrl+R: the current row of the day page in front runs once the keys
@@ -121,6 +124,9 @@ private:
     // row when the keyboard asked for it, x and y -1).
     void OpenRowMenu(HWND grid, POINT screen);
     void RunNow(int day);
+    // The row menu's item, drawn by the window (WM_MEASUREITEM, WM_DRAWITEM).
+    void MeasureMenuItem(MEASUREITEMSTRUCT& item) const;
+    void DrawMenuItem(const DRAWITEMSTRUCT& item) const;
     void OnPointerMoved(int id);
     LRESULT OnControlColour(HDC dc, HWND control);
 
@@ -133,6 +139,7 @@ private:
     void Layout();
     void PlaceGeneralPage();
     void KeepDateBesideCaption();
+    void KeepVersionBelowTitle();
     void PlaceAtScreenCentre();
     void ShowPage(int index);
     HWND Grid(int day) const;
@@ -151,11 +158,14 @@ private:
     HWND checkBox1_ = nullptr;
     DelaySpin spin_;
     HistoryPanel history_;
+    std::wstring statusText_;
+    TipWindow statusTip_;
     int runNowDay_ = -1; // a Ctrl+R waiting for the keys to be released
     std::array<LinkColour, 2> linkColours_{LinkColour::Blue, LinkColour::Blue};
     HFONT font_ = nullptr;      // "MS Sans Serif", 8 point
     HFONT linkFont_ = nullptr;  // the same, bold and underlined
     HFONT titleFont_ = nullptr; // "Times New Roman", bold, 16 point
+    HFONT menuFont_ = nullptr;  // the system's menu font
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HICON pictureIcon_ = nullptr;

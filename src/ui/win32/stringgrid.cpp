@@ -10,7 +10,6 @@ namespace orvanel::win32ui {
 namespace {
 
 constexpr int kMinimumColumnWidth = 4;
-constexpr int kTextMargin = 2;
 
 } // namespace
 
@@ -62,6 +61,15 @@ LRESULT StringGrid::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::SendMessageW(editor_, message, wParam, lParam);
     }
     switch (message) {
+    case WM_CREATE:
+        tip_.Create(window_);
+        break;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (OnSystemKey(message == WM_SYSKEYDOWN, wParam)) {
+            return 0;
+        }
+        break;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         if (editor_ != nullptr) {

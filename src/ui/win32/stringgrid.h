@@ -8,32 +8,35 @@
 // that fast typing lands in the cell that was selected. Enter commits, Escape
 // cancels, and the editor commits whenever it loses the focus (the Tab key,
 // a click elsewhere); CR, LF and NUL in the edit become blanks, so that a
-// cell is one line. Delete clears the current cell. Home and End go to the
+// cell is one line. Delete clears every selected cell. Home and End go to the
 // first and last column of the row. The current cell is always scrolled
 // fully into view. The Tab key is not the grid's: the window moves the focus
 // to the next control. A right click on a task row makes it current and asks
-// the top-level window for its context menu.
+// the top-level window for its context menu; Shift+F10 and the Menu key ask
+// for the current row's. A cell whose text is wider than its column shows it
+// whole as its tool tip. After the user has changed cells, the grid tells its
+// parent with WM_COMMAND, kCellsEdited and its id.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <array>
 #include <string>
 
+#include "cuttext.h"
+#include "schedule/store.h"
+
 namespace orvanel::win32ui {
 
 inline constexpr const wchar_t* kGridClassName = L"OrvanelGrid";
+// The notification code of WM_COMMAND when the user has changed cells.
+inline constexpr WORD kCellsEdited = 1;
 
 class StringGrid {
 public:
-    static constexpr int kColumns = 5;
-    static constexpr int kRows = 25; // row 0 is the header row
+    // The shape of a day grid, as the store fills it.
+    static constexpr int kColumns = kGridColumns;
+    static constexpr int kRows = kGridRows; // row 0 is the header row
 
     // Registers the window class once per process.
     static bool Register(HINSTANCE instance);
@@ -57,6 +60,8 @@ public:
     RECT CurrentCellRect() const { return CellRect(column_, row_); }
 
 private:
+    static constexpr int kTextMargin = 2; // between a cell's text and its sides
+
     explicit StringGrid(HWND window) : window_(window) {}
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK EditorProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam,
@@ -83,8 +88,14 @@ private:
     void MoveTo(int column, int row, bool extend);
     void OnKeyDown(WPARAM key);
     void OnChar(wchar_t character);
+    // Shift+F10 (a system key): true when the grid has handled it.
+    bool OnSystemKey(bool down, WPARAM key);
     void OnButtonDown(POINT point, bool shift, bool doubleClick);
     void OnMouseMove(POINT point);
+    // The tool tip of the cell under the pointer: its text when it is cut.
+    void ShowTipAt(POINT point);
+    void ClearSelectedCells();
+    void NotifyEdited() const;
     // A right click makes the task row's cell under it current; the context
     // menu that follows (WM_CONTEXTMENU, wParam the grid) is the top-level
     // window's, for a task row only.
@@ -113,6 +124,8 @@ private:
     int dragStart_ = 0;
     int dragWidth_ = 0;
     bool selecting_ = false;
+    bool menuByF10_ = false; // Shift+F10 opened the menu: its key's release is the grid's
+    TipWindow tip_;
 };
 
 } // namespace orvanel::win32ui

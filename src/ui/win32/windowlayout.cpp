@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "app/windowgeometry.h"
+#include "calendar.h"
 #include "controls.h"
 #include "stringgrid.h"
 #include "wintext.h"
@@ -14,12 +16,10 @@ namespace orvanel::win32ui {
 
 namespace {
 
-constexpr int kClientWidth = 580;
-constexpr int kClientHeight = 249;
-constexpr int kStatusHeight = 24;
-constexpr int kRowHeight = 24;
-// The check box's width: its box and text in the design's font, with room.
-constexpr int kAutostartWidth = 200;
+constexpr const WindowGeometry& kDesign = kWindowGeometry;
+// The room beside and above a tab's caption, as the tab control has it at 96 dpi.
+constexpr int kTabPaddingX = 6;
+constexpr int kTabPaddingY = 3;
 // The system's dialog font, the successor of "MS Sans Serif".
 constexpr const wchar_t* kDialogFace = L"MS Shell Dlg 2";
 constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
@@ -28,6 +28,20 @@ HFONT MakeFont(const wchar_t* face, int points, Dpi dpi, bool bold, bool underli
     return ::CreateFontW(-MulDiv(points, dpi.dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                          underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+}
+
+// The system's menu font, at the window's DPI.
+HFONT MakeMenuFont(Dpi dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) == FALSE) {
+        return MakeFont(kDialogFace, 9, dpi, false, false);
+    }
+    HDC screen = ::GetDC(nullptr);
+    const int systemDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    metrics.lfMenuFont.lfHeight = MulDiv(metrics.lfMenuFont.lfHeight, dpi.dpi, systemDpi);
+    return ::CreateFontIndirectW(&metrics.lfMenuFont);
 }
 
 HICON LoadIconSized(HINSTANCE instance, int resource, int size) {
@@ -46,7 +60,9 @@ void Win32MainView::CreateComponents() {
     status_ = CreateChild(window_, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, kStatusBar1);
     int whole = -1; // one undivided panel
     ::SendMessageW(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole));
-    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(kStatusText).c_str()));
+    statusText_ = Widen(kStatusText);
+    ::SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(statusText_.c_str()));
+    statusTip_.Create(status_);
 
     tabs_ = CreateChild(window_, WC_TABCONTROLW, L"",
                         WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, kPagectrl1);
@@ -69,12 +85,12 @@ void Win32MainView::CreateComponents() {
     CreateGeneralPage(pages_[0]);
     for (int day = 0; day < kDayCount; ++day) {
         HWND grid = StringGrid::Create(pages_[static_cast<std::size_t>(day) + 1], kFirstGrid + day,
-                                       dpi_.Rect(10, 12, 489, 171));
+                                       dpi_.Rect(kDesign.dayGrid));
         ::SetWindowTextW(grid, Widen(kGridNames[static_cast<std::size_t>(day)]).c_str());
-        StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
+        StringGrid::From(grid)->SetRowHeight(dpi_(kDesign.gridRowHeight));
         grids_[static_cast<std::size_t>(day)] = grid;
     }
-    history_.Create(pages_[kHistoryPage], kNextTaskLine, dpi_);
+    history_.Create(pages_[kHistoryPage], kNextTaskLine, *form_);
     CreateFonts();
     LoadPictures();
     ShowPage(0);
@@ -83,8 +99,17 @@ void Win32MainView::CreateComponents() {
 void Win32MainView::CreateGeneralPage(HWND page) {
     label1_ = CreateChild(page, L"STATIC", Widen(kDateCaption), kLabelStyle, kLabel1);
     label2_ = CreateChild(page, L"STATIC", L"", kLabelStyle, kLabel2);
-    calendar_ = CreateChild(page, MONTHCAL_CLASSW, L"", WS_VISIBLE | MCS_NOTODAY, kCalendar1);
-    SetUpReadOnlyCalendar(calendar_);
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    std::array<std::wstring, 7> dayNames;
+    for (std::size_t day = 0; day < dayNames.size(); ++day) {
+        dayNames[day] = FromAnsi(form_->Locale().abbreviatedDayNames.at(day));
+    }
+    SystemTime date;
+    date.year = now.wYear;
+    date.month = now.wMonth;
+    date.day = now.wDay;
+    calendar_ = CreateCalendar(page, kCalendar1, date, dayNames);
     image_ = CreateChild(page, L"STATIC", L"",
                          WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, kImage1);
     label4_ = CreateChild(page, L"STATIC", Widen(kApplicationTitle), kLabelStyle, kLabel4);
@@ -92,22 +117,22 @@ void Win32MainView::CreateGeneralPage(HWND page) {
     WatchPointer(label5_, IDC_ARROW);
     label9_ = CreateChild(page, L"STATIC", Widen(kVendorSiteName), kLabelStyle, kLabel9);
     label10_ = CreateChild(page, L"STATIC", L"", kLabelStyle, kLabel10);
-    WatchPointer(label9_, IDC_HAND);
-    WatchPointer(label10_, IDC_HAND);
+    WatchPointer(label9_, IDC_ARROW); // the links keep the ordinary arrow
+    WatchPointer(label10_, IDC_ARROW);
     label3_ = CreateChild(page, L"STATIC", Widen(kDelayCaption), kLabelStyle, kLabel3);
-    spin_.Create(page, kSpin1, dpi_.Rect(332, 132, 57, 22));
+    spin_.Create(page, kSpin1, dpi_.Rect(kDesign.spin1));
     bitBtn2_ = CreateChild(page, L"BUTTON", Widen(kSaveCaption),
                            WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kBitBtn2);
-    // Checked and cleared by the window logic after each click; the Tab key
-    // passes it by, as it passes the calendar.
+    // Checked and cleared by the window logic after each click; a stop of
+    // the Tab key after the save button, and reached with Alt+S.
     checkBox1_ = CreateChild(page, L"BUTTON", Widen(kAutostartCaption),
-                             WS_VISIBLE | BS_AUTOCHECKBOX, kCheckBox1);
+                             WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1);
     // "Test" is hidden and never takes the focus.
     bitBtn1_ = CreateChild(page, L"BUTTON", Widen(kTestCaption), BS_PUSHBUTTON, kBitBtn1);
 }
 
 void Win32MainView::DeleteFonts() {
-    for (HFONT* font : {&font_, &linkFont_, &titleFont_}) {
+    for (HFONT* font : {&font_, &linkFont_, &titleFont_, &menuFont_}) {
         if (*font != nullptr) {
             ::DeleteObject(*font);
             *font = nullptr;
@@ -116,10 +141,14 @@ void Win32MainView::DeleteFonts() {
 }
 
 void Win32MainView::CreateFonts() {
-    const HFONT oldFonts[] = {font_, linkFont_, titleFont_};
+    const HFONT oldFonts[] = {font_, linkFont_, titleFont_, menuFont_};
     font_ = MakeFont(kDialogFace, 8, dpi_, false, false);
     linkFont_ = MakeFont(kDialogFace, 8, dpi_, true, true);
-    titleFont_ = MakeFont(L"Times New Roman", 16, dpi_, true, false);
+    titleFont_ = MakeFont(SerifFace().c_str(), 16, dpi_, true, false);
+    menuFont_ = MakeMenuFont(dpi_);
+    // The tabs' captions keep their margins at every DPI (the control's own
+    // are fixed pixels); set before the font, which lays the tabs out anew.
+    ::SendMessageW(tabs_, TCM_SETPADDING, 0, MAKELPARAM(dpi_(kTabPaddingX), dpi_(kTabPaddingY)));
     ::EnumChildWindows(window_, &SetFontProc, reinterpret_cast<LPARAM>(font_));
     ::SendMessageW(label4_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), TRUE);
     ::SendMessageW(label9_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
@@ -181,13 +210,13 @@ void Win32MainView::Layout() {
     // borders that differ between systems, so it is measured and corrected.
     RECT status;
     if (statusMinHeight_ == 0) {
-        statusMinHeight_ = dpi_(kStatusHeight);
+        statusMinHeight_ = dpi_(kDesign.statusHeight);
         ::SendMessageW(status_, SB_SETMINHEIGHT, static_cast<WPARAM>(statusMinHeight_), 0);
     }
     for (int attempt = 0; attempt < 3; ++attempt) {
         ::SendMessageW(status_, WM_SIZE, 0, 0);
         ::GetWindowRect(status_, &status);
-        const int missing = dpi_(kStatusHeight) - (status.bottom - status.top);
+        const int missing = dpi_(kDesign.statusHeight) - (status.bottom - status.top);
         if (missing == 0) {
             break;
         }
@@ -204,37 +233,53 @@ void Win32MainView::Layout() {
     }
     PlaceGeneralPage();
     history_.Place(dpi_);
+    ShowStatus();
     for (HWND grid : grids_) {
-        const RECT rect = dpi_.Rect(10, 12, 489, 171);
+        const RECT rect = dpi_.Rect(kDesign.dayGrid);
         ::MoveWindow(grid, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      TRUE);
-        StringGrid::From(grid)->SetRowHeight(dpi_(kRowHeight));
+        StringGrid::From(grid)->SetRowHeight(dpi_(kDesign.gridRowHeight));
     }
 }
 
 void Win32MainView::PlaceGeneralPage() {
-    const auto place = [this](HWND control, int left, int top, int width, int height) {
-        const RECT rect = dpi_.Rect(left, top, width, height);
+    const auto place = [this](HWND control, const DesignRect& design) {
+        const RECT rect = dpi_.Rect(design);
         ::MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      TRUE);
     };
-    place(label1_, 54, 10, 63, 13);
-    place(label2_, 122, 10, 123, 15);
-    place(calendar_, 42, 36, 241, 151);
-    place(image_, 324, 4, 32, 32);
-    place(label4_, 362, 16, 136, 24);
-    place(label5_, 366, 40, 150, 13);
-    place(label9_, 368, 60, 90, 13);
-    place(label10_, 368, 82, 129, 13);
-    place(label3_, 330, 114, 93, 13);
-    spin_.Place(dpi_.Rect(332, 132, 57, 22));
-    place(bitBtn2_, 446, 128, 107, 29);
-    place(bitBtn1_, 482, 0, 89, 23);
-    place(checkBox1_, kAutostartLeft, kAutostartTop, kAutostartWidth, kAutostartHeight);
+    place(label1_, kDesign.label1);
+    place(label2_, kDesign.label2);
+    place(calendar_, kDesign.calendar1);
+    place(image_, kDesign.image1);
+    place(label4_, kDesign.label4);
+    place(label5_, kDesign.label5);
+    place(label9_, kDesign.label9);
+    place(label10_, kDesign.label10);
+    place(label3_, kDesign.label3);
+    spin_.Place(dpi_.Rect(kDesign.spin1));
+    place(bitBtn2_, kDesign.bitBtn2);
+    place(bitBtn1_, kDesign.bitBtn1);
+    place(checkBox1_, kDesign.checkBox1);
     for (HWND label : {label1_, label2_, label3_, label4_, label5_, label9_, label10_}) {
         SizeLabelToText(label);
     }
     KeepDateBesideCaption();
+    KeepVersionBelowTitle();
+}
+
+void Win32MainView::KeepVersionBelowTitle() {
+    // A serif face that stands in for "Times New Roman" may be taller: the
+    // version then moves down to leave the title whole, and no further.
+    RECT title;
+    RECT version;
+    ::GetWindowRect(label4_, &title);
+    ::GetWindowRect(label5_, &version);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&title), 2);
+    ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&version), 2);
+    const int top = std::max<int>(dpi_(40), title.bottom);
+    ::SetWindowPos(label5_, nullptr, version.left, top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MainView::KeepDateBesideCaption() {
@@ -246,7 +291,7 @@ void Win32MainView::KeepDateBesideCaption() {
     ::GetWindowRect(label2_, &date);
     ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&caption), 2);
     ::MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&date), 2);
-    const int left = std::max<int>(dpi_(122), caption.right + dpi_(4));
+    const int left = std::max<int>(dpi_(kDesign.label2.left), caption.right + dpi_(4));
     ::SetWindowPos(label2_, nullptr, left, date.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -254,7 +299,8 @@ void Win32MainView::KeepDateBesideCaption() {
 void Win32MainView::PlaceAtScreenCentre() {
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    const SIZE outer = OuterSize(style, exStyle, dpi_(kClientWidth), dpi_(kClientHeight), dpi_);
+    const SIZE outer =
+        OuterSize(style, exStyle, dpi_(kDesign.clientWidth), dpi_(kDesign.clientHeight), dpi_);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);

@@ -1,11 +1,5 @@
 #include "wintext.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>
@@ -49,6 +43,18 @@ std::wstring FromUtf8(std::string_view text) {
     std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
     return wide;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
 }
 
 std::wstring Widen(std::string_view ascii) {

@@ -20,6 +20,9 @@ std::string ToCp1252(std::wstring_view text);
 // U+FFFD.
 std::wstring FromUtf8(std::string_view text);
 
+// UTF-16 as UTF-8.
+std::string ToUtf8(std::wstring_view text);
+
 // Plain ASCII text (captions and the like) as UTF-16.
 std::wstring Widen(std::string_view ascii);
 

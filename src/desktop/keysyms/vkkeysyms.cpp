@@ -1,14 +1,12 @@
-#include "desktop/x11/vkkeysyms.h"
+#include "desktop/keysyms/vkkeysyms.h"
 
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <array>
-#include <iterator>
 
 #include "desktop/uslayout.h"
 
-namespace orvanel::x11 {
+namespace orvanel::keysyms {
 
 namespace {
 
@@ -42,10 +40,6 @@ struct UsTypingKeys {
 char UsCharForVk(std::uint8_t vk, bool shift) {
     static const UsTypingKeys keys;
     return shift && keys.shifted[vk] != 0 ? keys.shifted[vk] : keys.plain[vk];
-}
-
-bool IsLentVk(std::uint8_t vk) {
-    return std::find(std::begin(kLentVks), std::end(kLentVks), vk) != std::end(kLentVks);
 }
 
 // The keysym of a named (non-character) virtual key; NoSymbol when the key
@@ -161,27 +155,4 @@ std::vector<KeySym> ModifierKeysyms(std::uint8_t vk) {
     }
 }
 
-// Capital of a code page 1252 letter, or the character itself.
-unsigned char Upper1252(unsigned char c) {
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-        return static_cast<unsigned char>(c - 0x20);
-    }
-    switch (c) {
-    case 0x9A:
-        return 0x8A;
-    case 0x9C:
-        return 0x8C;
-    case 0x9E:
-        return 0x8E;
-    case 0xFF:
-        return 0x9F;
-    default:
-        return c;
-    }
-}
-
-bool Undefined1252(unsigned char c) {
-    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
-}
-
-} // namespace orvanel::x11
+} // namespace orvanel::keysyms

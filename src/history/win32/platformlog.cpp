@@ -1,15 +1,9 @@
 // The system log on Windows: the Application event log, source "Orvanel"
-// (the POSIX counterpart is platformlog.cpp).
+// (the POSIX counterpart is posix/platformlog.cpp).
 #include "history/systemlog.h"
 
 #include <string>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace orvanel::history {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "desktop/datetimetext.h"
+#include "app/datetimetext.h"
 
 namespace orvanel {
 namespace {

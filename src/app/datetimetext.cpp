@@ -1,4 +1,4 @@
-#include "desktop/datetimetext.h"
+#include "app/datetimetext.h"
 
 #include <array>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // The system log on POSIX systems: syslog(3), identity "orvanel" (the
-// Windows counterpart is platformlog_win32.cpp).
+// Windows counterpart is win32/platformlog.cpp).
 #include "history/systemlog.h"
 
 #include <syslog.h>

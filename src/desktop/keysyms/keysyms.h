@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace orvanel::x11 {
+namespace orvanel::keysyms {
 
 struct LegacyKeysym {
     std::uint32_t keysym;
@@ -82,4 +82,4 @@ inline constexpr char32_t CharacterForKeysym(std::uint32_t keysym) {
     return 0;
 }
 
-} // namespace orvanel::x11
+} // namespace orvanel::keysyms

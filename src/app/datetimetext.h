@@ -1,6 +1,8 @@
 // The date-time text of the date label: the local date in the locale's short
 // date format, a blank and the time in its long time format. At exactly
-// midnight (00:00:00) the blank and the time are left out.
+// midnight (00:00:00) the blank and the time are left out. The texts are in
+// the character set of the locale's texts (LocaleInfo), as the view shows
+// them.
 #pragma once
 
 #include <string>

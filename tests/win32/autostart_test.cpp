@@ -2,7 +2,7 @@
 // written, found again by its target and working directory, and removed; a
 // shortcut to another program or folder, or a file that is no shortcut, is
 // not this program's and is never deleted.
-#include "desktop/win32/autostart_win32.h"
+#include "desktop/win32/autostart.h"
 
 #include <gtest/gtest.h>
 

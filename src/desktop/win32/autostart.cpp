@@ -1,13 +1,7 @@
-#include "desktop/win32/autostart_win32.h"
+#include "desktop/win32/autostart.h"
 
 #include "desktop/win32/win32desktop.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <knownfolders.h>
