@@ -219,6 +219,35 @@ TEST(GnomeSafetyTest, KeysAfterTheFocusLeftTheTasksWindowArriveNowhere) {
         << "keys and modifiers down: " << Read(intruder.held);
 }
 
+// Sets the session's input sources; 0 when gsettings took it.
+int Sources(const char* sources) {
+    return std::system(
+        (std::string("gsettings set org.gnome.desktop.input-sources sources \"") + sources + '"')
+            .c_str());
+}
+
+// The shell changes the keymap while a task types on the lent one (as when
+// it applies the user's layouts late at start-up): nothing after the change
+// is typed on the user's Russian layout, and the run is skipped.
+TEST(GnomeSafetyTest, KeysAfterTheKeymapChangedUnderTheTaskArriveNowhere) {
+    test::TempDir dir;
+    Target task(dir, "Orvanel layout");
+    Focus(*gDesktop, "Orvanel layout");
+    std::thread changer([&] {
+        WaitUntil([&] { return Read(task.out) == "AB"; }, milliseconds(5000));
+        EXPECT_EQ(Sources("[('xkb', 'ru'), ('xkb', 'us')]"), 0);
+    });
+    KeyOutput keys(*gDesktop);
+    const TaskRun run =
+        RunTask(keys, ParseTaskLine("x|Orvanel layout|0|0|+(ab{SLEEP 1}cd);ef"), "0", kNoWindow);
+    changer.join();
+    EXPECT_EQ(Sources("[('xkb', 'ru')]"), 0);
+    EXPECT_EQ(SkipText(run), "focus moved to another window during step 1");
+    EXPECT_EQ(Read(task.out), "AB");
+    EXPECT_TRUE(WaitUntil([&] { return Read(task.held) == "0 0"; }, milliseconds(1000)))
+        << "keys and modifiers down: " << Read(task.held);
+}
+
 TEST(GnomeSafetyTest, TheStopKeyIsHeardAndTheOverviewHoldsTheKeyboard) {
     test::TempDir dir;
     Target target(dir, "Orvanel stop");

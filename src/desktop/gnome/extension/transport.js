@@ -137,12 +137,20 @@ class Service {
         this._keymapHolders = new Set();
         this._keymapBefore = null;
         this._keymapLent = false;
+        // Whether a change of the keymap now is someone else's (see
+        // _onKeymapChanged): from the first batch typed on a lent keymap
+        // until it goes back.
+        this._keymapWatched = false;
+        this._keymapIds = ['keymap-changed', 'keymap-layout-group-changed'].map(signal =>
+            global.backend.connect(signal, () => this._onKeymapChanged()));
         this._acceleratorId = global.display.connect('accelerator-activated',
             (display, action) => this._onAccelerator(action));
     }
 
     destroy() {
         global.display.disconnect(this._acceleratorId);
+        for (const id of this._keymapIds)
+            global.backend.disconnect(id);
         for (const caller of [...this._callers.values()]) {
             if (caller.returnTimer)
                 GLib.source_remove(caller.returnTimer);
@@ -310,6 +318,7 @@ class Service {
                 this._lendKeymap(caller, layouts, group)) {
                 await new Promise(resolve => GLib.timeout_add(GLib.PRIORITY_DEFAULT,
                     KEYMAP_SETTLE_MS, () => resolve() ?? GLib.SOURCE_REMOVE));
+                this._keymapWatched = this._keymapLent;
                 typed = this._mayType(caller, window, events);
             }
             if (typed)
@@ -333,7 +342,8 @@ class Service {
 
     // Whether a batch may be typed now. One that presses a key is refused
     // while the session is locked, once a batch of the caller's has been
-    // refused (until State has said so), and, unless `window` is 0, unless
+    // refused or the keymap lent to it has changed (until State has said
+    // so), and, unless `window` is 0, unless
     // the focus is in that window or one transient for it and the shell
     // does not hold the keyboard. A refused batch types nothing, and the
     // keys the caller holds go up.
@@ -393,6 +403,7 @@ class Service {
             !this._keymapLent)
             return;
         this._keymapLent = false;
+        this._keymapWatched = false;
         const manager = KeyboardManager.getKeyboardManager();
         if (manager._current) {
             manager._currentKeymap = null;
@@ -402,6 +413,24 @@ class Service {
             setKeymap(layouts, variants, options, model ?? '');
             global.backend.lock_layout_group(this._keymapBefore.group);
         }
+    }
+
+    // The keymap changed while it was lent, and not by this extension (the
+    // shell applying the user's layouts, the user switching layouts): keys
+    // of the holders would be read on that map from now on, and keys still
+    // in mutter's input thread may have been. So their keys are refused as
+    // when the focus has left, and the next batch lends the keymap anew.
+    _onKeymapChanged() {
+        if (!this._keymapWatched)
+            return;
+        log('Orvanel: the keyboard layout changed while Orvanel typed; its keys are refused');
+        this._keymapWatched = false;
+        this._keymapLent = false;
+        for (const caller of this._keymapHolders) {
+            caller.refused = true;
+            this._releaseAll(caller);
+        }
+        this._keymapHolders.clear();
     }
 
     // ---- the stop key ----
