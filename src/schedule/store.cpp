@@ -93,21 +93,8 @@ void MemoryScheduleView::SetCell(int day, int column, int row, const std::string
     cells_.at(Index(day)).at(Index(row)).at(Index(column)) = text;
 }
 
-namespace {
-
-// The text before the first NUL byte.
-std::string_view Readable(std::string_view text) {
-    const void* nul = std::memchr(text.data(), '\0', text.size());
-    if (nul == nullptr) {
-        return text;
-    }
-    return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-}
-
-} // namespace
-
 std::size_t CountLines(std::string_view text) {
-    text = Readable(text);
+    text = TextBeforeNul(text);
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
@@ -147,7 +134,7 @@ std::vector<std::string> SplitCounted(std::string_view text, std::size_t count) 
 } // namespace
 
 std::vector<std::string> SplitLines(std::string_view text) {
-    return SplitCounted(Readable(text), CountLines(text));
+    return SplitCounted(TextBeforeNul(text), CountLines(text));
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -232,7 +219,7 @@ ScheduleStore::FileText ScheduleStore::ReadFile(int file) {
                 return text;
             }
             text.hash = std::hash<std::string_view>{}(bytes);
-            text.lines = SplitCounted(Readable(bytes), lines);
+            text.lines = SplitCounted(TextBeforeNul(bytes), lines);
         }
     } catch (const std::bad_alloc&) {
         // The file is held like any unreadable one.

@@ -11,16 +11,6 @@ namespace orvanel {
 
 namespace {
 
-// The readable part of a line: its first 255 characters, up to a NUL.
-std::string_view Readable(std::string_view line) {
-    line = line.substr(0, kMaxTextLength);
-    const void* nul = std::memchr(line.data(), '\0', line.size());
-    return nul == nullptr
-               ? line
-               : line.substr(0,
-                             static_cast<std::size_t>(static_cast<const char*>(nul) - line.data()));
-}
-
 // The message of a malformed integer text, or an empty text.
 std::string IntegerError(std::string_view text, std::int32_t& value) {
     try {
@@ -38,7 +28,7 @@ std::string_view Field(const TaskFields& fields, std::int32_t index) {
 } // namespace
 
 TaskFields SplitTaskLine(std::string_view line) {
-    line = Readable(line);
+    line = ReadableText(line);
     const char separator = kFieldSeparator.front();
     TaskFields fields{};
     std::size_t start = 0;

@@ -8,20 +8,6 @@ namespace orvanel {
 
 namespace {
 
-// The readable part of a text: at most its first 255 characters, and nothing
-// from the first NUL on.
-std::string_view Readable(std::string_view text) {
-    if (text.size() > kMaxTextLength) {
-        text = text.substr(0, kMaxTextLength);
-    }
-    const void* nul = std::memchr(text.data(), '\0', text.size());
-    if (nul != nullptr) {
-        text =
-            text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-    }
-    return text;
-}
-
 // The first character of a separator text; NUL stands for an empty text.
 char FirstChar(std::string_view text) {
     return text.empty() ? '\0' : text.front();
@@ -100,11 +86,26 @@ bool ParseIntegerText(std::string_view text, std::int32_t& value) {
 
 } // namespace
 
+std::string_view TextBeforeNul(std::string_view text) {
+    if (text.empty()) {
+        return text; // its data() may be null, which memchr must not get
+    }
+    const void* nul = std::memchr(text.data(), '\0', text.size());
+    if (nul == nullptr) {
+        return text;
+    }
+    return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+}
+
+std::string_view ReadableText(std::string_view text) {
+    return TextBeforeNul(text.substr(0, kMaxTextLength));
+}
+
 std::string ExtractField(std::string_view line, std::string_view separator, std::int32_t index) {
     if (index < 0) {
         return {};
     }
-    line = Readable(line);
+    line = ReadableText(line);
     const char sep = FirstChar(separator);
     if (sep == '\0') {
         // NUL never occurs inside the readable line: the whole line is field 0.
@@ -114,13 +115,16 @@ std::string ExtractField(std::string_view line, std::string_view separator, std:
     const char* p = line.data();
     const char* const end = p + line.size();
     for (std::int32_t k = 0; k < index; ++k) {
+        if (p == end) {
+            return {}; // memchr must not get the null data() of an empty line
+        }
         const void* found = std::memchr(p, sep, static_cast<std::size_t>(end - p));
         if (found == nullptr) {
             return {};
         }
         p = static_cast<const char*>(found) + 1;
     }
-    const void* next = std::memchr(p, sep, static_cast<std::size_t>(end - p));
+    const void* next = p == end ? nullptr : std::memchr(p, sep, static_cast<std::size_t>(end - p));
     const char* fieldEnd = next == nullptr ? end : static_cast<const char*>(next);
     return std::string(p, fieldEnd);
 }
@@ -131,14 +135,14 @@ std::int32_t CountChar(std::string_view text, std::string_view character) {
         return 0;
     }
     std::int32_t count = 0;
-    for (const char t : Readable(text)) {
+    for (const char t : ReadableText(text)) {
         count += t == c ? 1 : 0;
     }
     return count;
 }
 
 std::int32_t TextToInt(std::string_view text) {
-    text = Readable(text);
+    text = ReadableText(text);
     std::int32_t value = 0;
     if (!ParseIntegerText(text, value)) {
         throw Error("'" + std::string(text) + "' is not a valid integer value");
@@ -148,7 +152,7 @@ std::int32_t TextToInt(std::string_view text) {
 
 std::int32_t TextToIntDef(std::string_view text, std::int32_t defaultValue) {
     std::int32_t value = 0;
-    return ParseIntegerText(Readable(text), value) ? value : defaultValue;
+    return ParseIntegerText(ReadableText(text), value) ? value : defaultValue;
 }
 
 } // namespace orvanel

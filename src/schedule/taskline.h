@@ -28,6 +28,13 @@ constexpr std::int32_t kTaskFieldCount = 5;
 constexpr std::string_view kFieldSeparator = "|";
 constexpr std::string_view kStepSeparator = ";";
 
+// The text before its first NUL byte (the whole text when it has none).
+std::string_view TextBeforeNul(std::string_view text);
+
+// What a cell or a line shows: at most its first 255 characters, and nothing
+// from the first NUL on.
+std::string_view ReadableText(std::string_view text);
+
 // Field `index` (from 0) of `line` cut at every occurrence of the first
 // character of `separator` (NUL when `separator` is empty), or an empty text
 // when there is no such field. Never fails.
