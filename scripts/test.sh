@@ -42,15 +42,15 @@ stage_table() {
     local row name wall cpu total=0 total_cpu=0
     echo
     echo "== Stage times (wall clock; CPU: user + system time of all its processes)"
-    printf '%-40s %8s %8s\n' stage wall CPU
+    printf '%-34s %8s %8s\n' stage wall CPU
     for row in "${stage_rows[@]}"; do
         IFS='|' read -r name wall cpu <<<"$row"
-        printf '%-40s %8s %8s\n' "$name" "$(clock "$wall")" "$(clock "$cpu")"
+        printf '%-34s %8s %8s\n' "$name" "$(clock "$wall")" "$(clock "$cpu")"
         total=$((total + wall))
         total_cpu=$((total_cpu + cpu))
     done
-    [ -n "$stage_running" ] && printf '%-40s %8s\n' "$stage_running" "FAILED"
-    printf '%-40s %8s %8s\n' total "$(clock "$SECONDS")" "$(clock "$total_cpu")"
+    [ -n "$stage_running" ] && printf '%-34s %8s\n' "$stage_running" "FAILED"
+    printf '%-34s %8s %8s\n' total "$(clock "$SECONDS")" "$(clock "$total_cpu")"
 }
 
 # ---- the stages ----
@@ -60,44 +60,39 @@ build_and_test() {
     cmake --build "$build"
 }
 
-# Tests that mostly wait (little CPU) run in the background beside a stage
-# that keeps both cores busy, each in a process group of its own; their
-# result is taken in by a stage of their own afterwards.
-#   the minute-timer tests (label "minute": one to two minutes of real time
-#   waiting for the program's own timer) beside the other tests and the
-#   sanitizer build; the Windows tests under Wine beside clang-tidy.
-declare -A background_pids=()
-start_background() { # start_background NAME COMMAND...
-    local name=$1
-    shift
-    setsid "$@" >"$build/$name.log" 2>&1 &
-    background_pids[$name]=$!
+# The tests that wait for the program's own minute timer (one to two minutes
+# of real time, little CPU: label "minute") run in the background beside the
+# other tests and the sanitizer build, in a process group of their own; their
+# result is taken in after those.
+minute_pid=
+start_minute_tests() {
+    setsid ctest --test-dir "$build" --output-on-failure -j2 -L minute \
+        >"$build/minute-tests.log" 2>&1 &
+    minute_pid=$!
 }
-wait_background() { # wait_background NAME
-    local name=$1 status=0
-    wait "${background_pids[$name]}" || status=$?
-    unset "background_pids[$name]"
-    cat "$build/$name.log"
+wait_minute_tests() {
+    local status=0
+    wait "$minute_pid" || status=$?
+    minute_pid=
+    cat "$build/minute-tests.log"
     return "$status"
 }
-stop_background() {
-    local name
-    for name in "${!background_pids[@]}"; do
-        kill -- "-${background_pids[$name]}" 2>/dev/null || true
-        wait "${background_pids[$name]}" 2>/dev/null || true
-    done
+stop_minute_tests() {
+    if [ -n "$minute_pid" ]; then
+        kill -- "-$minute_pid" 2>/dev/null || true
+        wait "$minute_pid" 2>/dev/null || true
+    fi
 }
-trap 'stop_background; stage_table; rm -f "$stage_times_file"' EXIT
+trap 'stop_minute_tests; stage_table; rm -f "$stage_times_file"' EXIT
 
 stage "Install what is missing" orvanel_install_missing "${ORVANEL_TEST_PACKAGES[@]}"
 stage "Build" build_and_test
-start_background minute-tests ctest --test-dir "$build" --output-on-failure -j2 -L minute
+start_minute_tests
 stage "Tests" ctest --test-dir "$build" --output-on-failure -j2 -LE minute
 stage "Sanitizers and fuzz targets" env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" \
     bash scripts/checks/sanitizers.sh
-stage "Minute-timer tests (in the background)" wait_background minute-tests
-stage "Windows builds" bash tests/win32/run-wine-tests.sh --build-only
-start_background wine-tests bash tests/win32/run-wine-tests.sh --no-build
+stage "Minute-timer tests (from the tests on)" wait_minute_tests
 stage "Static checks (clang-tidy)" bash scripts/checks/tidy.sh
-stage "Wine tests (in the background)" wait_background wine-tests
+stage "Windows builds" bash tests/win32/run-wine-tests.sh --build-only
+stage "Windows tests under Wine" bash tests/win32/run-wine-tests.sh --no-build
 stage "Packages" bash tests/package/run-package-tests.sh
