@@ -13,6 +13,7 @@
 
 #include "desktop/wayland/waylanddesktop.h"
 #include "support/tempdir.h"
+#include "wayland/wltargetwindow.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -22,29 +23,8 @@ using std::chrono::milliseconds;
 using x11test::Child;
 using x11test::WaitUntil;
 
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-// A wltarget window and the files it writes.
-struct Target {
-    Target(test::TempDir& dir, const std::string& title) : out(dir / (title + ".out")) {
-        held = dir / (title + ".held");
-        process = Child::Spawn(
-            {ORVANEL_WLTARGET, "--title", title, "--out", out.string(), "--held", held.string()});
-        EXPECT_TRUE(process &&
-                    WaitUntil([&] { return std::filesystem::exists(out.string() + ".ready"); },
-                              milliseconds(5000)))
-            << "wltarget did not come up";
-    }
-    std::string WaitFor(const std::string& expected) const {
-        WaitUntil([&] { return Read(out).size() >= expected.size(); }, milliseconds(5000));
-        return Read(out);
-    }
-    std::filesystem::path out, held;
-    std::unique_ptr<Child> process;
-};
+using wltest::Read;
+using wltest::Target;
 
 std::unique_ptr<WaylandDesktop> OpenDesktop() {
     std::string error;

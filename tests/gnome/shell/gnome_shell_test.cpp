@@ -15,6 +15,7 @@
 #include "keys/keyoutput.h"
 #include "scheduler/runner.h"
 #include "support/tempdir.h"
+#include "wayland/wltargetwindow.h"
 #include "x11testing.h"
 
 namespace orvanel {
@@ -24,10 +25,8 @@ using std::chrono::milliseconds;
 using x11test::Child;
 using x11test::WaitUntil;
 
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
+using wltest::Read;
+using wltest::Target;
 
 std::unique_ptr<GnomeDesktop> Open() {
     std::string error;
@@ -50,29 +49,6 @@ struct Session : ::testing::Environment {
     std::unique_ptr<GnomeDesktop> desktop;
 };
 const auto* const gSession = ::testing::AddGlobalTestEnvironment(new Session);
-
-// A wltarget window and the files it writes.
-struct Target {
-    Target(test::TempDir& dir, const std::string& title, bool minimized = false)
-        : out(dir / (title + ".out")), held(dir / (title + ".held")) {
-        std::vector<std::string> argv = {ORVANEL_WLTARGET, "--title", title,        "--out",
-                                         out.string(),     "--held",  held.string()};
-        if (minimized) {
-            argv.insert(argv.end(), {"--minimized", "yes"});
-        }
-        process = Child::Spawn(argv);
-        EXPECT_TRUE(process &&
-                    WaitUntil([&] { return std::filesystem::exists(out.string() + ".ready"); },
-                              milliseconds(5000)))
-            << "wltarget did not come up";
-    }
-    std::string WaitFor(const std::string& expected) const {
-        WaitUntil([&] { return Read(out).size() >= expected.size(); }, milliseconds(5000));
-        return Read(out);
-    }
-    std::filesystem::path out, held;
-    std::unique_ptr<Child> process;
-};
 
 // Opens or closes the shell's overview; 0 when the shell took the call.
 int Overview(bool on) {
@@ -153,7 +129,7 @@ TEST(GnomeWindowsTest, OnlyTheExactTitleMatches) {
 TEST(GnomeWindowsTest, AMinimisedWindowIsRestoredActivatedAndTypedInto) {
     test::TempDir dir;
     Target other(dir, "Orvanel other");
-    Target minimised(dir, "Orvanel minimised", true);
+    Target minimised(dir, "Orvanel minimised", {"--minimized", "yes"});
     const WindowHandle o = Focus(*gDesktop, "Orvanel other");
     const WindowHandle w = Focus(*gDesktop, "Orvanel minimised");
     EXPECT_EQ(gDesktop->GetForegroundWindow(), w);
