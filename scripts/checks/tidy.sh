@@ -12,6 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
+started=$SECONDS
 build=${BUILD:-build/tidy}
 jobs=${JOBS:-2}
 tidy=$(command -v clang-tidy-14 || command -v clang-tidy)
@@ -65,4 +66,4 @@ if [ "$status" -ne 0 ] || cat "$logs"/*.log | grep -qE '(warning|error):'; then
     echo "clang-tidy: findings above" >&2
     exit 1
 fi
-echo "clang-tidy: no findings in $(printf '%s\n' "$sources" | wc -l) sources."
+echo "clang-tidy: no findings in $(printf '%s\n' "$sources" | wc -l) sources ($((SECONDS - started)) s)."
