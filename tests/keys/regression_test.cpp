@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -15,24 +15,55 @@
 namespace orvanel {
 namespace {
 
-// Plays a step on a fresh recording desktop and returns the record. A play
-// that has not ended after a generous bound ends the whole test program,
-// since a thread that is stuck in the interpreter cannot be stopped.
+// A play that has not ended after a generous bound ends the whole test
+// program, since a play stuck in the interpreter cannot be stopped. The plays
+// run on the test's own thread and one watchdog thread, started once, looks at
+// the step now playing: under Wine on a loaded machine a thread started for
+// every step could wait more than the bound before it first ran.
+struct StepWatch {
+    std::mutex mutex;
+    std::string step;
+    std::chrono::steady_clock::time_point started;
+    bool playing = false;
+};
+
+StepWatch& Watchdog() {
+    // Lives as long as the program, as its thread does.
+    static StepWatch* const watch = [] {
+        auto* w = new StepWatch;
+        std::thread([w] {
+            for (;;) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                const std::lock_guard<std::mutex> lock(w->mutex);
+                if (w->playing &&
+                    std::chrono::steady_clock::now() - w->started > std::chrono::seconds(30)) {
+                    std::fprintf(stderr, "The step \"%s\" still plays after 30 seconds.\n",
+                                 w->step.c_str());
+                    std::fflush(stderr);
+                    std::_Exit(1);
+                }
+            }
+        }).detach();
+        return w;
+    }();
+    return *watch;
+}
+
+// Plays a step on a fresh recording desktop and returns the record.
 std::string PlayBounded(const std::string& step) {
-    std::packaged_task<std::string()> task([step] {
-        RecordingDesktop desktop;
-        KeyOutput out(desktop);
-        PlayStep(out, step);
-        return desktop.Record();
-    });
-    std::future<std::string> record = task.get_future();
-    std::thread(std::move(task)).detach();
-    if (record.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-        std::fprintf(stderr, "The step \"%s\" still plays after 30 seconds.\n", step.c_str());
-        std::fflush(stderr);
-        std::_Exit(1);
+    StepWatch& watch = Watchdog();
+    {
+        const std::lock_guard<std::mutex> lock(watch.mutex);
+        watch.step = step;
+        watch.started = std::chrono::steady_clock::now();
+        watch.playing = true;
     }
-    return record.get();
+    RecordingDesktop desktop;
+    KeyOutput out(desktop);
+    PlayStep(out, step);
+    const std::lock_guard<std::mutex> lock(watch.mutex);
+    watch.playing = false;
+    return desktop.Record();
 }
 
 // A text repeated by a brace group whose play sends nothing (here the
