@@ -90,6 +90,13 @@ public:
                        ::IsWindowVisible(window_);
             },
             30000);
+        // The window shows before the program has done laying it out (each
+        // WM_SIZE lays it out again): wait until it waits for input, and for
+        // the message it handles now, so that no test reads a half-done layout.
+        if (window_ != nullptr) {
+            ::WaitForInputIdle(process_, 10000);
+            ::SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+        }
     }
     ~Program() {
         if (window_ != nullptr) {
