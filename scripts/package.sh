@@ -16,13 +16,24 @@ orvanel_install_missing "${ORVANEL_PACKAGE_PACKAGES[@]}"
 mkdir -p dist
 
 echo "== Linux program and Debian package"
-build=build/package
-# Debian's own compiler and linker flags, with every hardening option.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DORVANEL_BUILD_TESTS=OFF -DORVANEL_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+# ORVANEL_PACKAGE_BUILD names a build that was configured with the same
+# arguments (scripts/test.sh makes build/test so) and is packaged as it is,
+# tests and all built; otherwise a Release build of the programs of its own.
+orvanel_debian_cmake_args
+build=${ORVANEL_PACKAGE_BUILD:-build/package}
+if [ -z "${ORVANEL_PACKAGE_BUILD:-}" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DORVANEL_BUILD_TESTS=OFF -DORVANEL_BUILD_BENCH=OFF "${orvanel_debian_args[@]}" >/dev/null
+else
+    for arg in "${orvanel_debian_args[@]}"; do
+        name=${arg%%=*}
+        name=${name#-D}
+        if [ "$(sed -n "s/^$name:[A-Z]*=//p" "$build/CMakeCache.txt")" != "${arg#*=}" ]; then
+            echo "package: $build was not configured with $arg" >&2
+            exit 1
+        fi
+    done
+fi
 cmake --build "$build"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 rm -f "$build"/orvanel_*.deb

@@ -43,3 +43,17 @@ orvanel_install_missing() {
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
+
+# The CMake arguments of a build that the Debian package can be made from:
+# installed under /usr, with Debian's own compiler and linker flags and every
+# hardening option. scripts/package.sh builds with them, and so does
+# scripts/test.sh, whose tests then run the programs that the package holds.
+orvanel_debian_cmake_args() {
+    local DEB_BUILD_MAINT_OPTIONS=hardening=+all
+    export DEB_BUILD_MAINT_OPTIONS
+    orvanel_debian_args=(
+        -DCMAKE_INSTALL_PREFIX=/usr
+        "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+        "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
+    )
+}

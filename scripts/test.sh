@@ -54,9 +54,15 @@ stage_table() {
 }
 
 # ---- the stages ----
+# The test build is made as the Debian package is (installed under /usr,
+# Debian's flags and hardening), so that the tests run the programs the
+# package holds and the package stage packages this build instead of
+# compiling the programs again.
 build=build/test
 build_and_test() {
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_WERROR=ON
+    orvanel_debian_cmake_args
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_WERROR=ON \
+        "${orvanel_debian_args[@]}"
     cmake --build "$build"
 }
 
@@ -124,5 +130,5 @@ stage "Sanitizers and fuzz targets" env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" \
 stage "Minute-timer tests (from the tests on)" wait_minute_tests
 stage "Windows builds" bash tests/win32/run-wine-tests.sh --build-only
 stage "Windows tests under Wine" bash tests/win32/run-wine-tests.sh --no-build
-stage "Packages" bash tests/package/run-package-tests.sh
+stage "Packages" env ORVANEL_PACKAGE_BUILD="$build" bash tests/package/run-package-tests.sh
 stage "Static checks (clang-tidy, from the build on)" wait_static_checks

@@ -9,7 +9,8 @@ cd "$(dirname "$0")/../.."
 
 start=$SECONDS
 bash scripts/package.sh
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+    "${ORVANEL_PACKAGE_BUILD:-build/package}/CMakeCache.txt")
 echo "== Packages took $((SECONDS - start)) s"
 
 start=$SECONDS

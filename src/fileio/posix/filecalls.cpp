@@ -133,7 +133,10 @@ void CopyOwnership(int fd, const fs::path& old) {
     }
     (void)::fchmod(fd, info.st_mode & 07777);
     if (info.st_uid != ::geteuid() || info.st_gid != ::getegid()) {
-        (void)::fchown(fd, info.st_uid, info.st_gid);
+        // Only root may give a file to another owner; otherwise the new file
+        // stays the writer's, as it is when this fails.
+        const int given = ::fchown(fd, info.st_uid, info.st_gid);
+        (void)given;
     }
 }
 
