@@ -66,22 +66,31 @@ build_and_test() {
     cmake --build "$build"
 }
 
+# Jobs in the background, each in a process group of its own with its output
+# in a log, which is shown when its result is taken in: the log -> its pid.
+declare -A background=()
+wait_background() {
+    local log=$1 status=0
+    wait "${background[$log]}" || status=$?
+    unset 'background[$log]'
+    cat "$log"
+    return "$status"
+}
+stop_background() {
+    local pid
+    for pid in "${background[@]}"; do
+        kill -- "-$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+}
+
 # The tests that wait for the program's own minute timer (one to two minutes
 # of real time, little CPU: label "minute") run in the background beside the
-# other tests and the sanitizer build, in a process group of their own; their
-# result is taken in after those.
-minute_pid=
+# other tests and the sanitizer build; their result is taken in after those.
+minute_log=$build/minute-tests.log
 start_minute_tests() {
-    setsid ctest --test-dir "$build" --output-on-failure -j2 -L minute \
-        >"$build/minute-tests.log" 2>&1 &
-    minute_pid=$!
-}
-wait_minute_tests() {
-    local status=0
-    wait "$minute_pid" || status=$?
-    minute_pid=
-    cat "$build/minute-tests.log"
-    return "$status"
+    setsid ctest --test-dir "$build" --output-on-failure -j2 -L minute >"$minute_log" 2>&1 &
+    background[$minute_log]=$!
 }
 
 # clang-tidy needs only the sources, and takes more CPU than any other stage
@@ -92,7 +101,6 @@ wait_minute_tests() {
 # It gets a process group of its own but stays in this session: Linux gives
 # every session an equal share of the CPU (autogroups), which would let a
 # session of clang-tidy take half of it whatever its scheduling class.
-tidy_pid=
 tidy_log=build/tidy-checks.log
 start_static_checks() {
     local idle=(chrt --idle 0)
@@ -100,23 +108,7 @@ start_static_checks() {
     mkdir -p build
     python3 -c 'import os, sys; os.setpgid(0, 0); os.execvp(sys.argv[1], sys.argv[1:])' \
         "${idle[@]}" bash scripts/checks/tidy.sh >"$tidy_log" 2>&1 &
-    tidy_pid=$!
-}
-wait_static_checks() {
-    local status=0
-    wait "$tidy_pid" || status=$?
-    tidy_pid=
-    cat "$tidy_log"
-    return "$status"
-}
-stop_background() {
-    local pid
-    for pid in "$minute_pid" "$tidy_pid"; do
-        if [ -n "$pid" ]; then
-            kill -- "-$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
-        fi
-    done
+    background[$tidy_log]=$!
 }
 trap 'stop_background; stage_table; rm -f "$stage_times_file"' EXIT
 
@@ -127,8 +119,8 @@ start_minute_tests
 stage "Tests" ctest --test-dir "$build" --output-on-failure -j2 -LE minute
 stage "Sanitizers and fuzz targets" env FUZZ_SECONDS="${FUZZ_SECONDS:-20}" \
     bash scripts/checks/sanitizers.sh
-stage "Minute-timer tests (from the tests on)" wait_minute_tests
+stage "Minute-timer tests (from the tests on)" wait_background "$minute_log"
 stage "Windows builds" bash tests/win32/run-wine-tests.sh --build-only
 stage "Windows tests under Wine" bash tests/win32/run-wine-tests.sh --no-build
 stage "Packages" env ORVANEL_PACKAGE_BUILD="$build" bash tests/package/run-package-tests.sh
-stage "Static checks (clang-tidy, from the build on)" wait_static_checks
+stage "Static checks (clang-tidy, from the build on)" wait_background "$tidy_log"
